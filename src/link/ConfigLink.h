@@ -1,0 +1,52 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "LinkState.h"
+#include "PortIo.h"
+
+namespace dut {
+
+// Client side of the sensor's configuration protocol: one 15-byte request, one 15-byte
+// answer with a CRC-8, up to 16 attempts.
+class ConfigLink {
+public:
+    static constexpr std::uint32_t kAccessCode = 5820347;
+    static constexpr std::size_t kFrameSize = 15;
+    static constexpr int kMaxAttempts = 16;
+    static constexpr std::uint8_t kOpRead = 1;
+    static constexpr std::uint8_t kOpWrite = 2;
+    static constexpr std::int32_t kReadValue = 1;      // value field of an ordinary read
+    static constexpr std::int32_t kReadBackValue = 0;  // value field of a read-back after a write
+
+    using Frame = std::array<std::uint8_t, kFrameSize>;
+
+    ConfigLink(PortIo& port, LinkState& state) : port_(port), state_(state) {}
+
+    // Builds the request frame (byte 14 left 0 for send to fill in).
+    static Frame buildRequest(std::uint32_t leading, std::uint32_t access, std::uint8_t operation,
+                              std::uint8_t parameter, std::int32_t value);
+
+    // One exchange with retries. Sets the link flag; on success the answer's value (clamped
+    // to 0 when negative) becomes the last value; on failure the last value is kept.
+    bool transact(std::uint32_t leading, std::uint32_t access, std::uint8_t operation,
+                  std::uint8_t parameter, std::int32_t value);
+
+    // Shorthands for the two uses every caller makes.
+    bool read(std::uint8_t parameter, std::int32_t valueField = kReadValue) {
+        return transact(0, kAccessCode, kOpRead, parameter, valueField);
+    }
+    bool write(std::uint8_t parameter, std::int32_t value) {
+        return transact(0, kAccessCode, kOpWrite, parameter, value);
+    }
+
+    LinkState& state() { return state_; }
+    PortIo& port() { return port_; }
+
+private:
+    PortIo& port_;
+    LinkState& state_;
+};
+
+}  // namespace dut

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "PortIo.h"
+
+namespace dut {
+
+// Raised only by listPorts, when the system's device list cannot be read.
+class PortListError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The one serial line to the sensor: 19200 8N1, no flow control, exclusive.
+// A read returns when the requested count has arrived, after 30 ms of silence that
+// follows the first byte, or after 10 ms per requested byte plus 10 ms in all.
+class SerialPort : public PortIo {
+public:
+    static constexpr int kBaudRate = 19200;
+    static constexpr int kInterByteTimeoutMs = 30;
+    static constexpr int kTotalPerByteMs = 10;
+    static constexpr int kTotalConstantMs = 10;
+
+    SerialPort();
+    ~SerialPort() override;
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
+
+    // Opens the named device with the line settings above; false (and no handle) on failure.
+    bool open(const std::string& name);
+    // Closes the device if one is open; harmless otherwise.
+    void close();
+
+    bool isOpen() const override;
+    bool send(const std::uint8_t* frame, std::size_t count) override;
+    bool receive(std::uint8_t* buffer, std::size_t count) override;
+    std::size_t read(std::uint8_t* buffer, std::size_t count) override;
+
+    // The serial devices that exist, in the system's own order, filtered by prefix where
+    // the system names them COMn (on Linux: the full device paths of real serial devices).
+    // Throws PortListError when the list cannot be read; an empty list is no error.
+    static std::vector<std::string> listPorts(const std::string& prefix);
+
+private:
+    struct Backend;
+    std::unique_ptr<Backend> backend_;
+};
+
+}  // namespace dut

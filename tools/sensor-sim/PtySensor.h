@@ -1,0 +1,56 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "SimSensor.h"
+
+namespace sim {
+
+struct PtySensorOptions {
+    std::string linkPath;      // optional symlink to the pseudo-terminal, for a stable name
+    bool paced = true;         // 10 bit times per byte at 19200 baud, like a real line
+    int turnaroundMs = 2;      // the sensor's think time before it starts answering
+};
+
+// A SimSensor served on a pseudo-terminal from a background thread, so that the product's
+// own SerialPort talks to it exactly as to a USB adapter. Thread-safe.
+class PtySensor {
+public:
+    explicit PtySensor(PtySensorOptions options = {});
+    ~PtySensor();
+    PtySensor(const PtySensor&) = delete;
+    PtySensor& operator=(const PtySensor&) = delete;
+
+    bool start();
+    void stop();
+    // The path to open: the symlink when one was asked for, else the pseudo-terminal itself.
+    std::string devicePath() const;
+
+    void setFaults(const SensorFaults& faults);
+    SensorFaults faults() const;
+    void setParam(std::uint8_t number, std::int32_t value);
+    std::int32_t param(std::uint8_t number) const;
+    void freezeRaw(bool frozen);
+
+    // Every request frame received so far, in order.
+    std::vector<SimSensor::Frame> requests() const;
+    void clearRequests();
+
+    // Puts raw bytes onto the line at once (for stale-input and monitor tests).
+    void inject(const std::vector<std::uint8_t>& bytes);
+
+    // The adapter pulled out: the device disappears (readers get EIO/hang-up, the path
+    // is gone). replug() brings it back at the same path.
+    void unplug();
+    bool replug();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace sim
