@@ -11,7 +11,7 @@ namespace dut {
 // Client side of the sensor's configuration protocol: one 15-byte request, one 15-byte
 // answer with a CRC-8, up to 16 attempts.
 class ConfigLink {
-public:
+  public:
     static constexpr std::uint32_t kAccessCode = 5820347;
     static constexpr std::size_t kFrameSize = 15;
     static constexpr int kMaxAttempts = 16;
@@ -44,7 +44,7 @@ public:
     LinkState& state() { return state_; }
     PortIo& port() { return port_; }
 
-private:
+  private:
     PortIo& port_;
     LinkState& state_;
 };

@@ -8,7 +8,7 @@ namespace dut {
 // What the protocol and the monitor need from an open line. SerialPort is the real one;
 // tests may script a fake to drive retry arithmetic without a device.
 class PortIo {
-public:
+  public:
     virtual ~PortIo() = default;
 
     virtual bool isOpen() const = 0;

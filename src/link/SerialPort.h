@@ -13,7 +13,7 @@ namespace dut {
 
 // Raised only by listPorts, when the system's device list cannot be read.
 class PortListError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -21,7 +21,7 @@ public:
 // A read returns when the requested count has arrived, after 30 ms of silence that
 // follows the first byte, or after 10 ms per requested byte plus 10 ms in all.
 class SerialPort : public PortIo {
-public:
+  public:
     static constexpr int kBaudRate = 19200;
     static constexpr int kInterByteTimeoutMs = 30;
     static constexpr int kTotalPerByteMs = 10;
@@ -45,9 +45,20 @@ public:
     // The serial devices that exist, in the system's own order, filtered by prefix where
     // the system names them COMn (on Linux: the full device paths of real serial devices).
     // Throws PortListError when the list cannot be read; an empty list is no error.
+    //
+    // Windows: every DOS device name that begins with prefix (case-sensitive), e.g. "COM".
+    // Linux: the entries of /sys/class/tty backed by a real device (8250 slots without a
+    // UART left out) as "/dev/<name>", in the kernel's directory order. Serial devices are
+    // not called COMn there, so the prefix "COM" stands for serial devices in general and
+    // returns all of them; any other prefix must begin the full path or the bare name.
     static std::vector<std::string> listPorts(const std::string& prefix);
 
-private:
+    // The path open() hands to the system: on Windows the device-namespace prefix "\\.\"
+    // goes in front unless the name already contains it anywhere, so COM10 and later
+    // work; elsewhere the name is opened unchanged.
+    static std::string devicePath(const std::string& name);
+
+  private:
     struct Backend;
     std::unique_ptr<Backend> backend_;
 };

@@ -11,7 +11,7 @@ namespace dut {
 // Raised by toInt for a text that is not a number. The message is
 // "'<text>' is not a valid integer value" (the error box adds the full stop).
 class ConversionError : public std::runtime_error {
-public:
+  public:
     explicit ConversionError(const std::string& text);
 };
 

@@ -1,0 +1,19 @@
+#include "Crc8.h"
+
+namespace dut {
+
+std::uint8_t crc8(const std::uint8_t* data, std::size_t length) {
+    std::uint8_t crc = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        std::uint8_t byte = data[i];
+        for (int bit = 0; bit < 8; ++bit) {
+            const bool mix = ((crc ^ byte) & 0x01) != 0;
+            crc = static_cast<std::uint8_t>(crc >> 1);
+            if (mix) crc ^= 0x8C;
+            byte = static_cast<std::uint8_t>(byte >> 1);
+        }
+    }
+    return crc;
+}
+
+}  // namespace dut

@@ -1,0 +1,158 @@
+// Windows backend of SerialPort: the Win32 communications API.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <vector>
+
+#include "Crc8.h"
+#include "DeviceNames.h"
+#include "SerialPort.h"
+
+namespace dut {
+
+namespace {
+
+std::string systemMessage(std::uint32_t code) {
+    char text[512] = {};
+    const DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                       text, static_cast<DWORD>(sizeof(text)), nullptr);
+    std::string message(text, length);
+    // The system ends its messages with a line break that a message box must not show.
+    while (!message.empty() &&
+           (message.back() == '\r' || message.back() == '\n' || message.back() == ' ')) {
+        message.pop_back();
+    }
+    if (message.empty()) message = "System error " + std::to_string(code);
+    return message;
+}
+
+}  // namespace
+
+struct SerialPort::Backend {
+    HANDLE handle = INVALID_HANDLE_VALUE;
+};
+
+SerialPort::SerialPort() : backend_(std::make_unique<Backend>()) {}
+
+SerialPort::~SerialPort() {
+    close();
+}
+
+std::string SerialPort::devicePath(const std::string& name) {
+    return devnames::withDeviceNamespace(name);
+}
+
+bool SerialPort::open(const std::string& name) {
+    close();
+    const std::string path = devicePath(name);
+    HANDLE handle =
+        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_WRITE_THROUGH | FILE_FLAG_NO_BUFFERING, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+
+    DCB dcb;
+    ZeroMemory(&dcb, sizeof(dcb));
+    dcb.DCBlength = sizeof(dcb);
+    if (!GetCommState(handle, &dcb)) {
+        CloseHandle(handle);
+        return false;
+    }
+    dcb.BaudRate = CBR_19200;
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    dcb.fBinary = TRUE;
+    dcb.fParity = FALSE;
+    dcb.fOutxCtsFlow = FALSE;
+    dcb.fOutxDsrFlow = FALSE;
+    dcb.fDtrControl = DTR_CONTROL_DISABLE;
+    dcb.fRtsControl = RTS_CONTROL_DISABLE;
+    dcb.fOutX = FALSE;
+    dcb.fInX = FALSE;
+    dcb.fDsrSensitivity = FALSE;
+    dcb.fErrorChar = FALSE;
+    dcb.fNull = FALSE;
+    dcb.fAbortOnError = FALSE;
+    if (!SetCommState(handle, &dcb)) {
+        CloseHandle(handle);
+        return false;
+    }
+
+    COMMTIMEOUTS timeouts;
+    ZeroMemory(&timeouts, sizeof(timeouts));
+    if (!GetCommTimeouts(handle, &timeouts)) {
+        CloseHandle(handle);
+        return false;
+    }
+    timeouts.ReadIntervalTimeout = kInterByteTimeoutMs;
+    timeouts.ReadTotalTimeoutMultiplier = kTotalPerByteMs;
+    timeouts.ReadTotalTimeoutConstant = kTotalConstantMs;
+    (void)SetCommTimeouts(handle, &timeouts);
+
+    backend_->handle = handle;
+    return true;
+}
+
+void SerialPort::close() {
+    if (backend_->handle == INVALID_HANDLE_VALUE) return;
+    CloseHandle(backend_->handle);
+    backend_->handle = INVALID_HANDLE_VALUE;
+}
+
+bool SerialPort::isOpen() const {
+    return backend_->handle != INVALID_HANDLE_VALUE;
+}
+
+bool SerialPort::send(const std::uint8_t* frame, std::size_t count) {
+    if (!isOpen() || frame == nullptr || count == 0) return false;
+    std::vector<std::uint8_t> copy(frame, frame + count);
+    copy[count - 1] = crc8(copy.data(), count - 1);
+
+    // A late answer to an earlier request must not pass for the answer to this one.
+    DWORD errors = 0;
+    COMSTAT status;
+    ZeroMemory(&status, sizeof(status));
+    if (ClearCommError(backend_->handle, &errors, &status) && status.cbInQue > 0) {
+        std::vector<std::uint8_t> junk(status.cbInQue);
+        DWORD dropped = 0;
+        (void)ReadFile(backend_->handle, junk.data(), status.cbInQue, &dropped, nullptr);
+    }
+
+    DWORD written = 0;
+    const BOOL ok =
+        WriteFile(backend_->handle, copy.data(), static_cast<DWORD>(count), &written, nullptr);
+    if (!ok && GetLastError() != ERROR_IO_PENDING) return false;
+    return written == static_cast<DWORD>(count);
+}
+
+bool SerialPort::receive(std::uint8_t* buffer, std::size_t count) {
+    if (!isOpen() || buffer == nullptr || count == 0) return false;
+    DWORD got = 0;
+    const BOOL ok = ReadFile(backend_->handle, buffer, static_cast<DWORD>(count), &got, nullptr);
+    if (!ok && GetLastError() != ERROR_HANDLE_EOF) return false;
+    return got == static_cast<DWORD>(count) && buffer[count - 1] == crc8(buffer, count - 1);
+}
+
+std::size_t SerialPort::read(std::uint8_t* buffer, std::size_t count) {
+    if (!isOpen() || buffer == nullptr || count == 0) return 0;
+    DWORD got = 0;
+    const BOOL ok = ReadFile(backend_->handle, buffer, static_cast<DWORD>(count), &got, nullptr);
+    if (!ok && GetLastError() != ERROR_HANDLE_EOF) return 0;
+    return got;
+}
+
+std::vector<std::string> SerialPort::listPorts(const std::string& prefix) {
+    const std::string table = devnames::queryAll(
+        [](char* buffer, std::uint32_t size) {
+            SetLastError(0);
+            const DWORD length = QueryDosDeviceA(nullptr, buffer, size);
+            return devnames::QueryResult{length, static_cast<std::uint32_t>(GetLastError())};
+        },
+        systemMessage);
+    return devnames::splitAndFilter(table.data(), table.size(), prefix);
+}
+
+}  // namespace dut
