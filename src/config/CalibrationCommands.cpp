@@ -1,0 +1,85 @@
+#include "CalibrationCommands.h"
+
+#include <string>
+#include <utility>
+
+#include "SensorParams.h"
+#include "TextInput.h"
+#include "WriteConfirm.h"
+
+namespace dut::config {
+
+namespace {
+
+const char* const kFullOk = "Максимальный уровень установлен!";
+const char* const kFullFailed = "Сбой установки Полного бака. Попробуйте еще раз.";
+const char* const kEmptyOk = "Минимальный уровень установлен!";
+const char* const kEmptyFailed = "Сбой установки Пустого бака! Попробуйте еще раз.";
+const char* const kAddressOk = "Сетевой адрес установлен!";
+const char* const kAddressFailed = "Сбой установки сетевого адреса. Попробуйте еще раз.";
+const char* const kAddressRefused = "Не верный сетевой адрес!";
+
+// Any text that is not a number falls above the upper bound and is refused.
+constexpr std::int32_t kAddressNotANumber = 1000;
+constexpr std::int32_t kAddressMax = 255;
+
+}  // namespace
+
+CalibrationCommands::CalibrationCommands(ConfigLink& link, MainView& view, Notifier& notifier,
+                                         std::function<void()> raiseApplication)
+    : link_(link),
+      view_(view),
+      notifier_(notifier),
+      raiseApplication_(std::move(raiseApplication)) {}
+
+void CalibrationCommands::Button2Click() {
+    const std::int32_t value = toInt(view_.currentValueText());
+    // The level box shows the new value even when the sensor then refuses it.
+    view_.setLevelMaxText(intToText(value));
+    const bool ok = writeVerified(link_, param::kFullLevel, value);
+    notifier_.showMessage(ok ? kFullOk : kFullFailed);
+}
+
+void CalibrationCommands::Button3Click() {
+    const std::int32_t value = toInt(view_.currentValueText());
+    view_.setLevelMinText(intToText(value));
+    const bool ok = writeVerified(link_, param::kEmptyLevel, value);
+    notifier_.showMessage(ok ? kEmptyOk : kEmptyFailed);
+}
+
+void CalibrationCommands::Button5Click() {
+    const std::int32_t address = toIntDef(view_.addressText(), kAddressNotANumber);
+    // A negative address would be sent to the sensor although it can never be confirmed (the
+    // link reports no negative values), so it is refused like one above the range.
+    if (address > kAddressMax || address < 0) {
+        notifier_.showMessage(kAddressRefused);
+        view_.focusAddress();
+        view_.setAddressAlert(true);
+        return;
+    }
+    view_.setAddressAlert(false);
+    const bool ok = writeVerified(link_, param::kNetworkAddress, address);
+    notifier_.showMessage(ok ? kAddressOk : kAddressFailed);
+}
+
+bool CalibrationCommands::hotKey(int id, int key) {
+    if (link_.state().sensorNumber == 0) return false;
+
+    if (id == kHotKeyEmpty && key == kVkF1) {
+        if (raiseApplication_) raiseApplication_();
+        Button3Click();
+    } else if (id == kHotKeyFull && key == kVkF4) {
+        Button2Click();
+    } else if (id == kHotKeyAddress1 && key == kVkF9) {
+        view_.setAddressText("1");
+        Button5Click();
+    } else if (id == kHotKeyAddress2 && key == kVkF10) {
+        view_.setAddressText("2");
+        Button5Click();
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace dut::config

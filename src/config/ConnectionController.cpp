@@ -1,0 +1,130 @@
+#include "ConnectionController.h"
+
+#include <string>
+#include <vector>
+
+#include "SensorParams.h"
+#include "TextInput.h"
+
+namespace dut::config {
+
+namespace {
+
+const char* const kPortOpenFailed =
+    "Не удается\r\nоткрыть порт!\r\nПереподключите переходник USB-RS485";
+const char* const kNoSensorNumber = "ДУТ не имеет\r\nномера. Свяжитесь с\r\nпроизводителем";
+const char* const kConnected = "Подключение\r\nустановлено\r\nДУТ № ";
+const char* const kVersionLine = "\r\nВесия:";
+const char* const kLinkLost = "Нет\r\nсоединения!\r\nс датчиком";
+const char* const kPortPrefix = "COM";
+
+}  // namespace
+
+ConnectionController::ConnectionController(PortControl& port, ConfigLink& link, MainView& view)
+    : port_(port), link_(link), state_(link.state()), view_(view) {}
+
+void ConnectionController::COMSelectDropDown() {
+    std::vector<std::string> names;
+    try {
+        names = port_.listPorts(kPortPrefix);
+    } catch (...) {
+        // The list is cleared before it is filled, so a failed listing leaves it empty.
+        view_.setPortItems({});
+        throw;
+    }
+    view_.setPortItems(names);
+}
+
+void ConnectionController::COMSelectSelect() {
+    Button1Click();
+}
+
+void ConnectionController::Button1Click() {
+    const std::string name = view_.portText();
+    if (name.empty()) return;
+
+    port_.close();
+    if (!port_.open(name)) {
+        view_.setStatus(kPortOpenFailed, StatusColour::Red);
+        return;
+    }
+    state_.linkFlag = true;
+
+    if (link_.read(param::kNetworkAddress)) view_.setAddressText(intToText(state_.lastValue));
+    if (!state_.linkFlag) return;
+    if (link_.read(param::kFullLevel)) view_.setLevelMaxText(intToText(state_.lastValue));
+    if (!state_.linkFlag) return;
+    if (link_.read(param::kEmptyLevel)) view_.setLevelMinText(intToText(state_.lastValue));
+    if (!state_.linkFlag) return;
+
+    if (link_.read(param::kSensorNumber)) {
+        state_.sensorNumber = state_.lastValue;
+        if (state_.sensorNumber == 0) {
+            view_.setStatus(kNoSensorNumber, StatusColour::Green);
+            state_.linkFlag = false;
+            return;
+        }
+    }
+    if (!state_.linkFlag) return;
+    view_.setStatus(kConnected + intToText(state_.sensorNumber), StatusColour::Green);
+
+    if (link_.read(param::kVersion)) {
+        view_.setStatus(view_.statusText() + kVersionLine + intToText(state_.lastValue),
+                        StatusColour::Green);
+    }
+}
+
+void ConnectionController::Timer2Timer() {
+    if (view_.monitorVisible()) return;
+
+    view_.setCommandButtonsEnabled(state_.sensorNumber != 0);
+
+    if (!state_.linkFlag) {
+        if (state_.sensorNumber > 0) {
+            view_.setStatus(kLinkLost, StatusColour::Red);
+        } else {
+            view_.setStatusColour(StatusColour::Red);
+        }
+        port_.close();
+        if (++reconnectCounter_ > kReconnectTicks) {
+            reconnectCounter_ = 0;
+            Button1Click();
+        }
+        return;
+    }
+
+    ++pollPhase_;
+    if (pollPhase_ == 1) {
+        pollRawValue();
+    } else if (pollPhase_ == 2) {
+        pollOutputLevel();
+    } else {
+        pollPhase_ = 0;
+    }
+}
+
+void ConnectionController::pollRawValue() {
+    if (!link_.read(param::kRawValue)) return;
+    view_.setCurrentValueText(intToText(state_.lastValue));
+    plot(state_.lastValue);
+}
+
+void ConnectionController::pollOutputLevel() {
+    if (!link_.read(param::kOutputLevel)) return;
+    view_.setProgress(state_.lastValue);
+    view_.setOutputLevelText(intToText(state_.lastValue));
+}
+
+void ConnectionController::plot(std::int32_t raw) {
+    if (view_.chartPointCount() >= kChartCapacity) view_.removeOldestChartPoint();
+    const std::int32_t y = raw / kChartDivisor;  // truncates toward zero
+    state_.lastValue = y;
+    view_.appendChartPoint(sampleCounter_++, y);
+    // Minimum first to 0, then maximum, then the real minimum: whatever the jump from the
+    // previous point, the axis never has its minimum above its maximum.
+    view_.setChartAxisMin(0);
+    view_.setChartAxisMax(y + kChartHalfWindow);
+    view_.setChartAxisMin(y - kChartHalfWindow);
+}
+
+}  // namespace dut::config

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+
+#include "ConfigLink.h"
+#include "MainView.h"
+#include "PortControl.h"
+
+namespace dut::config {
+
+// The main window's link to one sensor: port list, connect sequence, the 200 ms polling
+// tick with its three-phase cycle, the status text, and the automatic reconnect.
+class ConnectionController {
+  public:
+    static constexpr int kChartCapacity = 201;  // points kept before the chart scrolls
+    static constexpr int kChartDivisor = 40;    // raw units per plotted unit
+    static constexpr int kChartHalfWindow = 100;
+    static constexpr int kReconnectTicks = 10;  // a reconnect when the counter exceeds this
+
+    ConnectionController(PortControl& port, ConfigLink& link, MainView& view);
+
+    // The list of COMSelect is about to open. Propagates dut::PortListError, after which the
+    // list is left empty.
+    void COMSelectDropDown();
+    // An item of COMSelect was chosen.
+    void COMSelectSelect();
+    // The connect sequence (the hidden Button1's click action).
+    void Button1Click();
+    // One tick of Timer2.
+    void Timer2Timer();
+
+    std::uint8_t pollPhase() const { return pollPhase_; }
+    std::int32_t reconnectCounter() const { return reconnectCounter_; }
+    std::int64_t sampleCounter() const { return sampleCounter_; }
+
+  private:
+    void pollRawValue();
+    void pollOutputLevel();
+    void plot(std::int32_t raw);
+
+    PortControl& port_;
+    ConfigLink& link_;
+    LinkState& state_;
+    MainView& view_;
+
+    std::uint8_t pollPhase_ = 0;
+    std::int32_t reconnectCounter_ = 0;
+    std::int64_t sampleCounter_ = 0;
+};
+
+}  // namespace dut::config

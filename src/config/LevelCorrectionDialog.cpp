@@ -1,0 +1,116 @@
+#include "LevelCorrectionDialog.h"
+
+#include <cfenv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "SensorParams.h"
+#include "TextInput.h"
+#include "WriteConfirm.h"
+
+namespace dut::config {
+
+namespace {
+
+const char* const kFullOk = "Максимальный уровень установлен!";
+const char* const kFullFailed = "Сбой устаноки максимального уровня Попробуй еще раз.";
+const char* const kEmptyOk = "Минимальный уровень установлен!";
+const char* const kEmptyFailed = "Сбой устаноки минимального уровня! Попробуй еще раз.";
+const char* const kWidenOk = "Расширенные границы уровней установлены!";
+const char* const kWidenFailed = "Сбой установок. Попробуйте еще раз!";
+
+constexpr long double kWidenShare = 0.05L;
+
+std::optional<std::int32_t> roundToInt32(long double value) {
+    // Halves go to the even neighbour under the default rounding mode; make sure that is the
+    // one in force rather than trusting whoever ran before.
+    const int previous = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    const long double rounded = std::nearbyint(value);
+    std::fesetround(previous);
+    if (rounded < static_cast<long double>(std::numeric_limits<std::int32_t>::min()) ||
+        rounded > static_cast<long double>(std::numeric_limits<std::int32_t>::max())) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(rounded);
+}
+
+std::string widenQuestion(const WidenedLevels& levels) {
+    return "ВНИМАНИЕ!\rГраница верхнего уровня будет изменена на " + intToText(levels.max) +
+           " единиц." + "\r" + "Граница нижнего уровня будет изменена на " + intToText(levels.min) +
+           " единиц." + "\r" + "Продолжаем ?";
+}
+
+}  // namespace
+
+std::optional<WidenedLevels> widenLevels(std::int32_t max, std::int32_t min) {
+    // The distance of two 32-bit levels needs 33 bits; a 32-bit difference would wrap and
+    // move the levels the wrong way.
+    const std::int64_t distance = static_cast<std::int64_t>(max) - min;
+    const long double share = static_cast<long double>(distance) * kWidenShare;
+    const std::optional<std::int32_t> newMax = roundToInt32(max + share);
+    const std::optional<std::int32_t> newMin = roundToInt32(min - share);
+    if (!newMax || !newMin) return std::nullopt;
+    return WidenedLevels{*newMax, *newMin};
+}
+
+LevelCorrectionDialog::LevelCorrectionDialog(ConfigLink& link, LevelCorrectionView& view,
+                                             MainView& mainView, Notifier& notifier)
+    : link_(link), view_(view), mainView_(mainView), notifier_(notifier) {}
+
+void LevelCorrectionDialog::open() {
+    view_.setLevelMaxText(mainView_.levelMaxText());
+    view_.setLevelMinText(mainView_.levelMinText());
+}
+
+void LevelCorrectionDialog::Button2Click() {
+    // A mistyped level must not silently become a calibration point of 1.
+    const std::string text = view_.levelMaxText();
+    const std::int32_t value = toInt(text);
+    if (writeVerified(link_, param::kFullLevel, value)) {
+        mainView_.setLevelMaxText(text);
+        notifier_.showMessage(kFullOk);
+    } else {
+        notifier_.showMessage(kFullFailed);
+    }
+}
+
+void LevelCorrectionDialog::Button3Click() {
+    const std::string text = view_.levelMinText();
+    const std::int32_t value = toInt(text);
+    if (writeVerified(link_, param::kEmptyLevel, value)) {
+        mainView_.setLevelMinText(text);
+        notifier_.showMessage(kEmptyOk);
+    } else {
+        notifier_.showMessage(kEmptyFailed);
+    }
+}
+
+void LevelCorrectionDialog::Button1Click() {
+    const std::int32_t max = toInt(view_.levelMaxText());
+    const std::int32_t min = toInt(view_.levelMinText());
+
+    const std::optional<WidenedLevels> levels = widenLevels(max, min);
+    if (!levels) {
+        notifier_.showMessage(kWidenFailed);
+        return;
+    }
+    if (!notifier_.confirm(widenQuestion(*levels))) return;
+
+    const bool maxOk = writeVerified(link_, param::kFullLevel, levels->max);
+    const bool minOk = writeVerified(link_, param::kEmptyLevel, levels->min);
+
+    // Only a level the sensor confirmed is shown, so no window claims a level it lacks.
+    if (maxOk) {
+        view_.setLevelMaxText(intToText(levels->max));
+        mainView_.setLevelMaxText(intToText(levels->max));
+    }
+    if (minOk) {
+        view_.setLevelMinText(intToText(levels->min));
+        mainView_.setLevelMinText(intToText(levels->min));
+    }
+    notifier_.showMessage(maxOk && minOk ? kWidenOk : kWidenFailed);
+}
+
+}  // namespace dut::config

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace dut::config {
+
+enum class StatusColour { Red, Green };
+
+// What the connection controller and the commands read from and show in the main window.
+// Texts are UTF-8; "\r\n" and lone "\r" or "\n" inside them are passed through unchanged for
+// the window to display as line breaks.
+class MainView {
+  public:
+    virtual ~MainView() = default;
+
+    // COMSelect: the typed or chosen port name. Replacing the items keeps that text.
+    virtual std::string portText() const = 0;
+    virtual void setPortItems(const std::vector<std::string>& items) = 0;
+
+    // ConnectStatusText.
+    virtual std::string statusText() const = 0;
+    virtual void setStatus(const std::string& text, StatusColour colour) = 0;
+    virtual void setStatusColour(StatusColour colour) = 0;
+
+    // LLS_ADRESS; the alert paints its background red, false restores the normal colour.
+    virtual std::string addressText() const = 0;
+    virtual void setAddressText(const std::string& text) = 0;
+    virtual void setAddressAlert(bool red) = 0;
+    virtual void focusAddress() = 0;
+
+    // LEVELMAX, LEVELMIN and Edit1 (the current raw value).
+    virtual std::string levelMaxText() const = 0;
+    virtual void setLevelMaxText(const std::string& text) = 0;
+    virtual std::string levelMinText() const = 0;
+    virtual void setLevelMinText(const std::string& text) = 0;
+    virtual std::string currentValueText() const = 0;
+    virtual void setCurrentValueText(const std::string& text) = 0;
+
+    // Chart1/Series1. The axis is fixed: the window never rescales it by itself, and the
+    // controller sets minimum and maximum in an order that keeps min <= max at every step.
+    virtual int chartPointCount() const = 0;
+    virtual void removeOldestChartPoint() = 0;
+    virtual void appendChartPoint(std::int64_t x, std::int32_t y) = 0;
+    virtual void setChartAxisMin(std::int32_t y) = 0;
+    virtual void setChartAxisMax(std::int32_t y) = 0;
+
+    // ProgressBar1 (the bar clips the value to its range 0..4095) and Label11.
+    virtual void setProgress(std::int32_t value) = 0;
+    virtual void setOutputLevelText(const std::string& text) = 0;
+
+    // Button2, Button3, Button5 and Button6 together.
+    virtual void setCommandButtonsEnabled(bool enabled) = 0;
+
+    // Whether the LLS monitor window is shown; polling pauses behind it.
+    virtual bool monitorVisible() const = 0;
+};
+
+}  // namespace dut::config
