@@ -1,0 +1,98 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "LlsPacketClassifier.h"
+#include "PortIo.h"
+
+namespace dut {
+
+struct Rgb {
+    std::uint8_t red;
+    std::uint8_t green;
+    std::uint8_t blue;
+
+    bool operator==(const Rgb& other) const {
+        return red == other.red && green == other.green && blue == other.blue;
+    }
+};
+
+// Cells holding exactly "ok" are painted over in light green, exactly "x" in light red; every
+// other cell keeps its normal look (nullopt).
+std::optional<Rgb> llsCellColour(std::string_view text);
+
+// The LLS bus monitor without its window: statistics, the per-address memory and the table
+// the window shows. Column 0 carries the row headings once unrecognised traffic has been seen;
+// every further column belongs to one sensor address, in the order the addresses appeared.
+class LlsMonitor {
+  public:
+    static constexpr int kRowCount = 5;
+    static constexpr std::size_t kReadSize = 100;
+
+    enum Row { AddressRow = 0, RequestRow = 1, AnswerRow = 2, RepeatRow = 3, StableRow = 4 };
+
+    // Identical answers in a row from which the level counts as settled.
+    static constexpr std::int32_t kStableRepeats = 5;
+
+    LlsMonitor();
+
+    // One timer tick: one read of up to kReadSize bytes, the counter labels refreshed with the
+    // counts as they stood before this read, then the bytes processed. True when bytes arrived.
+    // The caller ticks only while the window is visible.
+    bool tick(PortIo& port);
+
+    // Classifies the bytes of one read and processes every resulting packet.
+    void processChunk(const std::uint8_t* data, std::size_t count);
+
+    // "Очистить": empties the address columns and the counters. The headings, the last level
+    // and the seen mark of every address stay.
+    void clear();
+
+    int columnCount() const { return static_cast<int>(columns_.size()); }
+    int rowCount() const { return kRowCount; }
+    // Empty text for a cell outside the table.
+    const std::string& cell(int column, int row) const;
+    bool isColumn0Fixed() const { return column0Fixed_; }
+
+    std::int32_t requests() const { return requests_; }
+    std::int32_t answers() const { return answers_; }
+    std::int32_t unrecognised() const { return unrecognised_; }
+    std::int64_t total() const {
+        return std::int64_t{requests_} + std::int64_t{answers_} + std::int64_t{unrecognised_};
+    }
+
+    // The current counters as the texts of Label1..Label4 (requests, answers, unrecognised,
+    // total).
+    std::array<std::string, 4> counterTexts() const;
+    // What Label1..Label4 show: their own names until the first tick, then the counters as they
+    // stood before that tick's read was processed.
+    const std::array<std::string, 4>& labelTexts() const { return labelTexts_; }
+
+    std::int32_t lastLevel(std::uint8_t address) const { return lastLevel_[address]; }
+    bool hasAnswered(std::uint8_t address) const { return seen_[address]; }
+
+  private:
+    using Column = std::array<std::string, kRowCount>;
+
+    void processRequest(const std::uint8_t* packet);
+    void processAnswer(const std::uint8_t* packet);
+    void processUnrecognised();
+    std::size_t findAddressColumn(std::uint8_t address);
+
+    std::vector<Column> columns_;
+    bool column0Fixed_ = false;
+    std::int32_t requests_ = 0;
+    std::int32_t answers_ = 0;
+    std::int32_t unrecognised_ = 0;
+    std::array<std::int32_t, 256> lastLevel_{};
+    std::array<bool, 256> seen_{};
+    std::array<std::string, 4> labelTexts_;
+};
+
+}  // namespace dut

@@ -1,0 +1,333 @@
+#include "LlsMonitor.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <random>
+#include <set>
+
+#include "LlsTestPackets.h"
+#include "TextInput.h"
+
+namespace dut {
+namespace {
+
+using test::Bytes;
+using test::concat;
+using test::llsAnswer;
+using test::llsRequest;
+
+const char* const kHeadings[] = {"Адрес LLS", "Запрос уровня топлива", "Ответ на запрос",
+                                 "Число одинаковых подряд ответов", "Уровень стабилен"};
+
+class LlsMonitorTest : public ::testing::Test {
+  protected:
+    void feed(const Bytes& chunk) { monitor.processChunk(chunk.data(), chunk.size()); }
+    void feedAnswers(std::uint8_t address, std::uint16_t level, int times) {
+        for (int i = 0; i < times; ++i) feed(llsAnswer(address, level));
+    }
+    // The column whose row 0 holds the address, or -1.
+    int columnOf(int address) const {
+        for (int c = 1; c < monitor.columnCount(); ++c) {
+            if (monitor.cell(c, LlsMonitor::AddressRow) == std::to_string(address)) return c;
+        }
+        return -1;
+    }
+    void expectCounters(int requests, int answers, int unrecognised) {
+        EXPECT_EQ(monitor.requests(), requests);
+        EXPECT_EQ(monitor.answers(), answers);
+        EXPECT_EQ(monitor.unrecognised(), unrecognised);
+        EXPECT_EQ(monitor.total(), requests + answers + unrecognised);
+    }
+
+    LlsMonitor monitor;
+};
+
+TEST_F(LlsMonitorTest, StartsWithOneEmptyUnfixedColumn) {
+    EXPECT_EQ(monitor.columnCount(), 1);
+    EXPECT_EQ(monitor.rowCount(), 5);
+    EXPECT_FALSE(monitor.isColumn0Fixed());
+    for (int row = 0; row < 5; ++row) EXPECT_EQ(monitor.cell(0, row), "");
+    expectCounters(0, 0, 0);
+    EXPECT_EQ(monitor.labelTexts(),
+              (std::array<std::string, 4>{"Label1", "Label2", "Label3", "Label4"}));
+    EXPECT_EQ(monitor.cell(1, 0), "");  // outside the table
+    EXPECT_EQ(monitor.cell(0, 5), "");
+    EXPECT_EQ(monitor.cell(-1, 0), "");
+}
+
+TEST_F(LlsMonitorTest, RequestsOpenColumnsInOrderAndMarkOnlyTheLatest) {
+    feed(llsRequest(5));
+    feed(llsRequest(7));
+    EXPECT_EQ(monitor.cell(1, 1), "");
+    EXPECT_EQ(monitor.cell(2, 1), "ok");
+    feed(llsRequest(5));
+
+    ASSERT_EQ(monitor.columnCount(), 3);
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::AddressRow), "5");
+    EXPECT_EQ(monitor.cell(2, LlsMonitor::AddressRow), "7");
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::RequestRow), "ok");
+    EXPECT_EQ(monitor.cell(2, LlsMonitor::RequestRow), "");
+    // Neither was answered.
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::AnswerRow), "x");
+    EXPECT_EQ(monitor.cell(2, LlsMonitor::AnswerRow), "x");
+    expectCounters(3, 0, 0);
+}
+
+TEST_F(LlsMonitorTest, BoundaryAddressesKeepOneColumnEach) {
+    for (int address : {0, 255, 0, 255, 128}) feed(llsRequest(static_cast<std::uint8_t>(address)));
+    ASSERT_EQ(monitor.columnCount(), 4);
+    EXPECT_EQ(monitor.cell(1, 0), "0");
+    EXPECT_EQ(monitor.cell(2, 0), "255");
+    EXPECT_EQ(monitor.cell(3, 0), "128");
+}
+
+TEST_F(LlsMonitorTest, BadCrcRequestIsMarkedRed) {
+    feed(llsRequest(12, false));
+    ASSERT_EQ(monitor.columnCount(), 2);
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::RequestRow), "x");
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::AddressRow), "12");
+    expectCounters(1, 0, 0);
+}
+
+TEST_F(LlsMonitorTest, AnswerReplacesThePendingMark) {
+    feed(llsRequest(5));
+    feed(llsAnswer(5, 1234));
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::AnswerRow), "1234");
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::RequestRow), "ok");
+    feed(llsRequest(5));
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::AnswerRow), "x");
+    expectCounters(2, 1, 0);
+}
+
+TEST_F(LlsMonitorTest, BadCrcAnswerIsMarkedButItsLevelIsKept) {
+    feed(llsAnswer(3, 100));
+    feed(llsAnswer(3, 250, false));
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::AnswerRow), "x");
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::RepeatRow), "");
+    EXPECT_EQ(monitor.lastLevel(3), 250);
+    feed(llsAnswer(3, 250));
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::AnswerRow), "250");
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::RepeatRow), "1");
+}
+
+TEST_F(LlsMonitorTest, FirstAnswerIsNeverARepeat) {
+    EXPECT_FALSE(monitor.hasAnswered(4));
+    feed(llsAnswer(4, 0));
+    EXPECT_TRUE(monitor.hasAnswered(4));
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::AnswerRow), "0");
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::RepeatRow), "");
+    feed(llsAnswer(4, 0));
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::RepeatRow), "1");
+    feed(llsAnswer(4, 0));
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::RepeatRow), "2");
+    // Another address keeps its own count.
+    feed(llsAnswer(9, 0));
+    EXPECT_EQ(monitor.cell(2, LlsMonitor::RepeatRow), "");
+    feed(llsAnswer(4, 1));
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::RepeatRow), "");
+}
+
+TEST_F(LlsMonitorTest, StableMarkFromFiveRepeatsUntilTheLevelChanges) {
+    feedAnswers(6, 2000, 5);  // first answer plus four repeats
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::RepeatRow), "4");
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::StableRow), "");
+    feed(llsAnswer(6, 2000));
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::RepeatRow), "5");
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::StableRow), "ok");
+    feed(llsAnswer(6, 2000));
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::StableRow), "ok");
+    // A request in between does not disturb it.
+    feed(llsRequest(6));
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::StableRow), "ok");
+    feed(llsAnswer(6, 2001));
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::RepeatRow), "");
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::StableRow), "");
+    feedAnswers(6, 2001, 4);
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::StableRow), "");
+}
+
+TEST_F(LlsMonitorTest, LevelsAboveTwelveBitsShownAsTheyCome) {
+    feed(llsAnswer(1, 4096));
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::AnswerRow), "4096");
+    feed(llsAnswer(1, 65535));
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::AnswerRow), "65535");
+    EXPECT_EQ(monitor.lastLevel(1), 65535);
+}
+
+TEST_F(LlsMonitorTest, MergedExchangeCountsAsRequestAndAnswer) {
+    feed(concat({llsRequest(5), llsAnswer(5, 321)}));
+    expectCounters(1, 1, 0);
+    ASSERT_EQ(monitor.columnCount(), 2);
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::RequestRow), "ok");
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::AnswerRow), "321");
+    EXPECT_EQ(monitor.cell(0, 0), "");  // no unrecognised traffic, so no headings
+}
+
+TEST_F(LlsMonitorTest, MergedChunkWithBadPieceIsOneUnrecognised) {
+    feed(concat({llsRequest(5), llsAnswer(5, 321, false)}));
+    expectCounters(0, 0, 1);
+    EXPECT_EQ(monitor.columnCount(), 1);
+    EXPECT_FALSE(monitor.hasAnswered(5));
+}
+
+TEST_F(LlsMonitorTest, TwoMergedRequestsMarkOnlyTheSecond) {
+    feed(concat({llsRequest(1), llsRequest(2)}));
+    expectCounters(2, 0, 0);
+    ASSERT_EQ(monitor.columnCount(), 3);
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::RequestRow), "");
+    EXPECT_EQ(monitor.cell(2, LlsMonitor::RequestRow), "ok");
+}
+
+TEST_F(LlsMonitorTest, HeadingsAppearAtFirstUnrecognisedAndFixOnlyWithAddressColumns) {
+    feed(Bytes{1, 2, 3});
+    expectCounters(0, 0, 1);
+    for (int row = 0; row < 5; ++row) EXPECT_EQ(monitor.cell(0, row), kHeadings[row]);
+    EXPECT_FALSE(monitor.isColumn0Fixed());
+
+    feed(llsRequest(5));
+    EXPECT_FALSE(monitor.isColumn0Fixed());
+    // The headings never pass for an address.
+    EXPECT_EQ(monitor.columnCount(), 2);
+
+    feed(Bytes(13, 0xAA));
+    EXPECT_TRUE(monitor.isColumn0Fixed());
+    expectCounters(1, 0, 2);
+}
+
+TEST_F(LlsMonitorTest, ClearKeepsHeadingsAndUnfixesColumn0) {
+    feed(llsRequest(5));
+    feed(Bytes{0});
+    ASSERT_TRUE(monitor.isColumn0Fixed());
+    monitor.clear();
+    EXPECT_FALSE(monitor.isColumn0Fixed());
+    EXPECT_EQ(monitor.columnCount(), 1);
+    for (int row = 0; row < 5; ++row) EXPECT_EQ(monitor.cell(0, row), kHeadings[row]);
+    expectCounters(0, 0, 0);
+}
+
+TEST_F(LlsMonitorTest, ClearStartsNewColumnsButRemembersLevels) {
+    feed(llsRequest(5));
+    feed(llsAnswer(7, 900));
+    feed(llsAnswer(7, 900));
+    ASSERT_EQ(columnOf(7), 2);
+    monitor.clear();
+    expectCounters(0, 0, 0);
+    EXPECT_EQ(monitor.columnCount(), 1);
+    EXPECT_EQ(monitor.cell(1, 0), "");
+
+    feed(llsAnswer(7, 900));
+    ASSERT_EQ(monitor.columnCount(), 2);
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::AddressRow), "7");
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::RepeatRow), "1");
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::RequestRow), "");
+    expectCounters(0, 1, 0);
+}
+
+TEST_F(LlsMonitorTest, RandomChunksKeepTheTableConsistent) {
+    std::mt19937 random(4242);
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::int64_t chunks = 0;
+    for (int round = 0; round < 10; ++round) {
+        for (std::size_t length = 0; length <= 100; ++length) {
+            Bytes chunk(length);
+            for (auto& b : chunk) b = static_cast<std::uint8_t>(byte(random));
+            feed(chunk);
+            if (length > 0) ++chunks;
+        }
+    }
+    // Every non-empty random chunk yields at least one counted packet.
+    EXPECT_GE(monitor.total(), chunks);
+    EXPECT_LE(monitor.columnCount(), 257);
+    std::set<std::string> addresses;
+    for (int c = 1; c < monitor.columnCount(); ++c) {
+        const auto address = parseInt(monitor.cell(c, 0));
+        ASSERT_TRUE(address.has_value()) << c;
+        EXPECT_GE(*address, 0);
+        EXPECT_LE(*address, 255);
+        EXPECT_TRUE(addresses.insert(monitor.cell(c, 0)).second) << "duplicate " << *address;
+    }
+    monitor.clear();
+    EXPECT_EQ(monitor.columnCount(), 1);
+}
+
+TEST(LlsCellColour, OnlyExactMarksAreColoured) {
+    EXPECT_EQ(llsCellColour("ok"), (Rgb{157, 255, 157}));
+    EXPECT_EQ(llsCellColour("x"), (Rgb{255, 98, 98}));
+    for (const char* text : {"", "OK", "ok ", "X", " x", "0", "Адрес LLS"}) {
+        EXPECT_FALSE(llsCellColour(text).has_value()) << text;
+    }
+}
+
+// Plays back scripted reads the way the serial port delivers them.
+class ScriptedPort : public PortIo {
+  public:
+    bool open = true;
+    std::deque<Bytes> chunks;
+    int reads = 0;
+    std::size_t lastRequested = 0;
+
+    bool isOpen() const override { return open; }
+    bool send(const std::uint8_t*, std::size_t) override { return false; }
+    bool receive(std::uint8_t*, std::size_t) override { return false; }
+    std::size_t read(std::uint8_t* buffer, std::size_t count) override {
+        ++reads;
+        lastRequested = count;
+        if (!open || chunks.empty()) return 0;
+        Bytes chunk = chunks.front();
+        chunks.pop_front();
+        const std::size_t n = std::min(count, chunk.size());
+        std::copy(chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(n), buffer);
+        return n;
+    }
+};
+
+using Labels = std::array<std::string, 4>;
+
+TEST(LlsMonitorTick, LabelsShowCountsFromBeforeTheRead) {
+    LlsMonitor monitor;
+    ScriptedPort port;
+    port.chunks = {llsRequest(5), llsAnswer(5, 42), Bytes{1, 2}};
+
+    EXPECT_TRUE(monitor.tick(port));
+    EXPECT_EQ(port.lastRequested, 100u);
+    EXPECT_EQ(monitor.labelTexts(), (Labels{"0", "0", "0", "0"}));
+    EXPECT_EQ(monitor.requests(), 1);
+
+    EXPECT_TRUE(monitor.tick(port));
+    EXPECT_EQ(monitor.labelTexts(), (Labels{"1", "0", "0", "1"}));
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::AnswerRow), "42");
+
+    EXPECT_TRUE(monitor.tick(port));
+    EXPECT_EQ(monitor.labelTexts(), (Labels{"1", "1", "0", "2"}));
+    EXPECT_EQ(monitor.unrecognised(), 1);
+
+    EXPECT_FALSE(monitor.tick(port));  // line silent
+    EXPECT_EQ(monitor.labelTexts(), (Labels{"1", "1", "1", "3"}));
+    EXPECT_EQ(monitor.counterTexts(), (Labels{"1", "1", "1", "3"}));
+    EXPECT_EQ(port.reads, 4);
+}
+
+TEST(LlsMonitorTick, MergedReadIsSplit) {
+    LlsMonitor monitor;
+    ScriptedPort port;
+    port.chunks = {concat({llsRequest(3), llsAnswer(3, 5000)})};
+    EXPECT_TRUE(monitor.tick(port));
+    EXPECT_EQ(monitor.requests(), 1);
+    EXPECT_EQ(monitor.answers(), 1);
+    EXPECT_EQ(monitor.unrecognised(), 0);
+    EXPECT_EQ(monitor.cell(1, LlsMonitor::AnswerRow), "5000");
+}
+
+TEST(LlsMonitorTick, ClosedPortOnlyRefreshesLabels) {
+    LlsMonitor monitor;
+    ScriptedPort port;
+    port.open = false;
+    port.chunks = {llsRequest(5)};
+    EXPECT_FALSE(monitor.tick(port));
+    EXPECT_EQ(monitor.labelTexts(), (Labels{"0", "0", "0", "0"}));
+    EXPECT_EQ(monitor.columnCount(), 1);
+}
+
+}  // namespace
+}  // namespace dut
