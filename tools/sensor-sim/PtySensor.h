@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,15 +12,19 @@
 namespace sim {
 
 struct PtySensorOptions {
-    std::string linkPath;      // optional symlink to the pseudo-terminal, for a stable name
-    bool paced = true;         // 10 bit times per byte at 19200 baud, like a real line
-    int turnaroundMs = 2;      // the sensor's think time before it starts answering
+    std::string linkPath;  // optional symlink to the pseudo-terminal, for a stable name
+    bool paced = true;     // 10 bit times per byte at 19200 baud, like a real line
+    int turnaroundMs = 2;  // the sensor's think time before it starts answering
+    // Called on the serving thread after each answered or ignored request (the answer is
+    // empty when the sensor kept silent). Must not call back into the PtySensor.
+    std::function<void(const SimSensor::Frame& request, const std::vector<std::uint8_t>& answer)>
+        onExchange;
 };
 
 // A SimSensor served on a pseudo-terminal from a background thread, so that the product's
 // own SerialPort talks to it exactly as to a USB adapter. Thread-safe.
 class PtySensor {
-public:
+  public:
     explicit PtySensor(PtySensorOptions options = {});
     ~PtySensor();
     PtySensor(const PtySensor&) = delete;
@@ -47,8 +52,9 @@ public:
     // is gone). replug() brings it back at the same path.
     void unplug();
     bool replug();
+    bool plugged() const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -1,0 +1,329 @@
+// dut-sensor-sim: a fuel level sensor (or a terminal polling LLS sensors) on a
+// pseudo-terminal, so that the configurator can be run and tested without hardware.
+
+#include <signal.h>
+#include <time.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "PtyLlsBus.h"
+#include "PtySensor.h"
+
+namespace {
+
+volatile sig_atomic_t gQuit = 0;
+volatile sig_atomic_t gUnplug = 0;
+volatile sig_atomic_t gReplug = 0;
+
+void onSignal(int sig) {
+    if (sig == SIGUSR1) {
+        gUnplug = 1;
+    } else if (sig == SIGUSR2) {
+        gReplug = 1;
+    } else {
+        gQuit = 1;
+    }
+}
+
+const char* const kUsage =
+    "Usage: dut-sensor-sim [options]\n"
+    "Simulates the fuel level sensor on a pseudo-terminal and prints \"device: <path>\".\n"
+    "Runs until SIGINT or SIGTERM. SIGUSR1 pulls the adapter out, SIGUSR2 plugs it back.\n"
+    "\n"
+    "Line:\n"
+    "  --link PATH              also make PATH a symlink to the device\n"
+    "  --no-pacing              write answers at once instead of at 19200 baud\n"
+    "  --turnaround MS          delay before answering (default 2)\n"
+    "  --unplug-after SEC       pull the adapter out after SEC seconds plugged in\n"
+    "  --replug-after SEC       plug it back after SEC seconds out\n"
+    "  --verbose                print every exchange on stderr\n"
+    "Sensor values:\n"
+    "  --number N               sensor number (default 1234)\n"
+    "  --raw VALUE              hold the raw measurement (parameter 0) at VALUE\n"
+    "Sensor faults:\n"
+    "  --silent                 never answer\n"
+    "  --bad-crc-every N        every Nth answer has a wrong CRC-8\n"
+    "  --bad-crc-rate P         answers have a wrong CRC-8 with probability P (0..1)\n"
+    "  --seed S                 seed for --bad-crc-rate and --garbage (default 1)\n"
+    "  --short                  answers are 14 bytes long\n"
+    "  --late MS                answer MS milliseconds later than usual\n"
+    "  --garbage                stray bytes on the line after each answer\n"
+    "  --negative               every answered value is negative (-5 for 0)\n"
+    "  --number-zero            the sensor number reads as 0\n"
+    "LLS bus (a terminal polling sensors, for the bus monitor):\n"
+    "  --lls-bus                run the bus instead of the configurable sensor\n"
+    "  --addresses A,B,...      polled addresses (default 1)\n"
+    "  --lls-bad-crc-every N    every Nth answer has a wrong CRC-8\n"
+    "  --lls-drop-answer-every N  every Nth request stays unanswered\n"
+    "  --lls-merge-every N      every Nth answer follows its request without a pause\n"
+    "  --help                   show this text\n";
+
+struct UsageError {
+    std::string message;
+};
+
+long long toInteger(const std::string& option, const std::string& text, long long low,
+                    long long high) {
+    errno = 0;
+    char* end = nullptr;
+    const long long value = std::strtoll(text.c_str(), &end, 10);
+    if (text.empty() || errno != 0 || end == nullptr || *end != '\0' || value < low ||
+        value > high) {
+        throw UsageError{option + ": expected a whole number from " + std::to_string(low) + " to " +
+                         std::to_string(high) + ", got \"" + text + "\""};
+    }
+    return value;
+}
+
+double toReal(const std::string& option, const std::string& text, double low, double high) {
+    errno = 0;
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || errno != 0 || end == nullptr || *end != '\0' || !std::isfinite(value) ||
+        value < low || value > high) {
+        std::ostringstream range;
+        range << low << " to " << high;
+        throw UsageError{option + ": expected a number from " + range.str() + ", got \"" + text +
+                         "\""};
+    }
+    return value;
+}
+
+std::vector<std::uint8_t> toAddresses(const std::string& option, const std::string& text) {
+    std::vector<std::uint8_t> addresses;
+    std::stringstream in(text);
+    std::string item;
+    while (std::getline(in, item, ',')) {
+        addresses.push_back(static_cast<std::uint8_t>(toInteger(option, item, 0, 255)));
+    }
+    if (addresses.empty()) throw UsageError{option + ": no address given"};
+    return addresses;
+}
+
+std::string hex(const std::vector<std::uint8_t>& bytes) {
+    std::string out;
+    char cell[4];
+    for (const std::uint8_t b : bytes) {
+        std::snprintf(cell, sizeof cell, "%02X ", b);
+        out += cell;
+    }
+    if (!out.empty()) out.pop_back();
+    return out;
+}
+
+struct Settings {
+    sim::PtySensorOptions sensor;
+    sim::SensorFaults faults;
+    bool haveNumber = false;
+    std::int32_t number = 0;
+    bool haveRaw = false;
+    std::int32_t raw = 0;
+    double unplugAfter = -1;
+    double replugAfter = -1;
+    bool verbose = false;
+    bool llsBus = false;
+    sim::PtyLlsBusOptions bus;
+};
+
+// Returns false when only the help text was wanted.
+bool parse(int argc, char** argv, Settings& s) {
+    constexpr long long kIntMax = 2147483647LL;
+    constexpr long long kIntMin = -kIntMax - 1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const auto next = [&]() -> std::string {
+            if (i + 1 >= argc) throw UsageError{arg + ": a value is missing"};
+            return argv[++i];
+        };
+        if (arg == "--help" || arg == "-h") {
+            return false;
+        } else if (arg == "--link") {
+            s.sensor.linkPath = next();
+            s.bus.linkPath = s.sensor.linkPath;
+        } else if (arg == "--no-pacing") {
+            s.sensor.paced = false;
+            s.bus.paced = false;
+        } else if (arg == "--turnaround") {
+            s.sensor.turnaroundMs = static_cast<int>(toInteger(arg, next(), 0, 10000));
+        } else if (arg == "--silent") {
+            s.faults.silent = true;
+        } else if (arg == "--bad-crc-every") {
+            s.faults.badCrcEvery = static_cast<int>(toInteger(arg, next(), 0, kIntMax));
+        } else if (arg == "--bad-crc-rate") {
+            s.faults.badCrcRate = toReal(arg, next(), 0.0, 1.0);
+        } else if (arg == "--seed") {
+            s.faults.seed = static_cast<std::uint32_t>(toInteger(arg, next(), 0, 4294967295LL));
+            s.bus.seed = s.faults.seed;
+        } else if (arg == "--short") {
+            s.faults.shortAnswers = true;
+        } else if (arg == "--late") {
+            s.faults.lateMs = static_cast<int>(toInteger(arg, next(), 0, 60000));
+        } else if (arg == "--garbage") {
+            s.faults.garbage = true;
+        } else if (arg == "--negative") {
+            s.faults.negativeValue = true;
+        } else if (arg == "--number-zero") {
+            s.faults.sensorNumberZero = true;
+        } else if (arg == "--number") {
+            s.haveNumber = true;
+            s.number = static_cast<std::int32_t>(toInteger(arg, next(), kIntMin, kIntMax));
+        } else if (arg == "--raw") {
+            s.haveRaw = true;
+            s.raw = static_cast<std::int32_t>(toInteger(arg, next(), kIntMin, kIntMax));
+        } else if (arg == "--unplug-after") {
+            s.unplugAfter = toReal(arg, next(), 0.0, 1e6);
+        } else if (arg == "--replug-after") {
+            s.replugAfter = toReal(arg, next(), 0.0, 1e6);
+        } else if (arg == "--verbose") {
+            s.verbose = true;
+        } else if (arg == "--lls-bus") {
+            s.llsBus = true;
+        } else if (arg == "--addresses") {
+            s.bus.addresses = toAddresses(arg, next());
+        } else if (arg == "--lls-bad-crc-every") {
+            s.bus.faults.badCrcEvery = static_cast<int>(toInteger(arg, next(), 0, kIntMax));
+        } else if (arg == "--lls-drop-answer-every") {
+            s.bus.faults.dropAnswerEvery = static_cast<int>(toInteger(arg, next(), 0, kIntMax));
+        } else if (arg == "--lls-merge-every") {
+            s.bus.faults.mergeEvery = static_cast<int>(toInteger(arg, next(), 0, kIntMax));
+        } else {
+            throw UsageError{"unknown option \"" + arg + "\""};
+        }
+    }
+    return true;
+}
+
+// What the main loop needs from either kind of device.
+struct Device {
+    std::function<std::string()> path;
+    std::function<void()> unplug;
+    std::function<bool()> replug;
+};
+
+void announce(const std::string& path) {
+    std::cout << "device: " << path << std::endl;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Settings settings;
+    try {
+        if (!parse(argc, argv, settings)) {
+            std::cout << kUsage;
+            return 0;
+        }
+    } catch (const UsageError& e) {
+        std::cerr << "dut-sensor-sim: " << e.message << "\n\n" << kUsage;
+        return 2;
+    }
+
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    for (const int sig : {SIGINT, SIGTERM, SIGUSR1, SIGUSR2}) sigaction(sig, &action, nullptr);
+
+    std::unique_ptr<sim::PtySensor> sensor;
+    std::unique_ptr<sim::PtyLlsBus> bus;
+    Device device;
+    if (settings.llsBus) {
+        if (settings.verbose) {
+            settings.bus.onChunk = [](const std::vector<std::uint8_t>& chunk) {
+                std::cerr << "bus " << hex(chunk) << std::endl;
+            };
+        }
+        bus = std::make_unique<sim::PtyLlsBus>(settings.bus);
+        if (!bus->start()) {
+            std::cerr << "dut-sensor-sim: cannot open a pseudo-terminal"
+                      << (settings.bus.linkPath.empty() ? "" : " or create the link") << "\n";
+            return 1;
+        }
+        device = {[&] { return bus->devicePath(); }, [&] { bus->unplug(); },
+                  [&] { return bus->replug(); }};
+    } else {
+        if (settings.verbose) {
+            settings.sensor.onExchange = [](const sim::SimSensor::Frame& request,
+                                            const std::vector<std::uint8_t>& answer) {
+                std::cerr << "rx " << hex({request.begin(), request.end()}) << "\ntx "
+                          << (answer.empty() ? std::string("(no answer)") : hex(answer))
+                          << std::endl;
+            };
+        }
+        sensor = std::make_unique<sim::PtySensor>(settings.sensor);
+        sensor->setFaults(settings.faults);
+        if (settings.haveNumber) sensor->setParam(7, settings.number);
+        if (settings.haveRaw) {
+            sensor->setParam(0, settings.raw);
+            sensor->freezeRaw(true);
+        }
+        if (!sensor->start()) {
+            std::cerr << "dut-sensor-sim: cannot open a pseudo-terminal"
+                      << (settings.sensor.linkPath.empty() ? "" : " or create the link") << "\n";
+            return 1;
+        }
+        device = {[&] { return sensor->devicePath(); }, [&] { sensor->unplug(); },
+                  [&] { return sensor->replug(); }};
+    }
+
+    std::string path = device.path();
+    announce(path);
+
+    using Clock = std::chrono::steady_clock;
+    bool plugged = true;
+    auto since = Clock::now();
+    const auto elapsed = [&] {
+        return std::chrono::duration<double>(Clock::now() - since).count();
+    };
+    const auto pull = [&] {
+        device.unplug();
+        plugged = false;
+        since = Clock::now();
+        if (settings.verbose) std::cerr << "unplugged" << std::endl;
+    };
+    const auto plugIn = [&] {
+        if (!device.replug()) {
+            std::cerr << "dut-sensor-sim: cannot open a new pseudo-terminal" << std::endl;
+            return;
+        }
+        plugged = true;
+        since = Clock::now();
+        if (settings.verbose) std::cerr << "plugged in" << std::endl;
+        const std::string now = device.path();
+        if (now != path) {
+            path = now;
+            announce(path);
+        }
+    };
+
+    while (!gQuit) {
+        const timespec pause{0, 20 * 1000 * 1000};
+        nanosleep(&pause, nullptr);
+        if (gUnplug) {
+            gUnplug = 0;
+            if (plugged) pull();
+        }
+        if (gReplug) {
+            gReplug = 0;
+            if (!plugged) plugIn();
+        }
+        if (plugged && settings.unplugAfter >= 0 && elapsed() >= settings.unplugAfter) {
+            pull();
+        } else if (!plugged && settings.replugAfter >= 0 && elapsed() >= settings.replugAfter) {
+            plugIn();
+        }
+    }
+    if (sensor) sensor->stop();
+    if (bus) bus->stop();
+    return 0;
+}
