@@ -22,13 +22,21 @@ const char* const kWidenFailed = "Сбой установок. Попробуй�
 
 constexpr long double kWidenShare = 0.05L;
 
+// The arithmetic and the final rounding (halves to the even neighbour) both assume
+// round-to-nearest; make sure it is in force rather than trusting whoever ran before.
+class RoundToNearest {
+  public:
+    RoundToNearest() : previous_(std::fegetround()) { std::fesetround(FE_TONEAREST); }
+    ~RoundToNearest() { std::fesetround(previous_); }
+    RoundToNearest(const RoundToNearest&) = delete;
+    RoundToNearest& operator=(const RoundToNearest&) = delete;
+
+  private:
+    int previous_;
+};
+
 std::optional<std::int32_t> roundToInt32(long double value) {
-    // Halves go to the even neighbour under the default rounding mode; make sure that is the
-    // one in force rather than trusting whoever ran before.
-    const int previous = std::fegetround();
-    std::fesetround(FE_TONEAREST);
     const long double rounded = std::nearbyint(value);
-    std::fesetround(previous);
     if (rounded < static_cast<long double>(std::numeric_limits<std::int32_t>::min()) ||
         rounded > static_cast<long double>(std::numeric_limits<std::int32_t>::max())) {
         return std::nullopt;
@@ -47,6 +55,7 @@ std::string widenQuestion(const WidenedLevels& levels) {
 std::optional<WidenedLevels> widenLevels(std::int32_t max, std::int32_t min) {
     // The distance of two 32-bit levels needs 33 bits; a 32-bit difference would wrap and
     // move the levels the wrong way.
+    const RoundToNearest mode;
     const std::int64_t distance = static_cast<std::int64_t>(max) - min;
     const long double share = static_cast<long double>(distance) * kWidenShare;
     const std::optional<std::int32_t> newMax = roundToInt32(max + share);

@@ -1,0 +1,334 @@
+#pragma once
+
+// Recording views, a scripted notifier and scripted ports for the configurator's tests.
+
+#include <algorithm>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ConfigLink.h"
+#include "Crc8.h"
+#include "LevelCorrectionView.h"
+#include "MainView.h"
+#include "Notifier.h"
+#include "OutputSettingsView.h"
+#include "PortControl.h"
+#include "SerialPort.h"
+
+namespace cfgtest {
+
+using dut::config::StatusColour;
+
+// One log shared by the views and the notifier, so that tests can check the order in which
+// boxes, focus changes and texts happen.
+using EventLog = std::vector<std::string>;
+
+inline std::string colourName(StatusColour c) {
+    return c == StatusColour::Red ? "red" : "green";
+}
+
+class RecordingMainView : public dut::config::MainView {
+  public:
+    explicit RecordingMainView(EventLog& log) : log_(log) {}
+
+    std::string port;
+    std::vector<std::string> portItems;
+    std::string status = "Нет соединения с датчиком";
+    StatusColour colour = StatusColour::Red;
+    std::string address, levelMax, levelMin, currentValue, outputLevel;
+    bool addressAlert = false;
+    int focusCount = 0;
+    std::deque<std::pair<std::int64_t, std::int32_t>> chart;
+    std::optional<std::int32_t> axisMin, axisMax, progress;
+    std::optional<bool> buttonsEnabled;
+    bool monitorShown = false;
+
+    std::string portText() const override { return port; }
+    void setPortItems(const std::vector<std::string>& items) override {
+        log_.push_back("setPortItems");
+        portItems = items;
+    }
+    std::string statusText() const override { return status; }
+    void setStatus(const std::string& text, StatusColour c) override {
+        log_.push_back("setStatus(" + colourName(c) + ")");
+        status = text;
+        colour = c;
+    }
+    void setStatusColour(StatusColour c) override {
+        log_.push_back("setStatusColour(" + colourName(c) + ")");
+        colour = c;
+    }
+    std::string addressText() const override { return address; }
+    void setAddressText(const std::string& text) override {
+        log_.push_back("setAddressText(" + text + ")");
+        address = text;
+    }
+    void setAddressAlert(bool red) override {
+        log_.push_back(red ? "addressAlert(on)" : "addressAlert(off)");
+        addressAlert = red;
+    }
+    void focusAddress() override {
+        log_.push_back("focusAddress");
+        ++focusCount;
+    }
+    std::string levelMaxText() const override { return levelMax; }
+    void setLevelMaxText(const std::string& text) override {
+        log_.push_back("setLevelMaxText(" + text + ")");
+        levelMax = text;
+    }
+    std::string levelMinText() const override { return levelMin; }
+    void setLevelMinText(const std::string& text) override {
+        log_.push_back("setLevelMinText(" + text + ")");
+        levelMin = text;
+    }
+    std::string currentValueText() const override { return currentValue; }
+    void setCurrentValueText(const std::string& text) override {
+        log_.push_back("setCurrentValueText(" + text + ")");
+        currentValue = text;
+    }
+    int chartPointCount() const override { return static_cast<int>(chart.size()); }
+    void removeOldestChartPoint() override {
+        log_.push_back("removeOldestChartPoint");
+        if (chart.empty()) throw std::logic_error("removing from an empty chart");
+        chart.pop_front();
+    }
+    void appendChartPoint(std::int64_t x, std::int32_t y) override {
+        log_.push_back("appendChartPoint(" + std::to_string(x) + "," + std::to_string(y) + ")");
+        chart.emplace_back(x, y);
+    }
+    void setChartAxisMin(std::int32_t y) override {
+        log_.push_back("axisMin(" + std::to_string(y) + ")");
+        axisMin = y;
+    }
+    void setChartAxisMax(std::int32_t y) override {
+        log_.push_back("axisMax(" + std::to_string(y) + ")");
+        axisMax = y;
+    }
+    void setProgress(std::int32_t value) override {
+        log_.push_back("setProgress(" + std::to_string(value) + ")");
+        progress = value;
+    }
+    void setOutputLevelText(const std::string& text) override {
+        log_.push_back("setOutputLevelText(" + text + ")");
+        outputLevel = text;
+    }
+    void setCommandButtonsEnabled(bool enabled) override {
+        log_.push_back(enabled ? "buttons(on)" : "buttons(off)");
+        buttonsEnabled = enabled;
+    }
+    bool monitorVisible() const override { return monitorShown; }
+
+  private:
+    EventLog& log_;
+};
+
+class FakeNotifier : public dut::config::Notifier {
+  public:
+    explicit FakeNotifier(EventLog& log) : log_(log) {}
+
+    std::vector<std::string> messages;
+    std::vector<std::string> questions;
+    std::deque<bool> answers;  // scripted confirm answers; an unscripted question is Cancel
+
+    void showMessage(const std::string& text) override {
+        log_.push_back("message:" + text);
+        messages.push_back(text);
+    }
+    bool confirm(const std::string& text) override {
+        log_.push_back("confirm");
+        questions.push_back(text);
+        if (answers.empty()) return false;
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
+  private:
+    EventLog& log_;
+};
+
+class RecordingLevelView : public dut::config::LevelCorrectionView {
+  public:
+    std::string levelMax = "0", levelMin = "0";
+    std::string levelMaxText() const override { return levelMax; }
+    void setLevelMaxText(const std::string& text) override { levelMax = text; }
+    std::string levelMinText() const override { return levelMin; }
+    void setLevelMinText(const std::string& text) override { levelMin = text; }
+};
+
+class RecordingOutputView : public dut::config::OutputSettingsView {
+  public:
+    std::optional<bool> resolutionEnabled, intervalEnabled;
+    int resolutionIndex = 0, intervalIndex = 0;
+    int resolutionSelections = 0, intervalSelections = 0, raises = 0;
+
+    void setResolutionEnabled(bool enabled) override { resolutionEnabled = enabled; }
+    void setResolutionIndex(int index) override {
+        resolutionIndex = index;
+        ++resolutionSelections;
+    }
+    void setIntervalEnabled(bool enabled) override { intervalEnabled = enabled; }
+    void setIntervalIndex(int index) override {
+        intervalIndex = index;
+        ++intervalSelections;
+    }
+    void raise() override { ++raises; }
+};
+
+// A decoded request as it left the configurator.
+struct Request {
+    std::uint8_t operation;
+    std::uint8_t parameter;
+    std::int32_t value;
+    bool operator==(const Request& o) const {
+        return operation == o.operation && parameter == o.parameter && value == o.value;
+    }
+};
+
+inline std::int32_t valueField(const std::uint8_t* frame) {
+    std::uint32_t v = 0;
+    for (int i = 13; i >= 10; --i) v = (v << 8) | frame[i];
+    return static_cast<std::int32_t>(v);
+}
+
+inline Request decode(const std::uint8_t* frame) {
+    return Request{frame[8], frame[9], valueField(frame)};
+}
+
+inline std::ostream& operator<<(std::ostream& os, const Request& r) {
+    return os << "{op " << int(r.operation) << ", param " << int(r.parameter) << ", value "
+              << r.value << "}";
+}
+
+// A port with a scripted sensor behind it and no device: `answer` decides for each request
+// what value comes back, or that nothing does.
+class ScriptedPort : public dut::PortIo {
+  public:
+    using Responder = std::function<std::optional<std::int32_t>(const Request&)>;
+
+    explicit ScriptedPort(Responder responder) : responder_(std::move(responder)) {}
+
+    std::vector<Request> sent;  // every attempt, retries included
+    bool open = true;
+
+    bool isOpen() const override { return open; }
+    bool send(const std::uint8_t* frame, std::size_t count) override {
+        pending_.reset();
+        if (!open || count != dut::ConfigLink::kFrameSize) return false;
+        const Request request = decode(frame);
+        sent.push_back(request);
+        if (const auto value = responder_(request)) {
+            auto answer =
+                dut::ConfigLink::buildRequest(0, 0, request.operation, request.parameter, *value);
+            answer[14] = dut::crc8(answer.data(), 14);
+            pending_ = answer;
+        }
+        return true;
+    }
+    bool receive(std::uint8_t* buffer, std::size_t count) override {
+        if (!pending_ || count != pending_->size()) return false;
+        std::copy(pending_->begin(), pending_->end(), buffer);
+        pending_.reset();
+        return true;
+    }
+    std::size_t read(std::uint8_t*, std::size_t) override { return 0; }
+
+  private:
+    Responder responder_;
+    std::optional<dut::ConfigLink::Frame> pending_;
+};
+
+// Wraps the real port and fails or alters chosen exchanges at once, so that a single
+// failure can be placed precisely without waiting out a silent sensor.
+class FaultPort : public dut::PortIo {
+  public:
+    explicit FaultPort(dut::PortIo& inner) : inner_(inner) {}
+
+    // Requests with this operation and parameter never reach the line and get no answer.
+    void drop(std::uint8_t operation, std::uint8_t parameter) {
+        rules_[{operation, parameter}] = std::nullopt;
+    }
+    // Requests with this operation and parameter are answered with `value` instead.
+    void alterAnswer(std::uint8_t operation, std::uint8_t parameter, std::int32_t value) {
+        rules_[{operation, parameter}] = value;
+    }
+    void clearRules() { rules_.clear(); }
+
+    bool isOpen() const override { return inner_.isOpen(); }
+    bool send(const std::uint8_t* frame, std::size_t count) override {
+        dropped_ = false;
+        altered_.reset();
+        const auto rule = rules_.find({frame[8], frame[9]});
+        if (rule != rules_.end()) {
+            if (!rule->second) {
+                dropped_ = true;
+                return false;
+            }
+            altered_ = rule->second;
+        }
+        return inner_.send(frame, count);
+    }
+    bool receive(std::uint8_t* buffer, std::size_t count) override {
+        if (dropped_) return false;
+        if (!inner_.receive(buffer, count)) return false;
+        if (altered_ && count == dut::ConfigLink::kFrameSize) {
+            const auto v = static_cast<std::uint32_t>(*altered_);
+            for (int i = 0; i < 4; ++i) buffer[10 + i] = static_cast<std::uint8_t>(v >> (8 * i));
+            buffer[14] = dut::crc8(buffer, 14);
+        }
+        return true;
+    }
+    std::size_t read(std::uint8_t* buffer, std::size_t count) override {
+        return inner_.read(buffer, count);
+    }
+
+  private:
+    dut::PortIo& inner_;
+    std::map<std::pair<std::uint8_t, std::uint8_t>, std::optional<std::int32_t>> rules_;
+    bool dropped_ = false;
+    std::optional<std::int32_t> altered_;
+};
+
+// Counts what the controller does with the line, forwarding to a real or scripted one.
+class CountingPortControl : public dut::config::PortControl {
+  public:
+    explicit CountingPortControl(dut::config::PortControl* inner = nullptr) : inner_(inner) {}
+
+    int opens = 0, closes = 0;
+    std::vector<std::string> openedNames;
+    bool openResult = true;  // when there is no inner control
+    std::vector<std::string> ports;
+    bool listFails = false;
+
+    bool open(const std::string& name) override {
+        ++opens;
+        openedNames.push_back(name);
+        return inner_ ? inner_->open(name) : openResult;
+    }
+    void close() override {
+        ++closes;
+        if (inner_) inner_->close();
+    }
+    std::vector<std::string> listPorts(const std::string& prefix) override {
+        if (listFails) throw dut::PortListError("device list unavailable");
+        if (inner_) return inner_->listPorts(prefix);
+        std::vector<std::string> matching;
+        for (const auto& p : ports) {
+            if (p.compare(0, prefix.size(), prefix) == 0) matching.push_back(p);
+        }
+        return matching;
+    }
+
+  private:
+    dut::config::PortControl* inner_;
+};
+
+}  // namespace cfgtest
