@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config git file dpkg-dev
   googletest libgtest-dev libgmock-dev
-  qt6-base-dev qt6-charts-dev qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev
   libxcb1-dev libxcb-keysyms1-dev
   fonts-dejavu-core
   xvfb xdotool x11-xserver-utils x11-utils socat

@@ -1,0 +1,348 @@
+#include "TForm1.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGraphicsLayout>
+#include <QPen>
+
+#include "TForm2.h"
+#include "TForm3.h"
+#include "TForm4.h"
+#include "TForm5.h"
+#include "TForm6.h"
+
+using ui::kMenuBlue;
+using ui::kMoneyGreen;
+using ui::kPaleBlue;
+using ui::kRed;
+using ui::makeLabel;
+using ui::makePicture;
+using ui::makeStaticText;
+using ui::uiFont;
+
+namespace {
+
+const QFont kBold13() {
+    return uiFont(13, true);
+}
+const QFont kBold11() {
+    return uiFont(11, true);
+}
+
+// A step heading: the label fills the panel inside its frame and margin.
+QLabel* makeHeading(ui::Panel* panel, const QString& text) {
+    QLabel* label = makeLabel(panel->inside(), text, 1, 1, 749, 21, kBold13());
+    label->setWordWrap(false);
+    label->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    return label;
+}
+
+}  // namespace
+
+TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Brindolex DUT configurator v1.3"));
+    setWindowIcon(ui::appIcon());
+    setFont(uiFont());
+
+    ScrollBox = new QScrollArea(this);
+    ScrollBox->setFrameShape(QFrame::NoFrame);
+    ScrollBox->setFocusPolicy(Qt::NoFocus);
+    ScrollBox->setWidgetResizable(false);
+    ScrollBox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ScrollBox->setBackgroundRole(QPalette::Base);
+
+    Content = new QWidget;
+    Content->setAutoFillBackground(true);
+    QPalette white = Content->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::Base, Qt::white);
+    Content->setPalette(white);
+    Content->setFixedSize(kContentWidth, kContentHeight);
+    ScrollBox->setWidget(Content);
+    ScrollBox->viewport()->setPalette(white);
+    ScrollBox->viewport()->setAutoFillBackground(true);
+
+    buildMenuBand();
+    buildStep1();
+    buildStep2();
+    buildStep3();
+    buildStep4();
+
+    // Windowed controls lie above labels and pictures.
+    for (QLabel* flat : {Label3, Label6, Label7, Label8, Label9, Label10, Label12, Image1, Image2,
+                         Image3, Image4}) {
+        flat->lower();
+    }
+
+    // The Tab key's round: hidden and disabled buttons drop out by themselves.
+    QWidget::setTabOrder(LLS_ADRESS, COMSelect);
+    QWidget::setTabOrder(COMSelect, Button1);
+    QWidget::setTabOrder(Button1, Button2);
+    QWidget::setTabOrder(Button2, Button3);
+    QWidget::setTabOrder(Button3, Button5);
+    QWidget::setTabOrder(Button5, Button6);
+    QWidget::setTabOrder(Button6, Button4);
+    QWidget::setTabOrder(Button4, Button7);
+    QWidget::setTabOrder(Button7, Button8);
+    QWidget::setTabOrder(Button8, Button9);
+    LLS_ADRESS->setFocus();
+
+    Timer2 = new QTimer(this);
+    Timer2->setInterval(200);
+    connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
+
+    connect(COMSelect, &ui::PortComboBox::dropDown, this, &TForm1::COMSelectDropDown);
+    connect(COMSelect, qOverload<int>(&QComboBox::activated), this, &TForm1::COMSelectSelect);
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+    connect(Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
+    connect(Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
+    connect(Button6, &QPushButton::clicked, this, &TForm1::Button6Click);
+    connect(Button7, &QPushButton::clicked, this, &TForm1::Button7Click);
+    connect(Button8, &QPushButton::clicked, this, &TForm1::Button8Click);
+    connect(Button9, &QPushButton::clicked, this, &TForm1::Button9Click);
+
+    ui::setOuterSize(this, 800, 600);
+    FormCreate();
+}
+
+void TForm1::setForms(TForm2* form2, TForm3* form3, TForm4* form4, TForm5* form5, TForm6* form6) {
+    Form2 = form2;
+    Form3 = form3;
+    Form4 = form4;
+    Form5 = form5;
+    Form6 = form6;
+}
+
+QPushButton* TForm1::makeButton(QWidget* parent, const QString& text, int x, int y, int w, int h) {
+    auto* button = new QPushButton(text, parent);
+    button->setAutoDefault(false);
+    button->setFocusPolicy(Qt::StrongFocus);
+    button->setGeometry(x, y, w, h);
+    return button;
+}
+
+void TForm1::buildMenuBand() {
+    Panel5 = new ui::Panel(Content, 8, 0, 753, 25, kMenuBlue);
+    Label13 = makeLabel(Panel5->inside(), QStringLiteral(" МЕНЮ"), 16, 3, 52, 16, kBold13());
+    Label13->setWordWrap(false);
+    Button9 = makeButton(Panel5->inside(), QStringLiteral("Дополнительно"), 272, 2, 121, 20);
+    Button8 = makeButton(Panel5->inside(), QStringLiteral("Горячие клавиши"), 400, 2, 121, 20);
+    Button4 = makeButton(Panel5->inside(), QStringLiteral("Монитор работы LLS"), 536, 2, 121, 20);
+    Button4->hide();  // the monitor is built in but not offered to the user
+    Button7 = makeButton(Panel5->inside(), QStringLiteral("О Программе"), 664, 2, 83, 20);
+}
+
+void TForm1::buildStep1() {
+    Panel1 = new ui::Panel(Content, 8, 27, 753, 25, kMoneyGreen);
+    // "СОМ" here is Cyrillic, unlike the Latin "COM" of the instructions below.
+    Label4 = makeHeading(
+        Panel1, QStringLiteral(
+                    "1. Выберите СОМ-порт. Соединение с датчиком будет произведено автоматически"));
+    Image1 = makePicture(Content, ui::picturePixmap(QStringLiteral("step1"), 92), 8, 54, 92, 92);
+    Label3 = makeLabel(
+        Content,
+        QStringLiteral(
+            "1.1 Подайте на датчик питание.       \r\n1.2 Подключите датчик к компьютеру через "
+            "переходник USB-RS485.\r\n1.3 Выберите соответствующий COM порт.\r\n1.4 В состоянии "
+            "подключения должно появиться \"Подключен\".       "),
+        125, 56, 585, 57);
+    Label6 = makeLabel(Content, QStringLiteral("Состояние подключения:"), 592, 57, 129, 17);
+    ConnectStatusText = makeStaticText(Content, QStringLiteral("Нет соединения с датчиком"), 552,
+                                       72, 209, 69, kPaleBlue, kRed, kBold13());
+    COMSelect = new ui::PortComboBox(Content);
+    COMSelect->setEditable(true);
+    COMSelect->setInsertPolicy(QComboBox::NoInsert);
+    COMSelect->setFocusPolicy(Qt::StrongFocus);
+    COMSelect->setGeometry(125, 114, 145, 21);
+    Button1 = makeButton(Content, QStringLiteral("Подключить"), 277, 114, 75, 21);
+    Button1->hide();  // its click action runs from the port choice and the reconnect
+}
+
+void TForm1::buildStep2() {
+    Panel2 = new ui::Panel(Content, 8, 144, 753, 25, kMoneyGreen);
+    Label5 = makeHeading(Panel2, QStringLiteral("2. Установите сетевой адрес"));
+    Image2 = makePicture(Content, ui::picturePixmap(QStringLiteral("step2"), 92), 8, 172, 92, 92);
+    // The "c" in "соcтоять" is Latin.
+    Label7 = makeLabel(
+        Content,
+        QStringLiteral(
+            "2.1 Введите адрес LLS. Согласно спецификации протокола LLS адрес должен соcтоять из "
+            "цифр и находиться в диапозоне от 0 до 255.\r\n2.2 Нажмите кнопку \"Установить\"."),
+        125, 176, 585, 49);
+    LLS_ADRESS = new QLineEdit(Content);
+    LLS_ADRESS->setFrame(false);
+    LLS_ADRESS->setStyleSheet(
+        QStringLiteral("QLineEdit { border: 1px solid rgb(122, 122, 122); padding: 0px 1px; }"));
+    LLS_ADRESS->setGeometry(125, 228, 113, 19);
+    Button5 = makeButton(Content, QStringLiteral("Установить (F9, F10)"), 245, 228, 113, 19);
+}
+
+void TForm1::buildStep3() {
+    Panel3 = new ui::Panel(Content, 8, 265, 753, 25, kMoneyGreen);
+    Label1 = makeHeading(Panel3, QStringLiteral("3. Установите Полный и Пустой бак"));
+    // The "C" in "Cлейте" is Latin.
+    Label8 = makeLabel(
+        Content,
+        QStringLiteral(
+            "3.1 Промойте датчик уровня топлива для этого залейте его до полного и слейте.\r\n3.2 "
+            "Наполните датчик до полного, дождитесь пока \"Текущее значение\" стабилизируется и "
+            "нажмите кнопку \"Бак полный\".\r\n3.3 Cлейте из датчика топливо и дайте ему обтечь в "
+            "течении 1-2 минут и нажмите \"Бак пустой\"."),
+        125, 293, 497, 57);
+    buildChart();
+    Image3 = makePicture(Content, ui::picturePixmap(QStringLiteral("step3"), 92), 8, 304, 92, 92);
+    Label12 = makeLabel(Content, QStringLiteral("Текущее значение:"), 457, 350, 145, 16, kBold13());
+    Label12->setWordWrap(false);
+    LEVELMIN = makeStaticText(Content, QString(), 144, 352, 129, 18, kPaleBlue,
+                              palette().color(QPalette::WindowText), kBold11());
+    LEVELMAX = makeStaticText(Content, QString(), 296, 352, 129, 18, kPaleBlue,
+                              palette().color(QPalette::WindowText), kBold11());
+    Edit1 = makeStaticText(Content, QString(), 465, 374, 128, 18, kPaleBlue,
+                           palette().color(QPalette::WindowText), kBold11());
+    Button3 = makeButton(Content, QStringLiteral("Бак пустой (F1)"), 144, 376, 129, 19);
+    Button2 = makeButton(Content, QStringLiteral("Бак полный (F4)"), 296, 376, 129, 19);
+    Button6 = makeButton(Content, QStringLiteral("Дополнительно"), 594, 396, 91, 20);
+    Label9 = makeLabel(
+        Content,
+        QStringLiteral(
+            "3.4 Значения максимума и минимума можно откорректировать в ручную, нажав на кнопку "),
+        125, 398, 585, 33);
+}
+
+void TForm1::buildChart() {
+    Chart = new QChart;
+    Chart->legend()->hide();
+    Chart->setTitle(QString());
+    Chart->setBackgroundRoundness(0);
+    Chart->setDropShadowEnabled(false);
+    Chart->setBackgroundBrush(palette().color(QPalette::Button));
+    Chart->setBackgroundPen(Qt::NoPen);
+    Chart->setPlotAreaBackgroundVisible(false);
+    Chart->setMargins(QMargins(2, 2, 2, 2));
+    Chart->layout()->setContentsMargins(0, 0, 0, 0);
+    Chart->setAnimationOptions(QChart::NoAnimation);
+
+    Series1 = new QLineSeries;
+    Series1->setPen(QPen(kRed, 1));
+    Series1->setPointsVisible(false);
+    Series1->setPointLabelsVisible(false);
+    Chart->addSeries(Series1);
+
+    LeftAxis = new QValueAxis;
+    LeftAxis->setRange(13, 580);
+    BottomAxis = new QValueAxis;
+    Chart->addAxis(LeftAxis, Qt::AlignLeft);
+    Chart->addAxis(BottomAxis, Qt::AlignBottom);
+    Series1->attachAxis(LeftAxis);
+    Series1->attachAxis(BottomAxis);
+    for (QValueAxis* axis : {LeftAxis, BottomAxis}) {
+        axis->setVisible(false);
+        axis->setLineVisible(false);
+        axis->setGridLineVisible(false);
+        axis->setLabelsVisible(false);
+    }
+
+    Chart1 = new QChartView(Chart, Content);
+    Chart1->setRenderHint(QPainter::Antialiasing, false);
+    Chart1->setRubberBand(QChartView::NoRubberBand);
+    Chart1->setDragMode(QGraphicsView::NoDrag);
+    Chart1->setInteractive(false);
+    Chart1->setFocusPolicy(Qt::NoFocus);
+    Chart1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Chart1->setLineWidth(1);
+    Chart1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Chart1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Chart1->setBackgroundBrush(palette().color(QPalette::Button));
+    Chart1->setGeometry(624, 296, 137, 97);
+}
+
+void TForm1::buildStep4() {
+    Panel4 = new ui::Panel(Content, 8, 421, 753, 25, kMoneyGreen);
+    Label2 = makeHeading(Panel4, QStringLiteral("4. Проверте настройки"));
+    Label10 = makeLabel(
+        Content,
+        QStringLiteral("4.1 Выньте датчик из топлива полностью. Уровень должен показать значение "
+                       "близкое к 0 (5-10 ед). и помере стекания топлива с датчика - уменьшится до "
+                       "нуля.\r\n4.2 Погрузите датчик полностью в топливо. Уровень должен "
+                       "приблизиться к 4095, но быть при этом на несколько единиц ниже.\r\n4.3 "
+                       "Если данные условия выполняются, то Вы прекрасно настроили датчик.  Если "
+                       "нет, то повторите пункт 3 \"Установка полного и пустого бака\". "),
+        125, 448, 585, 83);
+    Image4 = makePicture(Content, ui::picturePixmap(QStringLiteral("step4"), 92), 8, 456, 92, 92);
+    ProgressBar1 = new QProgressBar(Content);
+    ProgressBar1->setRange(0, 4095);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setFocusPolicy(Qt::NoFocus);
+    ProgressBar1->setGeometry(125, 536, 385, 18);
+    Label11 = makeStaticText(Content, QString(), 517, 536, 89, 18, kPaleBlue,
+                             palette().color(QPalette::WindowText), kBold11());
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // Closing the main window ends the program even while the hot-key help is open.
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void TForm1::FormCreate() {
+    // The global hot keys F1, F4, F9 and F10 are registered here for this window.
+    Timer2->start();
+}
+
+void TForm1::COMSelectDropDown() {
+    // wired to the configurator logic
+}
+
+void TForm1::COMSelectSelect() {
+    // wired to the configurator logic
+}
+
+void TForm1::Button1Click() {
+    // wired to the configurator logic
+}
+
+void TForm1::Timer2Timer() {
+    // wired to the configurator logic
+}
+
+void TForm1::Button2Click() {
+    // wired to the configurator logic
+}
+
+void TForm1::Button3Click() {
+    // wired to the configurator logic
+}
+
+void TForm1::Button5Click() {
+    // wired to the configurator logic
+}
+
+void TForm1::Button6Click() {
+    if (!Form2) return;
+    Form2->LEVELMAX->setText(LEVELMAX->text());
+    Form2->LEVELMIN->setText(LEVELMIN->text());
+    Form2->exec();
+}
+
+void TForm1::Button9Click() {
+    if (Form6) Form6->exec();
+}
+
+void TForm1::Button4Click() {
+    if (Form4) Form4->exec();
+}
+
+void TForm1::Button7Click() {
+    if (Form3) Form3->exec();
+}
+
+void TForm1::Button8Click() {
+    if (!Form5) return;
+    Form5->show();
+    Form5->raise();
+    Form5->activateWindow();
+}

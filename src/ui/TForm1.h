@@ -1,0 +1,128 @@
+#pragma once
+
+#include <QChart>
+#include <QChartView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTimer>
+#include <QValueAxis>
+#include <QWidget>
+
+#include "PortComboBox.h"
+#include "UiStyle.h"
+
+class TForm2;
+class TForm3;
+class TForm4;
+class TForm5;
+class TForm6;
+
+// The main window: a menu band and the four numbered steps, at fixed pixel positions.
+// Every control is reachable by the name it bears so the configurator logic can drive it.
+class TForm1 : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TForm1(QWidget* parent = nullptr);
+
+    // The windows this one opens; set once after all six exist.
+    void setForms(TForm2* form2, TForm3* form3, TForm4* form4, TForm5* form5, TForm6* form6);
+
+    // The extent of the controls; a smaller client area gets scroll bars.
+    static constexpr int kContentWidth = 761;
+    static constexpr int kContentHeight = 554;
+
+    QScrollArea* ScrollBox = nullptr;  // the client area
+    QWidget* Content = nullptr;        // holds the controls at their designed positions
+
+    // Menu band.
+    ui::Panel* Panel5 = nullptr;
+    QLabel* Label13 = nullptr;
+    QPushButton* Button9 = nullptr;
+    QPushButton* Button8 = nullptr;
+    QPushButton* Button4 = nullptr;
+    QPushButton* Button7 = nullptr;
+
+    // Step 1: connect.
+    ui::Panel* Panel1 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Image1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* ConnectStatusText = nullptr;
+    ui::PortComboBox* COMSelect = nullptr;
+    QPushButton* Button1 = nullptr;
+
+    // Step 2: network address.
+    ui::Panel* Panel2 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Image2 = nullptr;
+    QLabel* Label7 = nullptr;
+    QLineEdit* LLS_ADRESS = nullptr;
+    QPushButton* Button5 = nullptr;
+
+    // Step 3: full and empty tank.
+    ui::Panel* Panel3 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label8 = nullptr;
+    QChartView* Chart1 = nullptr;
+    QChart* Chart = nullptr;
+    QLineSeries* Series1 = nullptr;
+    QValueAxis* LeftAxis = nullptr;
+    QValueAxis* BottomAxis = nullptr;
+    QLabel* Image3 = nullptr;
+    QLabel* Label12 = nullptr;
+    QLabel* LEVELMIN = nullptr;
+    QLabel* LEVELMAX = nullptr;
+    QLabel* Edit1 = nullptr;
+    QPushButton* Button3 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QPushButton* Button6 = nullptr;
+    QLabel* Label9 = nullptr;
+
+    // Step 4: check.
+    ui::Panel* Panel4 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label10 = nullptr;
+    QLabel* Image4 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QLabel* Label11 = nullptr;
+
+    QTimer* Timer2 = nullptr;
+
+    TForm2* Form2 = nullptr;
+    TForm3* Form3 = nullptr;
+    TForm4* Form4 = nullptr;
+    TForm5* Form5 = nullptr;
+    TForm6* Form6 = nullptr;
+
+  public slots:
+    void FormCreate();
+    void COMSelectDropDown();
+    void COMSelectSelect();
+    void Button1Click();
+    void Timer2Timer();
+    void Button2Click();
+    void Button3Click();
+    void Button5Click();
+    void Button6Click();
+    void Button9Click();
+    void Button4Click();
+    void Button7Click();
+    void Button8Click();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void buildMenuBand();
+    void buildStep1();
+    void buildStep2();
+    void buildStep3();
+    void buildStep4();
+    void buildChart();
+    QPushButton* makeButton(QWidget* parent, const QString& text, int x, int y, int w, int h);
+};

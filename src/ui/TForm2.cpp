@@ -1,0 +1,80 @@
+#include "TForm2.h"
+
+#include <QResizeEvent>
+
+#include "UiStyle.h"
+
+namespace {
+
+QLineEdit* makeFlatEdit(QWidget* parent, int x, int y, int w, int h) {
+    auto* edit = new QLineEdit(QStringLiteral("0"), parent);
+    edit->setFrame(false);
+    edit->setStyleSheet(
+        QStringLiteral("QLineEdit { border: 1px solid rgb(122, 122, 122); padding: 0px 1px; }"));
+    edit->setGeometry(x, y, w, h);
+    return edit;
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& text, int x, int y, int w, int h) {
+    auto* button = new QPushButton(text, parent);
+    button->setAutoDefault(false);
+    button->setGeometry(x, y, w, h);
+    return button;
+}
+
+}  // namespace
+
+TForm2::TForm2(QWidget* parent) : ui::FormDialog(parent) {
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Ручная корректировка Полного и Пустого"));
+    setWindowIcon(ui::pictureIcon(QStringLiteral("step3")));
+    setFont(ui::uiFont());
+    setAutoFillBackground(true);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+
+    Label3 = ui::makeLabel(
+        this,
+        QStringLiteral("\r\n1. В этом окне можно в ручную ввести значения полного и пустого бака."),
+        0, 0, 525, 33);
+    Label3->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    Label1 = ui::makeLabel(this, QStringLiteral("Полный бак:"), 98, 61);
+    LEVELMAX = makeFlatEdit(this, 168, 56, 121, 19);
+    Button2 = makeButton(this, QStringLiteral("Установить"), 296, 56, 129, 19);
+    Label2 = ui::makeLabel(this, QStringLiteral("Пустой бак:"), 104, 89);
+    LEVELMIN = makeFlatEdit(this, 168, 88, 121, 19);
+    Button3 = makeButton(this, QStringLiteral("Установть"), 296, 88, 129, 19);
+    Button1 =
+        makeButton(this, QStringLiteral("Расширить границы уровней на 5 %"), 104, 144, 321, 19);
+
+    QWidget::setTabOrder(LEVELMAX, Button2);
+    QWidget::setTabOrder(Button2, LEVELMIN);
+    QWidget::setTabOrder(LEVELMIN, Button3);
+    QWidget::setTabOrder(Button3, Button1);
+    LEVELMAX->setFocus();
+
+    connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm2::Button3Click);
+
+    ui::setOuterSize(this, 525, 246);
+}
+
+void TForm2::resizeEvent(QResizeEvent* event) {
+    // The heading runs over the full width of the window.
+    Label3->setGeometry(0, 0, event->size().width(), 33);
+    ui::FormDialog::resizeEvent(event);
+}
+
+void TForm2::Button1Click() {
+    // wired to the configurator logic
+}
+
+void TForm2::Button2Click() {
+    // wired to the configurator logic
+}
+
+void TForm2::Button3Click() {
+    // wired to the configurator logic
+}

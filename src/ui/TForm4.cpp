@@ -1,0 +1,123 @@
+#include "TForm4.h"
+
+#include <QHeaderView>
+#include <QHideEvent>
+#include <QShowEvent>
+
+#include "UiStyle.h"
+
+TForm4::TForm4(QWidget* parent) : ui::FormDialog(parent) {
+    setObjectName(QStringLiteral("Form4"));
+    setWindowTitle(QStringLiteral("Монитор работы LLS"));
+    setWindowIcon(ui::pictureIcon(QStringLiteral("step4")));
+    setFont(ui::uiFont());
+    setAutoFillBackground(true);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+
+    StringGrid1 = new QTableWidget(5, 1, this);
+    StringGrid1->setFont(ui::uiFont(13, true));
+    StringGrid1->horizontalHeader()->hide();
+    StringGrid1->verticalHeader()->hide();
+    StringGrid1->horizontalHeader()->setDefaultSectionSize(50);
+    StringGrid1->horizontalHeader()->setMinimumSectionSize(1);
+    StringGrid1->verticalHeader()->setMinimumSectionSize(1);
+    StringGrid1->verticalHeader()->setDefaultSectionSize(35);
+    StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    StringGrid1->setColumnWidth(0, 306);
+    StringGrid1->setShowGrid(true);
+    StringGrid1->setSelectionMode(QAbstractItemView::NoSelection);
+    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid1->setFocusPolicy(Qt::NoFocus);
+    StringGrid1->setGeometry(8, 8, 769, 185);
+
+    Label9 = ui::makeLabel(
+        this,
+        QStringLiteral(
+            "Монитор работы LLS - предназначен для анализа пакетов LLS проходящих между терминалом "
+            "и ДУТами\r\nС помощью монитора работы LLS можно:\r\n   1. легко диагностировать "
+            "неполадки;\r\n   2. ускорить и повысить качество тарировки бака.\r\n "),
+        184, 192, 593, 73);
+    Label10 = ui::makeLabel(
+        this,
+        QStringLiteral(
+            "Как это работает?\r\n   1. В таблице, в реальном времени, происходит отображение "
+            "запросов терминала  к ДУМам и  их ответов.\r\n   2. Поля таблицы:\r\n          Адрес "
+            "LLS - отображает адреса которые опрашивает терминал.\r\n          Запрос уровня "
+            "топлива - зеленым отмечается колонка с адресом, по которому терминал производит "
+            "опрос.\r\n          Ответ на запрос - текущий уровень показаний ДУТа. Красная ячейка "
+            "- нет ответа ДУТа.\r\n          Число одинаковых подряд ответов - здесь ведется "
+            "подсчет ответов с одинаковым (не отличающимся от предыдущего) уровнем.\r\n          "
+            "Уровень стабилен - отмечается зеленым если прошло 5 и более одинаковых ответов, т.е. "
+            "уровень топлива стабилизировался.\r\n   "),
+        184, 253, 593, 148);
+    Label11 = ui::makeLabel(
+        this,
+        QStringLiteral(
+            "ТАРИРОВКА   \r\n1. Ждем пока в таблице позеленеет \"Уровень стабилен\" для нашего "
+            "ДУТа.\r\n2. Заливаем в бак порцию топлива .\r\n3. Повторяем пункты №1 и №2 до "
+            "заполнения бака до верхнего уровня.\r\n   \r\nСигнализатор \"Уровень стабилен\" - "
+            "гарантирует что терминал опросил ДУТ и получил стабильные данные уровня топлива для "
+            "передачи их на сервер (для дальнейшей обработки и составлении таблицы "
+            "тарировки).\r\nТеперь Вы точно будете знать когда стабилизировался уровень топлива, и "
+            "можно заливать следующую порцию.\r\nМы считаем, что данная функция значительно "
+            "сэкономит Ваше время при тарировке бака.\r\n   \r\nКнопка \"Очистить\" сбрасывает "
+            "накопленную статистику и очищает таблицу."),
+        184, 396, 593, 157);
+    Image1 = ui::makePicture(this, ui::monitorPixmap(), 8, 232, 153, 145);
+
+    GroupBox1 = new QGroupBox(QStringLiteral(" Статистика "), this);
+    GroupBox1->setGeometry(8, 384, 169, 169);
+    Label5 = ui::makeLabel(GroupBox1, QStringLiteral("Запросы терминала:"), 16, 24);
+    Label1 = ui::makeLabel(GroupBox1, QStringLiteral("Label1"), 127, 25);
+    Label6 = ui::makeLabel(GroupBox1, QStringLiteral("Ответы ДУТов:"), 16, 48);
+    Label2 = ui::makeLabel(GroupBox1, QStringLiteral("Label2"), 102, 49);
+    Label7 = ui::makeLabel(GroupBox1, QStringLiteral("Не распознал:"), 16, 72);
+    Label3 = ui::makeLabel(GroupBox1, QStringLiteral("Label3"), 100, 72);
+    Label8 = ui::makeLabel(GroupBox1, QStringLiteral("Всего пакетов:"), 16, 96);
+    Label4 = ui::makeLabel(GroupBox1, QStringLiteral("Label4"), 96, 97);
+    Button1 = new QPushButton(QStringLiteral("Очистить"), GroupBox1);
+    Button1->setAutoDefault(false);
+    Button1->setGeometry(54, 128, 75, 25);
+
+    // Labels and the picture lie under the windowed controls.
+    for (QLabel* flat : {Label9, Label10, Label11, Image1}) flat->lower();
+
+    connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1);
+    connect(Timer1, &QTimer::timeout, this, &TForm4::Timer1Timer);
+    Timer1->start();
+
+    ui::setOuterSize(this, 800, 600);
+    move(574, 246);
+}
+
+void TForm4::showEvent(QShowEvent* event) {
+    ui::FormDialog::showEvent(event);
+    // Only a real change of visibility counts, not a restore from the taskbar.
+    if (!event->spontaneous()) FormShow();
+}
+
+void TForm4::hideEvent(QHideEvent* event) {
+    ui::FormDialog::hideEvent(event);
+    if (!event->spontaneous()) FormHide();
+}
+
+void TForm4::FormShow() {
+    // wired to the configurator logic
+}
+
+void TForm4::FormHide() {
+    // wired to the configurator logic
+}
+
+void TForm4::Timer1Timer() {
+    // wired to the configurator logic
+}
+
+void TForm4::Button1Click() {
+    // wired to the configurator logic
+}

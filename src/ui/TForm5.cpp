@@ -1,0 +1,32 @@
+#include "TForm5.h"
+
+#include "UiStyle.h"
+
+TForm5::TForm5(QWidget* parent) : QWidget(parent) {
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setObjectName(QStringLiteral("Form5"));
+    setWindowTitle(QStringLiteral("Горячие клавиши"));
+    setWindowIcon(ui::appIcon());
+    setFont(ui::uiFont());
+    setAutoFillBackground(true);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+
+    Label1 = ui::makeLabel(
+        this,
+        QStringLiteral(
+            "Для удобства, при монтаже ДУТа, Вы можете использовать горячие клавиши\r\n  \r\nF1    "
+            "- Установить уровень пустого бака\r\nF4    - Установить уровень полного бака\r\nF9    "
+            "- Установить сетевой адрес №1\r\nF10  - Установить сетевой адрес №2\r\n  \r\nДанные "
+            "клавиши работают при запущенной программе в любом режиме (в фокусе или не в "
+            "фокусе)\r\n   \r\nПосле нажатия на горячую клавишу программа выдаст сообщение о "
+            "выполненной операции. Данное сообщение можно закрыть клавишей \"Пробел\"."),
+        192, 8, 353, 185);
+    Image1 =
+        ui::makePicture(this, ui::picturePixmap(QStringLiteral("hotkeys"), 128), 24, 40, 153, 129);
+
+    ui::setOuterSize(this, 622, 247);
+}

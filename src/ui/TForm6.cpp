@@ -1,0 +1,66 @@
+#include "TForm6.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QShowEvent>
+#include <cmath>
+
+#include "UiStyle.h"
+
+TForm6::TForm6(QWidget* parent) : ui::FormDialog(parent) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        scale_ = screen->logicalDotsPerInchY() / 96.0;
+    }
+    setObjectName(QStringLiteral("Form6"));
+    setWindowTitle(QStringLiteral("Дополнительные параметры"));
+    setWindowIcon(ui::appIcon());
+    setFont(ui::uiFont(px(11)));
+
+    Label1 = ui::makeLabel(this, QStringLiteral("Разрядность выхода LLS:"), px(16), px(16), -1, -1,
+                           font());
+    ComboBox1 = new QComboBox(this);
+    ComboBox1->addItems({QStringLiteral("12 Бит (0..4095)"), QStringLiteral("10 Бит (0..1023)")});
+    ComboBox1->setCurrentIndex(0);
+    ComboBox1->setGeometry(px(152), px(12), px(145), ComboBox1->sizeHint().height());
+
+    Label2 = ui::makeLabel(this, QStringLiteral("Переодическая выдача данных:"), px(16), px(48), -1,
+                           -1, font());
+    ComboBox2 = new QComboBox(this);
+    ComboBox2->addItems({QStringLiteral("Выключена"), QStringLiteral("10 сек"),
+                         QStringLiteral("20 сек"), QStringLiteral("30 сек"),
+                         QStringLiteral("40 сек"), QStringLiteral("50 сек"),
+                         QStringLiteral("1 мин"), QStringLiteral("2 мин"), QStringLiteral("3 мин"),
+                         QStringLiteral("4 мин"), QStringLiteral("5 мин")});
+    ComboBox2->setCurrentIndex(0);
+    ComboBox2->setGeometry(px(192), px(48), px(145), ComboBox2->sizeHint().height());
+
+    QWidget::setTabOrder(ComboBox1, ComboBox2);
+    ComboBox1->setFocus();
+
+    // Only the user's choices write; selections made in code do not emit activated.
+    connect(ComboBox1, qOverload<int>(&QComboBox::activated), this, &TForm6::ComboBox1Change);
+    connect(ComboBox2, qOverload<int>(&QComboBox::activated), this, &TForm6::ComboBox2Change);
+
+    ui::setOuterSize(this, px(487), px(350));
+}
+
+int TForm6::px(int designed) const {
+    return int(std::lround(designed * scale_));
+}
+
+void TForm6::showEvent(QShowEvent* event) {
+    ui::FormDialog::showEvent(event);
+    if (!event->spontaneous()) FormShow();
+}
+
+void TForm6::FormShow() {
+    // wired to the configurator logic
+}
+
+void TForm6::ComboBox1Change() {
+    // wired to the configurator logic
+}
+
+void TForm6::ComboBox2Change() {
+    // wired to the configurator logic
+}

@@ -1,0 +1,174 @@
+#include "UiStyle.h"
+
+#include <QEvent>
+#include <QFontDatabase>
+#include <QImageReader>
+#include <QPalette>
+#include <QStringList>
+#include <QWidget>
+
+static void initPictureResources() {
+    Q_INIT_RESOURCE(pictures);
+}
+
+namespace ui {
+
+QString uiFontFamily() {
+    static const QString family = [] {
+        const QStringList families = QFontDatabase::families();
+        // Windows' own face first, then common sans-serif faces with Cyrillic glyphs.
+        for (const char* name : {"MS Sans Serif", "Microsoft Sans Serif", "DejaVu Sans",
+                                 "Liberation Sans", "Noto Sans", "FreeSans"}) {
+            if (families.contains(QString::fromLatin1(name), Qt::CaseInsensitive)) {
+                return QString::fromLatin1(name);
+            }
+        }
+        return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+    }();
+    return family;
+}
+
+QFont uiFont(int pixelHeight, bool bold) {
+    QFont font(uiFontFamily());
+    font.setPixelSize(pixelHeight);
+    font.setBold(bold);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+QString displayText(const QString& windowsText) {
+    QString text = windowsText;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+static void ensureResources() {
+    static const bool done = [] {
+        initPictureResources();
+        return true;
+    }();
+    (void)done;
+}
+
+QIcon appIcon() {
+    return pictureIcon(QStringLiteral("app"));
+}
+
+QIcon pictureIcon(const QString& name) {
+    ensureResources();
+    return QIcon(QStringLiteral(":/pictures/%1.ico").arg(name));
+}
+
+QPixmap picturePixmap(const QString& name, int size) {
+    ensureResources();
+    // QIcon::pixmap would scale to the screen's pixel ratio; read the stored image as it is.
+    QImageReader reader(QStringLiteral(":/pictures/%1.ico").arg(name));
+    do {
+        const QImage image = reader.read();
+        if (!image.isNull() && image.width() == size && image.hasAlphaChannel()) {
+            return QPixmap::fromImage(image);
+        }
+    } while (reader.jumpToNextImage());
+    return {};
+}
+
+QPixmap monitorPixmap() {
+    ensureResources();
+    return QPixmap(QStringLiteral(":/pictures/monitor.png"));
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& text, int x, int y, int w, int h,
+                  const QFont& font) {
+    auto* label = new QLabel(displayText(text), parent);
+    label->setFont(font);
+    label->setTextFormat(Qt::PlainText);
+    label->setFocusPolicy(Qt::NoFocus);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setContentsMargins(0, 0, 0, 0);
+    label->setIndent(0);
+    if (w >= 0 && h >= 0) {
+        label->setWordWrap(true);
+        label->setGeometry(x, y, w, h);
+    } else {
+        label->move(x, y);
+        label->adjustSize();
+    }
+    return label;
+}
+
+QLabel* makeStaticText(QWidget* parent, const QString& text, int x, int y, int w, int h,
+                       const QColor& background, const QColor& textColour, const QFont& font) {
+    auto* box = new QLabel(displayText(text), parent);
+    box->setTextFormat(Qt::PlainText);
+    box->setFrameStyle(QFrame::Box | QFrame::Plain);
+    box->setLineWidth(1);
+    box->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    box->setWordWrap(true);
+    box->setFocusPolicy(Qt::NoFocus);
+    box->setFont(font);
+    box->setAutoFillBackground(true);
+    QPalette pal = box->palette();
+    pal.setColor(QPalette::Window, background);
+    pal.setColor(QPalette::WindowText, textColour);
+    box->setPalette(pal);
+    box->setGeometry(x, y, w, h);
+    return box;
+}
+
+QLabel* makePicture(QWidget* parent, const QPixmap& pixmap, int x, int y, int w, int h) {
+    auto* picture = new QLabel(parent);
+    picture->setPixmap(pixmap);
+    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    picture->setContentsMargins(0, 0, 0, 0);
+    picture->setFocusPolicy(Qt::NoFocus);
+    picture->setGeometry(x, y, w, h);
+    return picture;
+}
+
+Panel::Panel(QWidget* parent, int x, int y, int w, int h, const QColor& colour)
+    : QFrame(parent), inside_(new QWidget(this)) {
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(1);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, colour);
+    setPalette(pal);
+    setFocusPolicy(Qt::NoFocus);
+    setGeometry(x, y, w, h);
+    inside_->setGeometry(1, 1, w - 2, h - 2);
+}
+
+namespace {
+
+class OuterSizeKeeper : public QObject {
+  public:
+    OuterSizeKeeper(QWidget* window, QSize outer) : QObject(window), outer_(outer) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!corrected_ && (event->type() == QEvent::Show || event->type() == QEvent::Move)) {
+            auto* window = static_cast<QWidget*>(watched);
+            const QSize frame = window->frameGeometry().size() - window->geometry().size();
+            if (window->isVisible() && (frame.width() > 0 || frame.height() > 0)) {
+                corrected_ = true;
+                window->resize(outer_ - frame);
+            }
+        }
+        return false;
+    }
+
+  private:
+    QSize outer_;
+    bool corrected_ = false;
+};
+
+}  // namespace
+
+void setOuterSize(QWidget* window, int w, int h) {
+    // Until the frame is known the client takes the whole designed size.
+    window->resize(w, h);
+    window->installEventFilter(new OuterSizeKeeper(window, QSize(w, h)));
+}
+
+}  // namespace ui

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QFrame>
+#include <QIcon>
+#include <QLabel>
+#include <QPixmap>
+#include <QString>
+
+class QWidget;
+
+namespace ui {
+
+// Colours of the main window.
+inline const QColor kMenuBlue{193, 218, 244};
+inline const QColor kMoneyGreen{192, 220, 192};
+inline const QColor kPaleBlue{240, 251, 255};
+inline const QColor kRed{255, 0, 0};
+
+// The face the layouts were drawn with, or, where it is missing, a sans-serif face that
+// has Cyrillic glyphs. Heights are always given in pixels so the screen density cannot
+// change them.
+QString uiFontFamily();
+QFont uiFont(int pixelHeight = 11, bool bold = false);
+
+// Window texts keep the Windows "\r\n" line breaks; the Qt text layout wants "\n".
+QString displayText(const QString& windowsText);
+
+// The generated artwork, loaded from the compiled-in resources.
+QIcon appIcon();
+QIcon pictureIcon(const QString& name);                // e.g. "step3" -> :/pictures/step3.ico
+QPixmap picturePixmap(const QString& name, int size);  // the image of that size in the icon
+QPixmap monitorPixmap();
+
+// A label drawn straight onto its parent: no frame, no focus, parent's colour shows through.
+// With a fixed box it word-wraps inside the box; otherwise it takes the size of its text.
+QLabel* makeLabel(QWidget* parent, const QString& text, int x, int y, int w = -1, int h = -1,
+                  const QFont& font = uiFont());
+
+// A box with a thin single-line frame and a background of its own, text centred from the top.
+QLabel* makeStaticText(QWidget* parent, const QString& text, int x, int y, int w, int h,
+                       const QColor& background, const QColor& textColour, const QFont& font);
+
+// A picture drawn at its natural size from the top left corner of its box.
+QLabel* makePicture(QWidget* parent, const QPixmap& pixmap, int x, int y, int w, int h);
+
+// A filled rectangle with a thin flat frame and a 1-pixel margin. Its children live in
+// inside(), whose origin is the inner edge of the frame, so their positions read as drawn.
+class Panel : public QFrame {
+  public:
+    Panel(QWidget* parent, int x, int y, int w, int h, const QColor& colour);
+    QWidget* inside() const { return inside_; }
+
+  private:
+    QWidget* inside_;
+};
+
+// Sets the size a window should have with its frame; the frame is only known once the
+// window system has mapped the window, so the client size is corrected on first show.
+void setOuterSize(QWidget* window, int w, int h);
+
+}  // namespace ui

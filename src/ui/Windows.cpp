@@ -1,0 +1,17 @@
+#include "Windows.h"
+
+namespace ui {
+
+Windows createWindows() {
+    Windows w;
+    w.form1 = std::make_unique<TForm1>();
+    w.form2 = new TForm2(w.form1.get());
+    w.form3 = new TForm3(w.form1.get());
+    w.form4 = new TForm4(w.form1.get());
+    w.form5 = new TForm5(w.form1.get());
+    w.form6 = new TForm6(w.form1.get());
+    w.form1->setForms(w.form2, w.form3, w.form4, w.form5, w.form6);
+    return w;
+}
+
+}  // namespace ui

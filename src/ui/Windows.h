@@ -1,0 +1,29 @@
+#pragma once
+
+#include <memory>
+
+#include "TForm1.h"
+#include "TForm2.h"
+#include "TForm3.h"
+#include "TForm4.h"
+#include "TForm5.h"
+#include "TForm6.h"
+
+namespace ui {
+
+// The six windows of the application. The main window owns the others, so they have no
+// taskbar entries of their own and go when it goes.
+struct Windows {
+    std::unique_ptr<TForm1> form1;
+    TForm2* form2 = nullptr;
+    TForm3* form3 = nullptr;
+    TForm4* form4 = nullptr;
+    TForm5* form5 = nullptr;
+    TForm6* form6 = nullptr;
+};
+
+// Creates all six, hidden, in their fixed order TForm1 .. TForm6, and lets the main window
+// reach the others.
+Windows createWindows();
+
+}  // namespace ui

@@ -1,0 +1,14 @@
+#include "Application.h"
+#include "Windows.h"
+
+int main(int argc, char** argv) {
+    ui::fixPixelScale();
+    // Qt needs argc/argv for its own start-up; the program itself reads no arguments.
+    ui::Application app(argc, argv);
+
+    // All six windows exist before the first event is dispatched.
+    ui::Windows windows = ui::createWindows();
+    windows.form1->show();
+    app.exec();
+    return 0;
+}
