@@ -49,8 +49,6 @@ struct PtySensor::Impl {
     std::vector<std::uint8_t> rx;
     Clock::time_point lastRx;
     std::uint64_t rxGeneration = 0;
-    std::vector<std::uint8_t> lastAnswer;
-    Clock::time_point lastAnswerAt;
 
     void poke() {
         if (wake[1] >= 0) {
@@ -117,11 +115,7 @@ void PtySensor::Impl::collect(Clock::time_point now) {
         SimSensor::Frame frame;
         std::copy(rx.begin(), rx.begin() + kSize, frame.begin());
         rx.erase(rx.begin(), rx.begin() + kSize);
-        // A product that leaves echo on would send our own answer back; never answer it.
-        const bool echo =
-            !lastAnswer.empty() && now - lastAnswerAt < milliseconds(100) &&
-            std::equal(frame.begin(), frame.end(), lastAnswer.begin(), lastAnswer.end());
-        if (!echo) serve(frame, generation);
+        serve(frame, generation);
     }
     if (!rx.empty() && Clock::now() - lastRx > kPartialFrameTimeout) rx.clear();
 }
@@ -145,8 +139,6 @@ void PtySensor::Impl::serve(const SimSensor::Frame& request, std::uint64_t gener
         if (!line.plugged() || line.generation() != generation) return;
         if (line.pendingForReader() > kMaxUnreadBytes) line.dropUnread();
         writePaced(line, answer.data(), answer.size(), options.paced);
-        lastAnswer = answer;
-        lastAnswerAt = Clock::now();
     }
     if (options.onExchange) options.onExchange(request, answer);
     if (!stray.empty()) {
