@@ -247,7 +247,9 @@ TEST(SimSensorLevel, RawCyclesSlowlyAndOutputStaysInRange) {
             sawFull = sawFull || level == top;
             lowest = std::min(lowest, raw);
             highest = std::max(highest, raw);
-            if (step == 0) EXPECT_LT(std::abs(raw - start), 20) << "the cycle must be slow";
+            if (step == 0) {
+                EXPECT_LT(std::abs(raw - start), 20) << "the cycle must be slow";
+            }
         }
         EXPECT_GE(lowest, SimSensor::kRawLow);
         EXPECT_LE(highest, SimSensor::kRawHigh);
