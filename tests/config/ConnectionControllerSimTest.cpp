@@ -246,3 +246,37 @@ TEST_F(ConnectionSimTest, ReconnectCounterIsNotResetByAManualConnect) {
 
 }  // namespace
 }  // namespace cfgtest
+
+namespace cfgtest {
+namespace {
+
+// The same sequence on a line paced at 19200 baud with the sensor's turnaround, as a real
+// adapter delivers the answer byte by byte.
+TEST(ConnectionPacedLineTest, ConnectsAndPollsAtTheRealLineSpeed) {
+    sim::PtySensor sensor{sim::PtySensorOptions{}};
+    ASSERT_TRUE(sensor.start());
+    sensor.freezeRaw(true);
+    sensor.setParam(0, 1234);
+    sensor.setParam(7, 88);
+    dut::SerialPort serial;
+    dut::LinkState state;
+    dut::ConfigLink link{serial, state};
+    dut::config::SerialPortControl control{serial};
+    EventLog log;
+    RecordingMainView view{log};
+    view.port = sensor.devicePath();
+    dut::config::ConnectionController controller{control, link, view};
+
+    controller.COMSelectSelect();
+    EXPECT_TRUE(state.linkFlag);
+    EXPECT_EQ(view.status.rfind("Подключение\r\nустановлено\r\nДУТ № 88\r\nВесия:", 0), 0u);
+    EXPECT_EQ(sensor.requests().size(), 5u);  // no retries on a clean line
+    controller.Timer2Timer();
+    EXPECT_EQ(view.currentValue, "1234");
+    EXPECT_EQ(view.chart.back().second, 30);
+    serial.close();
+    sensor.stop();
+}
+
+}  // namespace
+}  // namespace cfgtest
