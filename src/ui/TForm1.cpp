@@ -1,9 +1,13 @@
 #include "TForm1.h"
 
+#include <initializer_list>
+#include <utility>
+
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGraphicsLayout>
 #include <QPen>
+#include <QVBoxLayout>
 
 #include "TForm2.h"
 #include "TForm3.h"
@@ -45,7 +49,10 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     setWindowIcon(ui::appIcon());
     setFont(uiFont());
 
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
     ScrollBox = new QScrollArea(this);
+    layout->addWidget(ScrollBox);
     ScrollBox->setFrameShape(QFrame::NoFrame);
     ScrollBox->setFocusPolicy(Qt::NoFocus);
     ScrollBox->setWidgetResizable(false);
@@ -103,6 +110,35 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     connect(Button7, &QPushButton::clicked, this, &TForm1::Button7Click);
     connect(Button8, &QPushButton::clicked, this, &TForm1::Button8Click);
     connect(Button9, &QPushButton::clicked, this, &TForm1::Button9Click);
+
+    // Controls answer to their own names, e.g. for findChild.
+    for (const auto& [control, name] : std::initializer_list<std::pair<QObject*, const char*>>{
+             {ScrollBox, "ScrollBox"},   {Content, "Content"},
+             {Panel5, "Panel5"},         {Label13, "Label13"},
+             {Button9, "Button9"},       {Button8, "Button8"},
+             {Button4, "Button4"},       {Button7, "Button7"},
+             {Panel1, "Panel1"},         {Label4, "Label4"},
+             {Image1, "Image1"},         {Label3, "Label3"},
+             {Label6, "Label6"},         {ConnectStatusText, "ConnectStatusText"},
+             {COMSelect, "COMSelect"},   {Button1, "Button1"},
+             {Panel2, "Panel2"},         {Label5, "Label5"},
+             {Image2, "Image2"},         {Label7, "Label7"},
+             {LLS_ADRESS, "LLS_ADRESS"}, {Button5, "Button5"},
+             {Panel3, "Panel3"},         {Label1, "Label1"},
+             {Label8, "Label8"},         {Chart1, "Chart1"},
+             {Chart, "Chart"},           {Series1, "Series1"},
+             {LeftAxis, "LeftAxis"},     {BottomAxis, "BottomAxis"},
+             {Image3, "Image3"},         {Label12, "Label12"},
+             {LEVELMIN, "LEVELMIN"},     {LEVELMAX, "LEVELMAX"},
+             {Edit1, "Edit1"},           {Button3, "Button3"},
+             {Button2, "Button2"},       {Button6, "Button6"},
+             {Label9, "Label9"},         {Panel4, "Panel4"},
+             {Label2, "Label2"},         {Label10, "Label10"},
+             {Image4, "Image4"},         {ProgressBar1, "ProgressBar1"},
+             {Label11, "Label11"},       {Timer2, "Timer2"},
+         }) {
+        control->setObjectName(QString::fromLatin1(name));
+    }
 
     ui::setOuterSize(this, 800, 600);
     FormCreate();

@@ -1,5 +1,8 @@
 #include "TForm2.h"
 
+#include <initializer_list>
+#include <utility>
+
 #include <QResizeEvent>
 
 #include "UiStyle.h"
@@ -57,6 +60,20 @@ TForm2::TForm2(QWidget* parent) : ui::FormDialog(parent) {
     connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TForm2::Button3Click);
+
+    // Controls answer to their own names, e.g. for findChild.
+    for (const auto& [control, name] : std::initializer_list<std::pair<QObject*, const char*>>{
+             {Label3, "Label3"},
+             {Label1, "Label1"},
+             {LEVELMAX, "LEVELMAX"},
+             {Button2, "Button2"},
+             {Label2, "Label2"},
+             {LEVELMIN, "LEVELMIN"},
+             {Button3, "Button3"},
+             {Button1, "Button1"},
+         }) {
+        control->setObjectName(QString::fromLatin1(name));
+    }
 
     ui::setOuterSize(this, 525, 246);
 }

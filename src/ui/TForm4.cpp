@@ -1,5 +1,8 @@
 #include "TForm4.h"
 
+#include <initializer_list>
+#include <utility>
+
 #include <QHeaderView>
 #include <QHideEvent>
 #include <QShowEvent>
@@ -90,6 +93,28 @@ TForm4::TForm4(QWidget* parent) : ui::FormDialog(parent) {
     Timer1->setInterval(1);
     connect(Timer1, &QTimer::timeout, this, &TForm4::Timer1Timer);
     Timer1->start();
+
+    // Controls answer to their own names, e.g. for findChild.
+    for (const auto& [control, name] : std::initializer_list<std::pair<QObject*, const char*>>{
+             {StringGrid1, "StringGrid1"},
+             {Label9, "Label9"},
+             {Label10, "Label10"},
+             {Label11, "Label11"},
+             {Image1, "Image1"},
+             {GroupBox1, "GroupBox1"},
+             {Label5, "Label5"},
+             {Label1, "Label1"},
+             {Label6, "Label6"},
+             {Label2, "Label2"},
+             {Label7, "Label7"},
+             {Label3, "Label3"},
+             {Label8, "Label8"},
+             {Label4, "Label4"},
+             {Button1, "Button1"},
+             {Timer1, "Timer1"},
+         }) {
+        control->setObjectName(QString::fromLatin1(name));
+    }
 
     ui::setOuterSize(this, 800, 600);
     move(574, 246);

@@ -1,5 +1,8 @@
 #include "TForm6.h"
 
+#include <initializer_list>
+#include <utility>
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QShowEvent>
@@ -40,6 +43,16 @@ TForm6::TForm6(QWidget* parent) : ui::FormDialog(parent) {
     // Only the user's choices write; selections made in code do not emit activated.
     connect(ComboBox1, qOverload<int>(&QComboBox::activated), this, &TForm6::ComboBox1Change);
     connect(ComboBox2, qOverload<int>(&QComboBox::activated), this, &TForm6::ComboBox2Change);
+
+    // Controls answer to their own names, e.g. for findChild.
+    for (const auto& [control, name] : std::initializer_list<std::pair<QObject*, const char*>>{
+             {Label1, "Label1"},
+             {ComboBox1, "ComboBox1"},
+             {Label2, "Label2"},
+             {ComboBox2, "ComboBox2"},
+         }) {
+        control->setObjectName(QString::fromLatin1(name));
+    }
 
     ui::setOuterSize(this, px(487), px(350));
 }

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+
+#include "MessageBox.h"
+
+namespace testsupport {
+
+// Waits (bounded) for a modal window to appear, hands it to `inspect`, then, unless
+// `inspect` closed it, closes it. Returns false if no modal window showed up in time.
+// Must be called before the code that opens the modal window.
+inline void whenModal(std::function<void(QWidget*)> inspect, bool* seen, int timeoutMs = 5000) {
+    *seen = false;
+    auto* poll = new QTimer;
+    auto* clock = new QElapsedTimer;
+    clock->start();
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, [=] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal->isVisible()) {
+            *seen = true;
+            poll->stop();
+            inspect(modal);
+            if (modal->isVisible()) modal->close();
+        } else if (clock->elapsed() > timeoutMs) {
+            poll->stop();
+        }
+        if (!poll->isActive()) {
+            poll->deleteLater();
+            delete clock;
+        }
+    });
+    poll->start();
+}
+
+// Replaces the modal loop of every message box for the life of the object.
+class BoxHook {
+  public:
+    explicit BoxHook(ui::MessageBoxHook hook) { ui::setMessageBoxHook(std::move(hook)); }
+    ~BoxHook() { ui::setMessageBoxHook({}); }
+    BoxHook(const BoxHook&) = delete;
+    BoxHook& operator=(const BoxHook&) = delete;
+};
+
+}  // namespace testsupport
