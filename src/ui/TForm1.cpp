@@ -57,7 +57,6 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     ScrollBox->setFocusPolicy(Qt::NoFocus);
     ScrollBox->setWidgetResizable(false);
     ScrollBox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    ScrollBox->setBackgroundRole(QPalette::Base);
 
     Content = new QWidget;
     Content->setAutoFillBackground(true);
@@ -186,6 +185,8 @@ void TForm1::buildStep1() {
             "подключения должно появиться \"Подключен\".       "),
         125, 56, 585, 57);
     Label6 = makeLabel(Content, QStringLiteral("Состояние подключения:"), 592, 57, 129, 17);
+    // A wider substitute face would push the second word onto a hidden second line.
+    Label6->setWordWrap(false);
     ConnectStatusText = makeStaticText(Content, QStringLiteral("Нет соединения с датчиком"), 552,
                                        72, 209, 69, kPaleBlue, kRed, kBold13());
     COMSelect = new ui::PortComboBox(Content);

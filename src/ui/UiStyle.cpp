@@ -16,9 +16,11 @@ namespace ui {
 QString uiFontFamily() {
     static const QString family = [] {
         const QStringList families = QFontDatabase::families();
-        // Windows' own face first, then common sans-serif faces with Cyrillic glyphs.
-        for (const char* name : {"MS Sans Serif", "Microsoft Sans Serif", "DejaVu Sans",
-                                 "Liberation Sans", "Noto Sans", "FreeSans"}) {
+        // Windows' own face first, then sans-serif faces with Cyrillic glyphs, the narrower
+        // ones first: the boxes were sized for the narrow MS Sans Serif.
+        for (const char* name :
+             {"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans", "Arial",
+              "DejaVu Sans Condensed", "DejaVu Sans", "Noto Sans", "FreeSans"}) {
             if (families.contains(QString::fromLatin1(name), Qt::CaseInsensitive)) {
                 return QString::fromLatin1(name);
             }

@@ -98,6 +98,26 @@ TEST_F(MainWindow, ColoursAndFonts) {
     }
 }
 
+// The colours must reach the screen, not only the palette.
+TEST_F(MainWindow, ColoursArePainted) {
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    const QImage shot = f.grab().toImage();
+    const auto at = [&](QWidget* w, QPoint p) { return QColor(shot.pixel(w->mapTo(&f, p))); };
+    EXPECT_EQ(at(f.Panel5, QPoint(100, 12)), QColor(193, 218, 244));
+    EXPECT_EQ(at(f.Panel1, QPoint(5, 12)), QColor(192, 220, 192));
+    EXPECT_EQ(at(f.ConnectStatusText, QPoint(4, 60)), QColor(240, 251, 255));
+    EXPECT_EQ(at(f.LEVELMIN, QPoint(4, 9)), QColor(240, 251, 255));
+    EXPECT_EQ(at(f.Content, QPoint(750, 560 - 10)), QColor(Qt::white));
+    // Some of the status text is drawn in pure red.
+    const QImage status = f.ConnectStatusText->grab().toImage();
+    int red = 0;
+    for (int y = 0; y < status.height(); ++y) {
+        for (int x = 0; x < status.width(); ++x) red += status.pixel(x, y) == qRgb(255, 0, 0);
+    }
+    EXPECT_GT(red, 20);
+}
+
 TEST_F(MainWindow, StatusBoxIsACentredFramedBox) {
     QLabel* s = f.ConnectStatusText;
     EXPECT_EQ(s->frameShape(), QFrame::Box);
