@@ -35,7 +35,7 @@ constexpr std::uint32_t kErrorInsufficientBuffer = 122;  // ERROR_INSUFFICIENT_B
 constexpr std::uint32_t kInitialSize = 5120;
 constexpr std::uint32_t kGrowth = 1024;
 // The table never comes near this; past it the system is taken to be misbehaving.
-constexpr std::uint32_t kMaxSize = 64u * 1024u * 1024u;
+constexpr std::uint32_t kMaxSize = 1024u * 1024u;
 
 // Asks query with a growing buffer until it succeeds and returns the buffer cut to the
 // length returned. Throws PortListError with errorText(code) for any error other than a

@@ -1,0 +1,199 @@
+#include "ConfigLink.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <limits>
+#include <vector>
+
+#include "Crc8.h"
+#include "SensorParams.h"
+
+namespace {
+
+using dut::ConfigLink;
+using Bytes = std::vector<std::uint8_t>;
+
+// A line that plays back scripted answers and keeps the same contract as SerialPort:
+// receive is good only for exactly count bytes whose last byte is the CRC-8 of the rest.
+class ScriptedPort : public dut::PortIo {
+  public:
+    bool open = true;
+    std::deque<Bytes> answers;  // one per receive; none left: nothing arrives
+    std::vector<Bytes> sent;    // frames as handed to send (byte 14 not yet filled in)
+    int receives = 0;
+
+    bool isOpen() const override { return open; }
+    bool send(const std::uint8_t* frame, std::size_t count) override {
+        if (!open) return false;
+        sent.emplace_back(frame, frame + count);
+        return true;
+    }
+    bool receive(std::uint8_t* buffer, std::size_t count) override {
+        if (!open) return false;
+        ++receives;
+        if (answers.empty()) return false;
+        const Bytes answer = answers.front();
+        answers.pop_front();
+        const std::size_t got = std::min(answer.size(), count);
+        std::copy(answer.begin(), answer.begin() + static_cast<long>(got), buffer);
+        return got == count && answer.size() == count &&
+               buffer[count - 1] == dut::crc8(buffer, count - 1);
+    }
+    std::size_t read(std::uint8_t*, std::size_t) override { return 0; }
+};
+
+Bytes answerFrame(std::uint8_t op, std::uint8_t param, std::int32_t value) {
+    const auto f = ConfigLink::buildRequest(0, ConfigLink::kAccessCode, op, param, value);
+    Bytes b(f.begin(), f.end());
+    b[14] = dut::crc8(b.data(), 14);
+    return b;
+}
+
+Bytes badCrc(Bytes b) {
+    b[14] ^= 0x5A;
+    return b;
+}
+
+Bytes shortFrame(Bytes b) {
+    b.pop_back();
+    return b;
+}
+
+class ConfigLinkTest : public ::testing::Test {
+  protected:
+    ScriptedPort port;
+    dut::LinkState state;
+    ConfigLink link{port, state};
+};
+
+TEST_F(ConfigLinkTest, ReadOfRawValueGoesOutByteForByte) {
+    ASSERT_TRUE(port.answers.empty());
+    port.answers.push_back(answerFrame(1, 0, 1234));
+    ASSERT_TRUE(link.read(dut::param::kRawValue));
+    ASSERT_EQ(port.sent.size(), 1u);
+    const Bytes expected{0x00, 0x00, 0x00, 0x00,  // leading word
+                         0xBB, 0xCF, 0x58, 0x00,  // 5820347, least significant byte first
+                         0x01,                    // read
+                         0x00,                    // parameter 0
+                         0x01, 0x00, 0x00, 0x00,  // value field of an ordinary read
+                         0x00};                   // left for send to fill in
+    EXPECT_EQ(port.sent[0], expected);
+}
+
+TEST_F(ConfigLinkTest, ReadBackOfFullLevelDiffersOnlyInParameterAndValue) {
+    const auto ordinary = ConfigLink::buildRequest(0, ConfigLink::kAccessCode, 1, 0, 1);
+    port.answers.push_back(answerFrame(1, 4, 5000));
+    ASSERT_TRUE(link.read(dut::param::kFullLevel, ConfigLink::kReadBackValue));
+    const Bytes& readBack = port.sent.at(0);
+    for (std::size_t i = 0; i < 15; ++i) {
+        if (i == 9) {
+            EXPECT_EQ(readBack[i], 4);
+        } else if (i >= 10 && i <= 13) {
+            EXPECT_EQ(readBack[i], 0) << i;
+        } else {
+            EXPECT_EQ(readBack[i], ordinary[i]) << i;
+        }
+    }
+    EXPECT_EQ(ordinary[10], 1);  // the one byte of the value field that differs
+}
+
+TEST_F(ConfigLinkTest, WriteCarriesTheValueLittleEndianTwosComplement) {
+    port.answers.push_back(answerFrame(2, 5, 0));
+    ASSERT_TRUE(link.write(dut::param::kEmptyLevel, -2));
+    const Bytes& w = port.sent.at(0);
+    EXPECT_EQ(w[8], 2);
+    EXPECT_EQ(w[9], 5);
+    EXPECT_EQ((Bytes{w[10], w[11], w[12], w[13]}), (Bytes{0xFE, 0xFF, 0xFF, 0xFF}));
+
+    const auto big = ConfigLink::buildRequest(0x04030201u, 0xA0B0C0D0u, 2, 9, 0x11223344);
+    EXPECT_EQ((Bytes(big.begin(), big.begin() + 4)), (Bytes{1, 2, 3, 4}));
+    EXPECT_EQ((Bytes(big.begin() + 4, big.begin() + 8)), (Bytes{0xD0, 0xC0, 0xB0, 0xA0}));
+    EXPECT_EQ((Bytes(big.begin() + 10, big.begin() + 14)), (Bytes{0x44, 0x33, 0x22, 0x11}));
+}
+
+TEST_F(ConfigLinkTest, ShortAndCorruptedAnswersAreRetried) {
+    port.answers = {shortFrame(answerFrame(1, 3, 9)), badCrc(answerFrame(1, 3, 8)), Bytes{},
+                    answerFrame(1, 3, 7)};
+    EXPECT_TRUE(link.read(dut::param::kNetworkAddress));
+    EXPECT_EQ(port.sent.size(), 4u);
+    EXPECT_EQ(state.lastValue, 7);
+    EXPECT_TRUE(state.linkFlag);
+    // Every attempt sends the same request again.
+    for (const Bytes& frame : port.sent) EXPECT_EQ(frame, port.sent.front());
+}
+
+TEST_F(ConfigLinkTest, SixteenthAttemptStillCountsButNotASeventeenth) {
+    for (int i = 0; i < 15; ++i) port.answers.push_back(badCrc(answerFrame(1, 4, 1)));
+    port.answers.push_back(answerFrame(1, 4, 4321));
+    EXPECT_TRUE(link.read(dut::param::kFullLevel));
+    EXPECT_EQ(port.sent.size(), 16u);
+    EXPECT_EQ(state.lastValue, 4321);
+    EXPECT_TRUE(state.linkFlag);
+
+    port.sent.clear();
+    port.receives = 0;
+    state.lastValue = 77;
+    for (int i = 0; i < 16; ++i) port.answers.push_back(shortFrame(answerFrame(1, 4, 1)));
+    port.answers.push_back(answerFrame(1, 4, 999));  // would be the 17th
+    EXPECT_FALSE(link.read(dut::param::kFullLevel));
+    EXPECT_EQ(port.sent.size(), 16u);
+    EXPECT_EQ(port.receives, 16);
+    EXPECT_FALSE(state.linkFlag);
+    EXPECT_EQ(state.lastValue, 77);  // a failed exchange keeps the earlier value
+}
+
+TEST_F(ConfigLinkTest, NegativeAnswerIsReportedAsZero) {
+    port.answers.push_back(answerFrame(1, 0, -5));
+    EXPECT_TRUE(link.read(dut::param::kRawValue));
+    EXPECT_EQ(state.lastValue, 0);
+    EXPECT_TRUE(state.linkFlag);
+
+    port.answers.push_back(answerFrame(1, 0, std::numeric_limits<std::int32_t>::min()));
+    EXPECT_TRUE(link.read(dut::param::kRawValue));
+    EXPECT_EQ(state.lastValue, 0);
+
+    port.answers.push_back(answerFrame(1, 0, std::numeric_limits<std::int32_t>::max()));
+    EXPECT_TRUE(link.read(dut::param::kRawValue));
+    EXPECT_EQ(state.lastValue, std::numeric_limits<std::int32_t>::max());
+}
+
+TEST_F(ConfigLinkTest, AnswerForAnotherParameterOrOperationIsAccepted) {
+    Bytes foreign = answerFrame(7, 10, 321);
+    foreign[0] = 0xEE;  // the leading word and access code are not examined either
+    foreign[5] = 0x00;
+    foreign[14] = dut::crc8(foreign.data(), 14);
+    port.answers.push_back(foreign);
+    EXPECT_TRUE(link.read(dut::param::kFullLevel));
+    EXPECT_EQ(state.lastValue, 321);
+    EXPECT_EQ(port.sent.size(), 1u);
+}
+
+TEST_F(ConfigLinkTest, LinkFlagDropsAtTheStartOfEveryExchange) {
+    state.linkFlag = true;
+    state.lastValue = -3;                            // a caller may leave anything here
+    EXPECT_FALSE(link.read(dut::param::kRawValue));  // nothing scripted: silence
+    EXPECT_FALSE(state.linkFlag);
+    EXPECT_EQ(state.lastValue, 0);  // never negative once transact has returned
+    EXPECT_EQ(port.receives, ConfigLink::kMaxAttempts);
+}
+
+TEST_F(ConfigLinkTest, ClosedPortFailsAtOnce) {
+    port.open = false;
+    state.linkFlag = true;
+    state.lastValue = 55;
+    port.answers.push_back(answerFrame(1, 0, 1));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(link.read(dut::param::kRawValue));
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, std::chrono::milliseconds(500));
+    EXPECT_FALSE(state.linkFlag);
+    EXPECT_EQ(state.lastValue, 55);
+    EXPECT_TRUE(port.sent.empty());
+    EXPECT_EQ(port.answers.size(), 1u);
+}
+
+}  // namespace
