@@ -68,7 +68,11 @@ KeyRun pressInRealBox(Qt::Key key, bool warning) {
         testsupport::whenModal(
             [&](QWidget* modal) {
                 run.centre = modal->frameGeometry().center();
-                QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : modal;
+                // Keys go to the active window, as a user's would.
+                modal->activateWindow();
+                EXPECT_TRUE(QTest::qWaitForWindowActive(modal, 2000));
+                EXPECT_EQ(modal, &box);
+                QWidget* target = modal->focusWidget() ? modal->focusWidget() : modal;
                 QTest::keyClick(target, key);
                 run.closed = !modal->isVisible();
             },
