@@ -77,6 +77,8 @@ TEST_F(TransactSim, AnswersOwedToAnEarlierExchangeAreNotTakenByTheNextOne) {
     // carries nothing to tell whose answer it is, so it is accepted there.
     EXPECT_TRUE(link.read(dut::param::kFullLevel));
     EXPECT_EQ(state.lastValue, 1111);
+    // The sensor records the second request only after it has sent the late first answer.
+    waitForRequests(2);
     const std::size_t attempts = sensor.requests().size();
     EXPECT_GE(attempts, 2u);
 
