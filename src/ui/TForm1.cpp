@@ -209,10 +209,7 @@ void TForm1::buildStep2() {
             "2.1 Введите адрес LLS. Согласно спецификации протокола LLS адрес должен соcтоять из "
             "цифр и находиться в диапозоне от 0 до 255.\r\n2.2 Нажмите кнопку \"Установить\"."),
         125, 176, 585, 49);
-    LLS_ADRESS = new QLineEdit(Content);
-    LLS_ADRESS->setFrame(false);
-    LLS_ADRESS->setStyleSheet(
-        QStringLiteral("QLineEdit { border: 1px solid rgb(122, 122, 122); padding: 0px 1px; }"));
+    LLS_ADRESS = new ui::FlatLineEdit(Content);
     LLS_ADRESS->setGeometry(125, 228, 113, 19);
     Button5 = makeButton(Content, QStringLiteral("Установить (F9, F10)"), 245, 228, 113, 19);
 }

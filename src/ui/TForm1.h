@@ -61,7 +61,7 @@ class TForm1 : public QWidget {
     QLabel* Label5 = nullptr;
     QLabel* Image2 = nullptr;
     QLabel* Label7 = nullptr;
-    QLineEdit* LLS_ADRESS = nullptr;
+    ui::FlatLineEdit* LLS_ADRESS = nullptr;
     QPushButton* Button5 = nullptr;
 
     // Step 3: full and empty tank.

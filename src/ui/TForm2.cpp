@@ -9,11 +9,9 @@
 
 namespace {
 
-QLineEdit* makeFlatEdit(QWidget* parent, int x, int y, int w, int h) {
-    auto* edit = new QLineEdit(QStringLiteral("0"), parent);
-    edit->setFrame(false);
-    edit->setStyleSheet(
-        QStringLiteral("QLineEdit { border: 1px solid rgb(122, 122, 122); padding: 0px 1px; }"));
+ui::FlatLineEdit* makeFlatEdit(QWidget* parent, int x, int y, int w, int h) {
+    auto* edit = new ui::FlatLineEdit(parent);
+    edit->setText(QStringLiteral("0"));
     edit->setGeometry(x, y, w, h);
     return edit;
 }

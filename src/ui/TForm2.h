@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "FormDialog.h"
+#include "UiStyle.h"
 
 // The manual level correction dialog: both tank levels typed by hand, or widened by 5 %.
 class TForm2 : public ui::FormDialog {
@@ -14,10 +15,10 @@ class TForm2 : public ui::FormDialog {
 
     QLabel* Label3 = nullptr;
     QLabel* Label1 = nullptr;
-    QLineEdit* LEVELMAX = nullptr;
+    ui::FlatLineEdit* LEVELMAX = nullptr;
     QPushButton* Button2 = nullptr;
     QLabel* Label2 = nullptr;
-    QLineEdit* LEVELMIN = nullptr;
+    ui::FlatLineEdit* LEVELMIN = nullptr;
     QPushButton* Button3 = nullptr;
     QPushButton* Button1 = nullptr;
 

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QFontDatabase>
 #include <QImageReader>
+#include <QPainter>
 #include <QPalette>
 #include <QStringList>
 #include <QWidget>
@@ -139,6 +140,18 @@ Panel::Panel(QWidget* parent, int x, int y, int w, int h, const QColor& colour)
     setFocusPolicy(Qt::NoFocus);
     setGeometry(x, y, w, h);
     inside_->setGeometry(1, 1, w - 2, h - 2);
+}
+
+FlatLineEdit::FlatLineEdit(QWidget* parent) : QLineEdit(parent) {
+    setFrame(false);
+    setTextMargins(2, 0, 2, 0);
+}
+
+void FlatLineEdit::paintEvent(QPaintEvent* event) {
+    QLineEdit::paintEvent(event);
+    QPainter painter(this);
+    painter.setPen(QColor(122, 122, 122));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 namespace {

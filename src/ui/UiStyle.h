@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QString>
 
@@ -54,6 +55,16 @@ class Panel : public QFrame {
 
   private:
     QWidget* inside_;
+};
+
+// A one-line edit box with a flat single-line frame instead of a sunken one. The frame is
+// painted over the ordinary frameless box, so the palette's Base colour still fills it.
+class FlatLineEdit : public QLineEdit {
+  public:
+    explicit FlatLineEdit(QWidget* parent = nullptr);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // Sets the size a window should have with its frame; the frame is only known once the

@@ -118,6 +118,22 @@ TEST_F(MainWindow, ColoursArePainted) {
     EXPECT_GT(red, 20);
 }
 
+// The address field's background colour is changed while the program runs; its flat
+// frame must not hide that.
+TEST_F(MainWindow, AddressFieldShowsItsPaletteBackground) {
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    QPalette pal = f.LLS_ADRESS->palette();
+    pal.setColor(QPalette::Base, QColor(255, 255, 0));
+    f.LLS_ADRESS->setPalette(pal);
+    const QImage shot = f.LLS_ADRESS->grab().toImage();
+    const auto rgb = [&](int x, int y) { return shot.pixel(x, y) & 0xffffff; };
+    EXPECT_EQ(rgb(f.LLS_ADRESS->width() - 5, f.LLS_ADRESS->height() / 2), 0xffff00u);
+    // A one-pixel frame, not a sunken bevel: the corner pixel is the frame colour.
+    EXPECT_NE(rgb(0, 0), 0xffff00u);
+    EXPECT_EQ(rgb(1, 1), 0xffff00u);
+}
+
 TEST_F(MainWindow, StatusBoxIsACentredFramedBox) {
     QLabel* s = f.ConnectStatusText;
     EXPECT_EQ(s->frameShape(), QFrame::Box);

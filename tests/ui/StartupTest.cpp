@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <stdexcept>
 
@@ -148,6 +150,29 @@ TEST(ErrorBox, EscapedExceptionIsShownAndTheLoopGoesOn) {
     EXPECT_EQ(boxes.size(), 2);
     EXPECT_EQ(text, QStringLiteral("Готово!"));
     EXPECT_EQ(target.handled, 1);
+}
+
+TEST(ErrorBox, ThrowingClickHandlerLeavesTheWindowUsable) {
+    ui::Windows w = ui::createWindows();
+    w.form1->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.form1.get()));
+    QStringList shown;
+    testsupport::BoxHook hook([&](QMessageBox& box) {
+        shown << box.text();
+        return int(QMessageBox::Ok);
+    });
+    QObject::connect(w.form1->Button2, &QPushButton::clicked,
+                     [] { throw std::runtime_error("'' is not a valid integer value"); });
+    for (int i = 0; i < 2; ++i) {
+        QTest::mouseClick(w.form1->Button2, Qt::LeftButton);
+        EXPECT_FALSE(w.form1->Button2->isDown());
+    }
+    EXPECT_EQ(shown, QStringList({QStringLiteral("'' is not a valid integer value."),
+                                  QStringLiteral("'' is not a valid integer value.")}));
+    // Other controls still take input.
+    w.form1->LLS_ADRESS->setFocus();
+    QTest::keyClicks(w.form1->LLS_ADRESS, QStringLiteral("12"));
+    EXPECT_EQ(w.form1->LLS_ADRESS->text(), QStringLiteral("12"));
 }
 
 }  // namespace
