@@ -4,11 +4,33 @@
 #include <utility>
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QShowEvent>
 #include <cmath>
 
 #include "UiStyle.h"
+
+namespace {
+
+// Typing into the resolution list opens it instead of picking an item by its first letter.
+class DropOnTypingComboBox : public QComboBox {
+  public:
+    using QComboBox::QComboBox;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        const QString typed = event->text();
+        if (!typed.isEmpty() && typed.at(0).isPrint() &&
+            !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            showPopup();
+            return;
+        }
+        QComboBox::keyPressEvent(event);
+    }
+};
+
+}  // namespace
 
 TForm6::TForm6(QWidget* parent) : ui::FormDialog(parent) {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -21,7 +43,7 @@ TForm6::TForm6(QWidget* parent) : ui::FormDialog(parent) {
 
     Label1 = ui::makeLabel(this, QStringLiteral("Разрядность выхода LLS:"), px(16), px(16), -1, -1,
                            font());
-    ComboBox1 = new QComboBox(this);
+    ComboBox1 = new DropOnTypingComboBox(this);
     ComboBox1->addItems({QStringLiteral("12 Бит (0..4095)"), QStringLiteral("10 Бит (0..1023)")});
     ComboBox1->setCurrentIndex(0);
     ComboBox1->setGeometry(px(152), px(12), px(145), ComboBox1->sizeHint().height());

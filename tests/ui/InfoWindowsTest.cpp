@@ -1,6 +1,7 @@
 // The windows opened from the menu band: modality, one hot-key window, texts and layouts.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QTest>
 
@@ -301,6 +302,21 @@ TEST(Dialogs, OutputSettingsItemsAndScaling) {
     EXPECT_EQ(o.ComboBox1->currentIndex(), 0);
     EXPECT_EQ(o.ComboBox2->currentIndex(), 0);
     EXPECT_EQ(nextTabStop(o.ComboBox1), o.ComboBox2);
+}
+
+TEST(Dialogs, TypingIntoTheResolutionListOpensItWithoutPicking) {
+    ui::Windows w = ui::createWindows();
+    TForm6& o = *w.form6;
+    o.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&o));
+    QTest::keyClick(o.ComboBox1, Qt::Key_1);
+    EXPECT_TRUE(o.ComboBox1->view()->isVisible());
+    EXPECT_EQ(o.ComboBox1->currentIndex(), 0);
+    o.ComboBox1->hidePopup();
+    // The period list keeps the toolkit's ordinary behaviour.
+    QTest::keyClick(o.ComboBox2, Qt::Key_Down);
+    EXPECT_EQ(o.ComboBox2->currentIndex(), 1);
+    EXPECT_FALSE(o.ComboBox2->view()->isVisible());
 }
 
 }  // namespace
