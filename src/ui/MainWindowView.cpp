@@ -1,0 +1,154 @@
+#include "MainWindowView.h"
+
+#include <QApplication>
+#include <QPalette>
+#include <algorithm>
+
+#include "MessageBox.h"
+#include "TForm1.h"
+#include "TForm4.h"
+#include "UiStyle.h"
+
+namespace ui {
+namespace {
+
+QString q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+std::string s(const QString& text) {
+    return text.toStdString();
+}
+
+const QColor kStatusGreen{0, 128, 0};
+
+void setTextColour(QWidget* widget, const QColor& colour) {
+    QPalette pal = widget->palette();
+    pal.setColor(QPalette::WindowText, colour);
+    widget->setPalette(pal);
+}
+
+// The labels show "\n" line breaks, but the controller appends to the text as it set it,
+// so the text with its original breaks is kept beside the one shown.
+void setRawText(QLabel* label, const std::string& text) {
+    label->setProperty(kRawTextProperty, q(text));
+    label->setText(displayText(q(text)));
+}
+
+std::string rawText(const QLabel* label) {
+    const QVariant raw = label->property(kRawTextProperty);
+    return raw.isValid() ? s(raw.toString()) : s(label->text());
+}
+
+}  // namespace
+
+std::string MainWindowView::portText() const {
+    return s(form_.COMSelect->currentText());
+}
+
+void MainWindowView::setPortItems(const std::vector<std::string>& items) {
+    const QString typed = form_.COMSelect->currentText();
+    QStringList names;
+    for (const auto& item : items) names << q(item);
+    // One batch: the list is cleared and refilled without a repaint in between.
+    form_.COMSelect->setUpdatesEnabled(false);
+    form_.COMSelect->clear();
+    form_.COMSelect->addItems(names);
+    form_.COMSelect->setCurrentIndex(-1);
+    form_.COMSelect->setEditText(typed);
+    form_.COMSelect->setUpdatesEnabled(true);
+}
+
+std::string MainWindowView::statusText() const {
+    return rawText(form_.ConnectStatusText);
+}
+
+void MainWindowView::setStatus(const std::string& text, dut::config::StatusColour colour) {
+    setRawText(form_.ConnectStatusText, text);
+    setStatusColour(colour);
+}
+
+void MainWindowView::setStatusColour(dut::config::StatusColour colour) {
+    setTextColour(form_.ConnectStatusText,
+                  colour == dut::config::StatusColour::Red ? kRed : kStatusGreen);
+}
+
+std::string MainWindowView::addressText() const {
+    return s(form_.LLS_ADRESS->text());
+}
+void MainWindowView::setAddressText(const std::string& text) {
+    form_.LLS_ADRESS->setText(q(text));
+}
+
+void MainWindowView::setAddressAlert(bool red) {
+    QPalette pal = form_.LLS_ADRESS->palette();
+    pal.setColor(QPalette::Base,
+                 red ? kRed : QApplication::palette(form_.LLS_ADRESS).color(QPalette::Base));
+    form_.LLS_ADRESS->setPalette(pal);
+    form_.LLS_ADRESS->update();
+}
+
+void MainWindowView::focusAddress() {
+    form_.LLS_ADRESS->setFocus(Qt::OtherFocusReason);
+}
+
+std::string MainWindowView::levelMaxText() const {
+    return rawText(form_.LEVELMAX);
+}
+void MainWindowView::setLevelMaxText(const std::string& text) {
+    setRawText(form_.LEVELMAX, text);
+}
+std::string MainWindowView::levelMinText() const {
+    return rawText(form_.LEVELMIN);
+}
+void MainWindowView::setLevelMinText(const std::string& text) {
+    setRawText(form_.LEVELMIN, text);
+}
+std::string MainWindowView::currentValueText() const {
+    return rawText(form_.Edit1);
+}
+void MainWindowView::setCurrentValueText(const std::string& text) {
+    setRawText(form_.Edit1, text);
+}
+
+int MainWindowView::chartPointCount() const {
+    return form_.Series1->count();
+}
+void MainWindowView::removeOldestChartPoint() {
+    if (form_.Series1->count() > 0) form_.Series1->remove(0);
+}
+
+void MainWindowView::appendChartPoint(std::int64_t x, std::int32_t y) {
+    form_.Series1->append(static_cast<qreal>(x), static_cast<qreal>(y));
+    // The bottom axis follows the data: it spans the points the series holds.
+    const auto points = form_.Series1->points();
+    form_.BottomAxis->setRange(points.first().x(),
+                               std::max(points.last().x(), points.first().x() + 1));
+}
+
+void MainWindowView::setChartAxisMin(std::int32_t y) {
+    form_.LeftAxis->setMin(y);
+}
+void MainWindowView::setChartAxisMax(std::int32_t y) {
+    form_.LeftAxis->setMax(y);
+}
+
+void MainWindowView::setProgress(std::int32_t value) {
+    form_.ProgressBar1->setValue(
+        std::clamp(value, form_.ProgressBar1->minimum(), form_.ProgressBar1->maximum()));
+}
+
+void MainWindowView::setOutputLevelText(const std::string& text) {
+    setRawText(form_.Label11, text);
+}
+
+void MainWindowView::setCommandButtonsEnabled(bool enabled) {
+    for (QPushButton* button : {form_.Button5, form_.Button2, form_.Button3, form_.Button6}) {
+        button->setEnabled(enabled);
+    }
+}
+
+bool MainWindowView::monitorVisible() const {
+    return form_.Form4 && form_.Form4->isVisible();
+}
+
+}  // namespace ui

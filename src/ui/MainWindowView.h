@@ -1,0 +1,43 @@
+#pragma once
+
+#include "MainView.h"
+
+class TForm1;
+
+namespace ui {
+
+// The main window's controls as the connection controller and the commands see them.
+class MainWindowView : public dut::config::MainView {
+  public:
+    explicit MainWindowView(TForm1& form) : form_(form) {}
+
+    std::string portText() const override;
+    void setPortItems(const std::vector<std::string>& items) override;
+    std::string statusText() const override;
+    void setStatus(const std::string& text, dut::config::StatusColour colour) override;
+    void setStatusColour(dut::config::StatusColour colour) override;
+    std::string addressText() const override;
+    void setAddressText(const std::string& text) override;
+    void setAddressAlert(bool red) override;
+    void focusAddress() override;
+    std::string levelMaxText() const override;
+    void setLevelMaxText(const std::string& text) override;
+    std::string levelMinText() const override;
+    void setLevelMinText(const std::string& text) override;
+    std::string currentValueText() const override;
+    void setCurrentValueText(const std::string& text) override;
+    int chartPointCount() const override;
+    void removeOldestChartPoint() override;
+    void appendChartPoint(std::int64_t x, std::int32_t y) override;
+    void setChartAxisMin(std::int32_t y) override;
+    void setChartAxisMax(std::int32_t y) override;
+    void setProgress(std::int32_t value) override;
+    void setOutputLevelText(const std::string& text) override;
+    void setCommandButtonsEnabled(bool enabled) override;
+    bool monitorVisible() const override;
+
+  private:
+    TForm1& form_;
+};
+
+}  // namespace ui
