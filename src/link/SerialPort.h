@@ -38,6 +38,9 @@ class SerialPort : public PortIo {
     void close();
 
     bool isOpen() const override;
+    // The system's own handle of the open device (a HANDLE on Windows, a descriptor
+    // elsewhere), or -1 when none is open: lets tests ask the system what was applied.
+    std::intptr_t nativeHandle() const;
     bool send(const std::uint8_t* frame, std::size_t count) override;
     bool receive(std::uint8_t* buffer, std::size_t count) override;
     std::size_t read(std::uint8_t* buffer, std::size_t count) override;

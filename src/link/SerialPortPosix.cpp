@@ -202,6 +202,10 @@ bool SerialPort::isOpen() const {
     return backend_->fd >= 0;
 }
 
+std::intptr_t SerialPort::nativeHandle() const {
+    return backend_->fd;
+}
+
 bool SerialPort::send(const std::uint8_t* frame, std::size_t count) {
     if (!isOpen() || frame == nullptr || count == 0) return false;
     std::vector<std::uint8_t> copy(frame, frame + count);

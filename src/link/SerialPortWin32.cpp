@@ -106,6 +106,11 @@ bool SerialPort::isOpen() const {
     return backend_->handle != INVALID_HANDLE_VALUE;
 }
 
+std::intptr_t SerialPort::nativeHandle() const {
+    // INVALID_HANDLE_VALUE is -1 as an integer.
+    return reinterpret_cast<std::intptr_t>(backend_->handle);
+}
+
 bool SerialPort::send(const std::uint8_t* frame, std::size_t count) {
     if (!isOpen() || frame == nullptr || count == 0) return false;
     std::vector<std::uint8_t> copy(frame, frame + count);

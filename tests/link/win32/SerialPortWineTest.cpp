@@ -1,0 +1,408 @@
+// The Win32 serial backend against simulated sensors on COM ports. Under Wine the ports
+// are pseudo-terminals mapped through the registry (scripts/windows-tests.sh); on a real
+// Windows machine any COM port wired to the same kind of sensor will do.
+//
+// Environment (a test whose variable is missing is skipped and says why):
+//   DUT_WINE_COM         a sensor answering normally, started with --number 4321 --raw 1234
+//   DUT_WINE_COM_BADCRC  a sensor whose every third answer has a wrong CRC-8
+//   DUT_WINE_COM_SILENT  a sensor that never answers
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "ConfigLink.h"
+#include "Crc8.h"
+#include "LinkState.h"
+#include "SerialPort.h"
+
+namespace {
+
+using dut::ConfigLink;
+using dut::SerialPort;
+
+constexpr std::int32_t kSensorNumber = 4321;  // parameter 7 of the DUT_WINE_COM sensor
+constexpr std::int32_t kRawValue = 1234;      // its parameter 0, held still
+constexpr std::uint8_t kParamRaw = 0;
+constexpr std::uint8_t kParamFull = 4;
+constexpr std::uint8_t kParamNumber = 7;
+
+// The tick count moves in 16 ms steps under Wine; the performance counter does not.
+class Stopwatch {
+  public:
+    Stopwatch() {
+        QueryPerformanceFrequency(&frequency_);
+        QueryPerformanceCounter(&start_);
+    }
+    double ms() const {
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        return 1000.0 * static_cast<double>(now.QuadPart - start_.QuadPart) /
+               static_cast<double>(frequency_.QuadPart);
+    }
+
+  private:
+    LARGE_INTEGER frequency_{};
+    LARGE_INTEGER start_{};
+};
+
+std::string env(const char* name) {
+    const char* value = std::getenv(name);
+    return value == nullptr ? std::string() : std::string(value);
+}
+
+#define PORT_FROM_ENV(variable, name)                                               \
+    const std::string variable = env(name);                                         \
+    if (variable.empty()) {                                                         \
+        GTEST_SKIP() << name << " is not set: no simulated sensor to talk to (run " \
+                     << "scripts/windows-tests.sh, or point it at a COM port)";     \
+    }
+
+HANDLE handleOf(const SerialPort& port) {
+    return reinterpret_cast<HANDLE>(port.nativeHandle());
+}
+
+DWORD inputQueue(const SerialPort& port) {
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!ClearCommError(handleOf(port), &errors, &status)) return 0;
+    return status.cbInQue;
+}
+
+// Waits (bounded) until the driver holds at least count received bytes.
+bool waitForInput(const SerialPort& port, DWORD count, double limitMs = 1000) {
+    const Stopwatch watch;
+    while (watch.ms() < limitMs) {
+        if (inputQueue(port) >= count) return true;
+        Sleep(5);
+    }
+    return inputQueue(port) >= count;
+}
+
+ConfigLink::Frame request(std::uint8_t operation, std::uint8_t parameter, std::int32_t value) {
+    return ConfigLink::buildRequest(0, ConfigLink::kAccessCode, operation, parameter, value);
+}
+
+std::int32_t valueOf(const std::uint8_t* frame) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(frame[10]) |
+                                     (static_cast<std::uint32_t>(frame[11]) << 8) |
+                                     (static_cast<std::uint32_t>(frame[12]) << 16) |
+                                     (static_cast<std::uint32_t>(frame[13]) << 24));
+}
+
+// One request and its answer through send and receive, without retries.
+bool exchange(SerialPort& port, std::uint8_t parameter, std::int32_t* value = nullptr) {
+    auto frame = request(ConfigLink::kOpRead, parameter, ConfigLink::kReadValue);
+    if (!port.send(frame.data(), frame.size())) return false;
+    std::uint8_t answer[ConfigLink::kFrameSize] = {};
+    if (!port.receive(answer, sizeof answer)) return false;
+    if (value != nullptr) *value = valueOf(answer);
+    return true;
+}
+
+// ---- open ----------------------------------------------------------------------------
+
+TEST(Win32Open, BareNameAndNamespaceNameOpenTheSameDevice) {
+    PORT_FROM_ENV(com, "DUT_WINE_COM");
+    for (const std::string& name : {com, std::string("\\\\.\\") + com}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(SerialPort::devicePath(name), "\\\\.\\" + com);
+        SerialPort port;
+        ASSERT_TRUE(port.open(name));
+        EXPECT_TRUE(port.isOpen());
+        std::int32_t number = 0;
+        // The answer proves that the sensor, not just some device, sits behind the name.
+        bool answered = false;
+        for (int attempt = 0; attempt < 3 && !answered; ++attempt) {
+            answered = exchange(port, kParamNumber, &number);
+        }
+        EXPECT_TRUE(answered);
+        EXPECT_EQ(number, kSensorNumber);
+        port.close();
+        EXPECT_FALSE(port.isOpen());
+        EXPECT_EQ(port.nativeHandle(), -1);
+    }
+}
+
+TEST(Win32Open, MissingPortFailsWithoutHandle) {
+    SerialPort port;
+    EXPECT_FALSE(port.open("COM251"));
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(port.nativeHandle(), -1);
+    std::uint8_t buffer[15] = {};
+    const Stopwatch watch;
+    EXPECT_FALSE(port.send(buffer, sizeof buffer));
+    EXPECT_FALSE(port.receive(buffer, sizeof buffer));
+    EXPECT_EQ(port.read(buffer, sizeof buffer), 0u);
+    // Nothing to wait for without a device.
+    EXPECT_LT(watch.ms(), 100.0);
+}
+
+TEST(Win32Open, SecondOpenOfAHeldPortFails) {
+    PORT_FROM_ENV(com, "DUT_WINE_COM");
+    SerialPort first;
+    ASSERT_TRUE(first.open(com));
+    SerialPort second;
+    if (second.open(com)) {
+        second.close();
+        GTEST_SKIP() << "the system let a second handle open " << com
+                     << " (Wine does not enforce exclusive opens of serial devices); "
+                        "exclusive access stays covered by the Linux serial tests";
+    }
+    EXPECT_FALSE(second.isOpen());
+    EXPECT_EQ(second.nativeHandle(), -1);
+    EXPECT_TRUE(first.isOpen());
+}
+
+TEST(Win32Open, ReopenAfterCloseWorks) {
+    PORT_FROM_ENV(com, "DUT_WINE_COM");
+    SerialPort port;
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_TRUE(port.open(com));
+        // open() on an open port closes the old device first.
+        ASSERT_TRUE(port.open(com));
+        ConfigLink::Frame frame = request(ConfigLink::kOpRead, kParamRaw, 1);
+        EXPECT_TRUE(port.send(frame.data(), frame.size()));
+        port.close();
+        EXPECT_FALSE(port.isOpen());
+    }
+}
+
+// ---- line settings and time-outs -----------------------------------------------------
+
+TEST(Win32Settings, LineSettingsReadBackFromTheDriver) {
+    PORT_FROM_ENV(com, "DUT_WINE_COM");
+    SerialPort port;
+    ASSERT_TRUE(port.open(com));
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    ASSERT_TRUE(GetCommState(handleOf(port), &dcb));
+    EXPECT_EQ(dcb.BaudRate, 19200u);
+    EXPECT_EQ(dcb.ByteSize, 8);
+    EXPECT_EQ(dcb.Parity, NOPARITY);
+    EXPECT_EQ(dcb.StopBits, ONESTOPBIT);
+    EXPECT_FALSE(dcb.fParity);
+    EXPECT_FALSE(dcb.fOutxCtsFlow);
+    EXPECT_FALSE(dcb.fOutX);
+    EXPECT_FALSE(dcb.fInX);
+    // DTR and RTS control are left out: Wine reports them from the tty's modem lines,
+    // which a pseudo-terminal does not have.
+}
+
+TEST(Win32Settings, ReadTimeoutsReadBackFromTheDriver) {
+    PORT_FROM_ENV(com, "DUT_WINE_COM");
+    SerialPort port;
+    ASSERT_TRUE(port.open(com));
+    COMMTIMEOUTS timeouts{};
+    ASSERT_TRUE(GetCommTimeouts(handleOf(port), &timeouts));
+    EXPECT_EQ(timeouts.ReadIntervalTimeout, 30u);
+    EXPECT_EQ(timeouts.ReadTotalTimeoutMultiplier, 10u);
+    EXPECT_EQ(timeouts.ReadTotalTimeoutConstant, 10u);
+}
+
+// ---- read time-outs in action --------------------------------------------------------
+
+TEST(Win32Timing, NothingArrivingEndsAtTheTotalBound) {
+    PORT_FROM_ENV(com, "DUT_WINE_COM_SILENT");
+    SerialPort port;
+    ASSERT_TRUE(port.open(com));
+    auto frame = request(ConfigLink::kOpRead, kParamRaw, 1);
+    ASSERT_TRUE(port.send(frame.data(), frame.size()));
+    std::uint8_t answer[15] = {};
+    const Stopwatch watch;
+    EXPECT_FALSE(port.receive(answer, sizeof answer));
+    const double elapsed = watch.ms();
+    // 15 x 10 ms + 10 ms = 160 ms.
+    EXPECT_GT(elapsed, 100.0);
+    EXPECT_LT(elapsed, 600.0);
+
+    const Stopwatch plain;
+    EXPECT_EQ(port.read(answer, sizeof answer), 0u);
+    EXPECT_GT(plain.ms(), 100.0);
+    EXPECT_LT(plain.ms(), 600.0);
+}
+
+TEST(Win32Timing, FiveBytesThenSilenceEndEarly) {
+    PORT_FROM_ENV(com, "DUT_WINE_COM");
+    SerialPort port;
+    ASSERT_TRUE(port.open(com));
+    auto frame = request(ConfigLink::kOpRead, kParamNumber, 1);
+    ASSERT_TRUE(port.send(frame.data(), frame.size()));
+    // Let the whole answer arrive, take ten bytes of it: five stay behind.
+    ASSERT_TRUE(waitForInput(port, 15));
+    std::uint8_t buffer[15] = {};
+    ASSERT_EQ(port.read(buffer, 10), 10u);
+
+    const Stopwatch watch;
+    EXPECT_FALSE(port.receive(buffer, sizeof buffer));
+    const double elapsed = watch.ms();
+    // The 30 ms silence rule, well short of the 160 ms total bound.
+    EXPECT_LT(elapsed, 130.0);
+    EXPECT_EQ(inputQueue(port), 0u);
+}
+
+TEST(Win32Timing, AnswerArrivingThenSilenceReturnsWhatCame) {
+    PORT_FROM_ENV(com, "DUT_WINE_COM");
+    SerialPort port;
+    ASSERT_TRUE(port.open(com));
+    auto frame = request(ConfigLink::kOpRead, kParamNumber, 1);
+    ASSERT_TRUE(port.send(frame.data(), frame.size()));
+    // Asks for more than the sensor sends: 15 bytes come, then the line stays quiet.
+    std::uint8_t buffer[40] = {};
+    const Stopwatch watch;
+    const std::size_t got = port.read(buffer, sizeof buffer);
+    const double elapsed = watch.ms();
+    ASSERT_EQ(got, 15u);
+    EXPECT_EQ(buffer[14], dut::crc8(buffer, 14));
+    EXPECT_EQ(valueOf(buffer), kSensorNumber);
+    // The total bound for 40 bytes would be 410 ms.
+    EXPECT_LT(elapsed, 250.0);
+}
+
+// ---- send, receive, transact ---------------------------------------------------------
+
+TEST(Win32Exchange, SendFillsInTheCrcAndTheSensorAnswers) {
+    PORT_FROM_ENV(com, "DUT_WINE_COM");
+    SerialPort port;
+    ASSERT_TRUE(port.open(com));
+    auto frame = request(ConfigLink::kOpRead, kParamRaw, 1);
+    frame[14] = 0x00;  // whatever the caller left there, send puts the right CRC-8 in
+    bool answered = false;
+    std::uint8_t answer[15] = {};
+    for (int attempt = 0; attempt < 3 && !answered; ++attempt) {
+        ASSERT_TRUE(port.send(frame.data(), frame.size()));
+        answered = port.receive(answer, sizeof answer);
+    }
+    ASSERT_TRUE(answered);
+    EXPECT_EQ(valueOf(answer), kRawValue);
+    // The caller's frame is not touched.
+    EXPECT_EQ(frame[14], 0x00);
+
+    // Fourteen bytes of a good answer are no frame.
+    ASSERT_TRUE(port.send(frame.data(), frame.size()));
+    ASSERT_TRUE(waitForInput(port, 15));
+    EXPECT_FALSE(port.receive(answer, 14));
+}
+
+TEST(Win32Exchange, SendDiscardsStaleInput) {
+    PORT_FROM_ENV(com, "DUT_WINE_COM");
+    SerialPort port;
+    ASSERT_TRUE(port.open(com));
+    // A request nobody reads the answer to: its 15 bytes wait in the driver's queue.
+    auto stale = request(ConfigLink::kOpRead, kParamNumber, 1);
+    ASSERT_TRUE(port.send(stale.data(), stale.size()));
+    ASSERT_TRUE(waitForInput(port, 15));
+    ASSERT_EQ(inputQueue(port), 15u);
+
+    dut::LinkState state;
+    ConfigLink link(port, state);
+    ASSERT_TRUE(link.read(kParamRaw));
+    // Had the stale answer been taken, the last value would be the sensor number.
+    EXPECT_EQ(state.lastValue, kRawValue);
+    EXPECT_TRUE(state.linkFlag);
+    EXPECT_EQ(inputQueue(port), 0u);
+}
+
+TEST(Win32Exchange, TransactWritesAndReadsBack) {
+    PORT_FROM_ENV(com, "DUT_WINE_COM");
+    SerialPort port;
+    ASSERT_TRUE(port.open(com));
+    dut::LinkState state;
+    ConfigLink link(port, state);
+    ASSERT_TRUE(link.read(kParamNumber));
+    EXPECT_EQ(state.lastValue, kSensorNumber);
+    for (const std::int32_t level : {3000, 0, 4095}) {
+        SCOPED_TRACE(level);
+        ASSERT_TRUE(link.write(kParamFull, level));
+        state.lastValue = -1;
+        ASSERT_TRUE(link.read(kParamFull, ConfigLink::kReadBackValue));
+        EXPECT_EQ(state.lastValue, level);
+        EXPECT_TRUE(state.linkFlag);
+    }
+}
+
+TEST(Win32Exchange, TransactRetriesAfterABadCrc) {
+    PORT_FROM_ENV(com, "DUT_WINE_COM_BADCRC");
+    SerialPort port;
+    ASSERT_TRUE(port.open(com));
+    // Find where the sensor is in its cycle of two good answers and one bad.
+    bool sawBad = false;
+    for (int i = 0; i < 3 && !sawBad; ++i) sawBad = !exchange(port, kParamNumber);
+    ASSERT_TRUE(sawBad) << "no bad answer among three";
+    EXPECT_TRUE(exchange(port, kParamNumber));
+    EXPECT_TRUE(exchange(port, kParamNumber));
+
+    // The next answer is the bad one: the first attempt fails, the second succeeds.
+    dut::LinkState state;
+    ConfigLink link(port, state);
+    const Stopwatch watch;
+    EXPECT_TRUE(link.read(kParamNumber));
+    EXPECT_TRUE(state.linkFlag);
+    EXPECT_GT(state.lastValue, 0);
+    // A bad answer arrives whole, so the retry costs no time-out.
+    EXPECT_LT(watch.ms(), 1000.0);
+
+    // Exactly two answers were used: one more good, then the bad one again.
+    EXPECT_TRUE(exchange(port, kParamNumber));
+    EXPECT_FALSE(exchange(port, kParamNumber));
+}
+
+TEST(Win32Exchange, SilentSensorFailsAfterSixteenAttempts) {
+    PORT_FROM_ENV(com, "DUT_WINE_COM_SILENT");
+    SerialPort port;
+    ASSERT_TRUE(port.open(com));
+    dut::LinkState state;
+    state.lastValue = 77;
+    state.linkFlag = true;
+    ConfigLink link(port, state);
+    const Stopwatch watch;
+    EXPECT_FALSE(link.read(kParamRaw));
+    const double elapsed = watch.ms();
+    EXPECT_FALSE(state.linkFlag);
+    EXPECT_EQ(state.lastValue, 77);
+    // 16 x 160 ms = 2.56 s.
+    EXPECT_GT(elapsed, 1600.0);
+    EXPECT_LT(elapsed, 8000.0);
+}
+
+// ---- listing ---------------------------------------------------------------------------
+
+TEST(Win32List, MappedPortsAreListedUnderTheComPrefix) {
+    PORT_FROM_ENV(com, "DUT_WINE_COM");
+    const auto ports = SerialPort::listPorts("COM");
+    EXPECT_NE(std::find(ports.begin(), ports.end(), com), ports.end());
+    for (const std::string& name : ports) EXPECT_EQ(name.rfind("COM", 0), 0u) << name;
+
+    for (const char* other : {"DUT_WINE_COM_BADCRC", "DUT_WINE_COM_SILENT"}) {
+        const std::string name = env(other);
+        if (!name.empty()) {
+            EXPECT_NE(std::find(ports.begin(), ports.end(), name), ports.end()) << name;
+        }
+    }
+    // The prefix is compared case-sensitively and must match from the start.
+    EXPECT_TRUE(SerialPort::listPorts("com").empty());
+    const auto exact = SerialPort::listPorts(com);
+    EXPECT_NE(std::find(exact.begin(), exact.end(), com), exact.end());
+    // The listed name is the one open() takes.
+    SerialPort port;
+    EXPECT_TRUE(port.open(com));
+}
+
+TEST(Win32List, UnknownPrefixGivesAnEmptyListWithoutError) {
+    std::vector<std::string> ports;
+    EXPECT_NO_THROW(ports = SerialPort::listPorts("NO_SUCH_DEVICE_"));
+    EXPECT_TRUE(ports.empty());
+    // Other kinds of devices are in the table too, so the walk did read something.
+    EXPECT_FALSE(SerialPort::listPorts("").empty());
+}
+
+}  // namespace
