@@ -8,7 +8,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev
   libxcb1-dev libxcb-keysyms1-dev
-  fonts-dejavu-core
+  fonts-dejavu-core fonts-dejavu-extra fonts-liberation2
   xvfb xdotool x11-xserver-utils x11-utils socat
   clang-format
   mingw-w64 wine wine64
