@@ -5,7 +5,29 @@
 
 #include <QResizeEvent>
 
+#include "AppContext.h"
+#include "LevelCorrectionDialog.h"
+#include "LevelCorrectionView.h"
+#include "QtNotifier.h"
 #include "UiStyle.h"
+
+// The two edit boxes as the dialog's logic reads and fills them.
+class TForm2::EditsView : public dut::config::LevelCorrectionView {
+  public:
+    explicit EditsView(TForm2& form) : form_(form) {}
+
+    std::string levelMaxText() const override { return form_.LEVELMAX->text().toStdString(); }
+    void setLevelMaxText(const std::string& text) override {
+        form_.LEVELMAX->setText(QString::fromStdString(text));
+    }
+    std::string levelMinText() const override { return form_.LEVELMIN->text().toStdString(); }
+    void setLevelMinText(const std::string& text) override {
+        form_.LEVELMIN->setText(QString::fromStdString(text));
+    }
+
+  private:
+    TForm2& form_;
+};
 
 namespace {
 
@@ -25,7 +47,8 @@ QPushButton* makeButton(QWidget* parent, const QString& text, int x, int y, int 
 
 }  // namespace
 
-TForm2::TForm2(QWidget* parent) : ui::FormDialog(parent) {
+TForm2::TForm2(QWidget* parent)
+    : ui::FormDialog(parent), editsView_(std::make_unique<EditsView>(*this)) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Ручная корректировка Полного и Пустого"));
     setWindowIcon(ui::pictureIcon(QStringLiteral("step3")));
@@ -82,14 +105,34 @@ void TForm2::resizeEvent(QResizeEvent* event) {
     ui::FormDialog::resizeEvent(event);
 }
 
+TForm2::~TForm2() = default;
+
+void TForm2::setContext(ui::AppContext& context, dut::config::MainView& mainView,
+                        dut::config::Notifier* notifier) {
+    if (!notifier) {
+        ownNotifier_ = std::make_unique<ui::QtNotifier>(this);
+        notifier = ownNotifier_.get();
+    } else {
+        ownNotifier_.reset();
+    }
+    logic_ = std::make_unique<dut::config::LevelCorrectionDialog>(context.link, *editsView_,
+                                                                  mainView, *notifier);
+}
+
+void TForm2::copyLevelsFromMain() {
+    if (logic_) logic_->open();
+}
+
+// A text that is not a number raises dut::ConversionError out of these handlers on purpose:
+// it travels up to ui::Application::notify, which shows the error box, and nothing is written.
 void TForm2::Button1Click() {
-    // wired to the configurator logic
+    if (logic_) logic_->Button1Click();
 }
 
 void TForm2::Button2Click() {
-    // wired to the configurator logic
+    if (logic_) logic_->Button2Click();
 }
 
 void TForm2::Button3Click() {
-    // wired to the configurator logic
+    if (logic_) logic_->Button3Click();
 }

@@ -3,15 +3,35 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <memory>
 
 #include "FormDialog.h"
 #include "UiStyle.h"
+
+namespace ui {
+struct AppContext;
+}
+namespace dut::config {
+class LevelCorrectionDialog;
+class MainView;
+class Notifier;
+}  // namespace dut::config
 
 // The manual level correction dialog: both tank levels typed by hand, or widened by 5 %.
 class TForm2 : public ui::FormDialog {
     Q_OBJECT
   public:
     explicit TForm2(QWidget* parent = nullptr);
+    ~TForm2() override;
+
+    // The link the buttons write through and the main window whose levels the dialog copies
+    // and updates. Until this is called the buttons do nothing. Outcome boxes go to the
+    // application's message boxes unless another notifier is given.
+    void setContext(ui::AppContext& context, dut::config::MainView& mainView,
+                    dut::config::Notifier* notifier = nullptr);
+
+    // Before the dialog is shown: takes over the main window's LEVELMAX and LEVELMIN texts.
+    void copyLevelsFromMain();
 
     QLabel* Label3 = nullptr;
     QLabel* Label1 = nullptr;
@@ -29,4 +49,10 @@ class TForm2 : public ui::FormDialog {
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    class EditsView;
+    std::unique_ptr<EditsView> editsView_;
+    std::unique_ptr<dut::config::Notifier> ownNotifier_;
+    std::unique_ptr<dut::config::LevelCorrectionDialog> logic_;
 };

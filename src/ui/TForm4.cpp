@@ -1,13 +1,48 @@
 #include "TForm4.h"
 
 #include <initializer_list>
+#include <iterator>
 #include <utility>
 
 #include <QHeaderView>
 #include <QHideEvent>
+#include <QPainter>
 #include <QShowEvent>
 
+#include "AppContext.h"
 #include "UiStyle.h"
+
+namespace ui {
+
+std::optional<QColor> LlsCellDelegate::blockColour(const QString& text) {
+    const std::optional<dut::Rgb> rgb = dut::llsCellColour(text.toStdString());
+    if (!rgb) return std::nullopt;
+    return QColor(rgb->red, rgb->green, rgb->blue);
+}
+
+void LlsCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                            const QModelIndex& index) const {
+    QStyledItemDelegate::paint(painter, option, index);
+    // Over the text, so a marked cell reads as a plain coloured block.
+    if (const std::optional<QColor> colour = blockColour(index.data(Qt::DisplayRole).toString())) {
+        painter->fillRect(option.rect, *colour);
+    }
+}
+
+}  // namespace ui
+
+namespace {
+
+// Stands in for the line until the window knows the application's port.
+class NoPort : public dut::PortIo {
+  public:
+    bool isOpen() const override { return false; }
+    bool send(const std::uint8_t*, std::size_t) override { return false; }
+    bool receive(std::uint8_t*, std::size_t) override { return false; }
+    std::size_t read(std::uint8_t*, std::size_t) override { return 0; }
+};
+
+}  // namespace
 
 TForm4::TForm4(QWidget* parent) : ui::FormDialog(parent) {
     setObjectName(QStringLiteral("Form4"));
@@ -34,6 +69,7 @@ TForm4::TForm4(QWidget* parent) : ui::FormDialog(parent) {
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid1->setFocusPolicy(Qt::NoFocus);
     StringGrid1->setGeometry(8, 8, 769, 185);
+    StringGrid1->setItemDelegate(new ui::LlsCellDelegate(StringGrid1));
 
     Label9 = ui::makeLabel(
         this,
@@ -120,6 +156,11 @@ TForm4::TForm4(QWidget* parent) : ui::FormDialog(parent) {
     move(574, 246);
 }
 
+void TForm4::setContext(ui::AppContext& context, QTimer* pollingTimer) {
+    context_ = &context;
+    pollingTimer_ = pollingTimer;
+}
+
 void TForm4::showEvent(QShowEvent* event) {
     ui::FormDialog::showEvent(event);
     // Only a real change of visibility counts, not a restore from the taskbar.
@@ -132,17 +173,56 @@ void TForm4::hideEvent(QHideEvent* event) {
 }
 
 void TForm4::FormShow() {
-    // wired to the configurator logic
+    // The configurator's polling would put its own frames on the line being watched.
+    if (pollingTimer_) pollingTimer_->stop();
 }
 
 void TForm4::FormHide() {
-    // wired to the configurator logic
+    if (pollingTimer_) pollingTimer_->start();
 }
 
 void TForm4::Timer1Timer() {
-    // wired to the configurator logic
+    // The timer runs for the life of the window, but only a visible monitor listens.
+    if (!isVisible()) return;
+    NoPort noPort;
+    dut::PortIo& port = context_ ? static_cast<dut::PortIo&>(context_->port) : noPort;
+    monitor_.tick(port);
+    showMonitor();
 }
 
 void TForm4::Button1Click() {
-    // wired to the configurator logic
+    monitor_.clear();
+    showMonitor();
+}
+
+void TForm4::showMonitor() {
+    QLabel* const counters[] = {Label1, Label2, Label3, Label4};
+    for (std::size_t i = 0; i < std::size(counters); ++i) {
+        const QString text = QString::fromStdString(monitor_.labelTexts()[i]);
+        if (counters[i]->text() == text) continue;
+        counters[i]->setText(text);
+        counters[i]->adjustSize();  // the counters grow with their numbers
+    }
+
+    const int columns = monitor_.columnCount();
+    if (StringGrid1->columnCount() != columns) StringGrid1->setColumnCount(columns);
+    const QBrush fixedFace = palette().brush(QPalette::Button);
+    for (int column = 0; column < columns; ++column) {
+        for (int row = 0; row < monitor_.rowCount(); ++row) {
+            QTableWidgetItem* item = StringGrid1->item(row, column);
+            if (!item) {
+                item = new QTableWidgetItem;
+                // Shown only: no cell can be selected or edited.
+                item->setFlags(Qt::ItemIsEnabled);
+                StringGrid1->setItem(row, column, item);
+            }
+            const QString text = QString::fromStdString(monitor_.cell(column, row));
+            if (item->text() != text) item->setText(text);
+            const bool fixed = row == 0 || (column == 0 && monitor_.isColumn0Fixed());
+            if (item->data(ui::LlsCellDelegate::kFixedRole).toBool() != fixed) {
+                item->setData(ui::LlsCellDelegate::kFixedRole, fixed);
+                item->setBackground(fixed ? fixedFace : QBrush());
+            }
+        }
+    }
 }

@@ -3,16 +3,46 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTimer>
+#include <optional>
 
 #include "FormDialog.h"
+#include "LlsMonitor.h"
+
+namespace ui {
+struct AppContext;
+
+// Draws StringGrid1's cells: fixed cells in the button face colour, and a cell holding exactly
+// "ok" or "x" as a solid light green or light red block over its text.
+class LlsCellDelegate : public QStyledItemDelegate {
+  public:
+    // Set on an item whose cell is fixed (heading row, heading column once it is fixed).
+    static constexpr int kFixedRole = Qt::UserRole + 1;
+
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    // The block painted over a cell with this text, if any.
+    static std::optional<QColor> blockColour(const QString& text);
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+};
+
+}  // namespace ui
 
 // The LLS monitor window: a passive view of the traffic between a terminal and its sensors.
 class TForm4 : public ui::FormDialog {
     Q_OBJECT
   public:
     explicit TForm4(QWidget* parent = nullptr);
+
+    // The port the monitor listens on and the main window's polling timer, which is held
+    // while the monitor is shown. Until this is called the ticks read nothing.
+    void setContext(ui::AppContext& context, QTimer* pollingTimer);
+
+    const dut::LlsMonitor& monitor() const { return monitor_; }
 
     QTableWidget* StringGrid1 = nullptr;
     QLabel* Label9 = nullptr;
@@ -40,4 +70,12 @@ class TForm4 : public ui::FormDialog {
   protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+
+  private:
+    // Copies the counters and the table of monitor_ into the labels and StringGrid1.
+    void showMonitor();
+
+    dut::LlsMonitor monitor_;
+    ui::AppContext* context_ = nullptr;
+    QTimer* pollingTimer_ = nullptr;
 };

@@ -7,9 +7,39 @@
 #include <QKeyEvent>
 #include <QScreen>
 #include <QShowEvent>
+#include <QSignalBlocker>
 #include <cmath>
 
+#include "AppContext.h"
+#include "OutputSettingsDialog.h"
+#include "OutputSettingsView.h"
 #include "UiStyle.h"
+
+// The two lists as the dialog's logic fills them.
+class TForm6::ListsView : public dut::config::OutputSettingsView {
+  public:
+    explicit ListsView(TForm6& form) : form_(form) {}
+
+    void setResolutionEnabled(bool enabled) override { form_.ComboBox1->setEnabled(enabled); }
+    void setResolutionIndex(int index) override { select(form_.ComboBox1, index); }
+    void setIntervalEnabled(bool enabled) override { form_.ComboBox2->setEnabled(enabled); }
+    void setIntervalIndex(int index) override { select(form_.ComboBox2, index); }
+    void raise() override {
+        form_.QWidget::raise();
+        form_.activateWindow();
+    }
+
+  private:
+    // A selection made here reflects what the sensor holds; writing it back would be
+    // pointless at best. setCurrentIndex does not emit activated, and the blocker keeps any
+    // future connection to the other change signals from turning it into a write.
+    static void select(QComboBox* list, int index) {
+        const QSignalBlocker quiet(list);
+        list->setCurrentIndex(index);
+    }
+
+    TForm6& form_;
+};
 
 namespace {
 
@@ -32,7 +62,8 @@ class DropOnTypingComboBox : public QComboBox {
 
 }  // namespace
 
-TForm6::TForm6(QWidget* parent) : ui::FormDialog(parent) {
+TForm6::TForm6(QWidget* parent)
+    : ui::FormDialog(parent), listsView_(std::make_unique<ListsView>(*this)) {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         scale_ = screen->logicalDotsPerInchY() / 96.0;
     }
@@ -79,6 +110,12 @@ TForm6::TForm6(QWidget* parent) : ui::FormDialog(parent) {
     ui::setOuterSize(this, px(487), px(350));
 }
 
+TForm6::~TForm6() = default;
+
+void TForm6::setContext(ui::AppContext& context) {
+    logic_ = std::make_unique<dut::config::OutputSettingsDialog>(context.link, *listsView_);
+}
+
 int TForm6::px(int designed) const {
     return int(std::lround(designed * scale_));
 }
@@ -89,13 +126,13 @@ void TForm6::showEvent(QShowEvent* event) {
 }
 
 void TForm6::FormShow() {
-    // wired to the configurator logic
+    if (logic_) logic_->FormShow();
 }
 
-void TForm6::ComboBox1Change() {
-    // wired to the configurator logic
+void TForm6::ComboBox1Change(int index) {
+    if (logic_) logic_->ComboBox1Change(index);
 }
 
-void TForm6::ComboBox2Change() {
-    // wired to the configurator logic
+void TForm6::ComboBox2Change(int index) {
+    if (logic_) logic_->ComboBox2Change(index);
 }

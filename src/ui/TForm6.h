@@ -2,8 +2,16 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <memory>
 
 #include "FormDialog.h"
+
+namespace ui {
+struct AppContext;
+}
+namespace dut::config {
+class OutputSettingsDialog;
+}
 
 // The output settings dialog. Unlike the other windows it was drawn at 96 pixels per inch
 // and follows the screen's density.
@@ -11,6 +19,10 @@ class TForm6 : public ui::FormDialog {
     Q_OBJECT
   public:
     explicit TForm6(QWidget* parent = nullptr);
+    ~TForm6() override;
+
+    // The link the dialog reads and writes through. Until this is called it does nothing.
+    void setContext(ui::AppContext& context);
 
     // Screen density over the designed 96 pixels per inch.
     double scale() const { return scale_; }
@@ -22,13 +34,19 @@ class TForm6 : public ui::FormDialog {
 
   public slots:
     void FormShow();
-    void ComboBox1Change();
-    void ComboBox2Change();
+    // The user chose the item at index (mouse, keyboard or wheel); never called for a
+    // selection made in code.
+    void ComboBox1Change(int index);
+    void ComboBox2Change(int index);
 
   protected:
     void showEvent(QShowEvent* event) override;
 
   private:
+    class ListsView;
+
     int px(int designed) const;
     double scale_ = 1.0;
+    std::unique_ptr<ListsView> listsView_;
+    std::unique_ptr<dut::config::OutputSettingsDialog> logic_;
 };
