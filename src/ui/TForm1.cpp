@@ -1,6 +1,7 @@
 #include "TForm1.h"
 
 #include <initializer_list>
+#include <stdexcept>
 #include <utility>
 
 #include <QCloseEvent>
@@ -9,6 +10,12 @@
 #include <QPen>
 #include <QVBoxLayout>
 
+#include "AppContext.h"
+#include "CalibrationCommands.h"
+#include "ConnectionController.h"
+#include "GlobalHotKeys.h"
+#include "MainWindowView.h"
+#include "QtNotifier.h"
 #include "TForm2.h"
 #include "TForm3.h"
 #include "TForm4.h"
@@ -139,8 +146,46 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
         control->setObjectName(QString::fromLatin1(name));
     }
 
+    view_ = std::make_unique<ui::MainWindowView>(*this);
+    notifier_ = std::make_unique<ui::QtNotifier>(this);
+    HotKeys = new GlobalHotKeys(this);
+    // The window system's hot-key event arrives in a native event filter, outside the
+    // application's notify(); queued, the command runs as an ordinary event whose
+    // exceptions reach the error box.
+    connect(HotKeys, &GlobalHotKeys::activated, this, &TForm1::hotKeyActivated,
+            Qt::QueuedConnection);
+
     ui::setOuterSize(this, 800, 600);
     FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::setContext(ui::AppContext& context) {
+    context_ = &context;
+    controller_ = std::make_unique<dut::config::ConnectionController>(context.portControl,
+                                                                      context.link, *view_);
+    commands_ = std::make_unique<dut::config::CalibrationCommands>(context.link, *view_, *notifier_,
+                                                                   [this] { restoreAndRaise(); });
+}
+
+ui::AppContext& TForm1::context() {
+    if (!context_) throw std::logic_error("the main window has no link yet");
+    return *context_;
+}
+
+dut::config::MainView& TForm1::mainView() {
+    return *view_;
+}
+
+dut::config::Notifier& TForm1::notifier() {
+    return *notifier_;
+}
+
+void TForm1::restoreAndRaise() {
+    if (isMinimized()) showNormal();
+    raise();
+    activateWindow();
 }
 
 void TForm1::setForms(TForm2* form2, TForm3* form3, TForm4* form4, TForm5* form5, TForm6* form6) {
@@ -323,36 +368,40 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::FormCreate() {
-    // The global hot keys F1, F4, F9 and F10 are registered here for this window.
+    HotKeys->registerAll();
     Timer2->start();
 }
 
 void TForm1::COMSelectDropDown() {
-    // wired to the configurator logic
+    if (controller_) controller_->COMSelectDropDown();
 }
 
 void TForm1::COMSelectSelect() {
-    // wired to the configurator logic
+    if (controller_) controller_->COMSelectSelect();
 }
 
 void TForm1::Button1Click() {
-    // wired to the configurator logic
+    if (controller_) controller_->Button1Click();
 }
 
 void TForm1::Timer2Timer() {
-    // wired to the configurator logic
+    if (controller_) controller_->Timer2Timer();
 }
 
 void TForm1::Button2Click() {
-    // wired to the configurator logic
+    if (commands_) commands_->Button2Click();
 }
 
 void TForm1::Button3Click() {
-    // wired to the configurator logic
+    if (commands_) commands_->Button3Click();
 }
 
 void TForm1::Button5Click() {
-    // wired to the configurator logic
+    if (commands_) commands_->Button5Click();
+}
+
+void TForm1::hotKeyActivated(int id, int virtualKey) {
+    if (commands_) commands_->hotKey(id, virtualKey);
 }
 
 void TForm1::Button6Click() {

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QValueAxis>
 #include <QWidget>
+#include <memory>
 
 #include "PortComboBox.h"
 #include "UiStyle.h"
@@ -20,6 +21,20 @@ class TForm3;
 class TForm4;
 class TForm5;
 class TForm6;
+class GlobalHotKeys;
+
+namespace dut::config {
+class CalibrationCommands;
+class ConnectionController;
+class MainView;
+class Notifier;
+}  // namespace dut::config
+
+namespace ui {
+struct AppContext;
+class MainWindowView;
+class QtNotifier;
+}  // namespace ui
 
 // The main window: a menu band and the four numbered steps, at fixed pixel positions.
 // Every control is reachable by the name it bears so the configurator logic can drive it.
@@ -27,6 +42,24 @@ class TForm1 : public QWidget {
     Q_OBJECT
   public:
     explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The process-wide link this window drives; set once, before the first event is
+    // dispatched (ui::createWindows does it). Until then the handlers do nothing.
+    void setContext(ui::AppContext& context);
+    bool hasContext() const { return context_ != nullptr; }
+    ui::AppContext& context();
+    // This window's controls as the configurator logic sees them.
+    dut::config::MainView& mainView();
+    // The outcome and confirmation boxes, over this window.
+    dut::config::Notifier& notifier();
+    GlobalHotKeys* hotKeys() const { return HotKeys; }
+    // Null until setContext.
+    dut::config::ConnectionController* controller() const { return controller_.get(); }
+    dut::config::CalibrationCommands* commands() const { return commands_.get(); }
+
+    // F1's extra: a minimised window is restored, raised and given the focus.
+    void restoreAndRaise();
 
     // The windows this one opens; set once after all six exist.
     void setForms(TForm2* form2, TForm3* form3, TForm4* form4, TForm5* form5, TForm6* form6);
@@ -113,6 +146,8 @@ class TForm1 : public QWidget {
     void Button4Click();
     void Button7Click();
     void Button8Click();
+    // A hot key from the window system, with its registration identifier and virtual key.
+    void hotKeyActivated(int id, int virtualKey);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -125,4 +160,11 @@ class TForm1 : public QWidget {
     void buildStep4();
     void buildChart();
     QPushButton* makeButton(QWidget* parent, const QString& text, int x, int y, int w, int h);
+
+    GlobalHotKeys* HotKeys = nullptr;
+    ui::AppContext* context_ = nullptr;
+    std::unique_ptr<ui::MainWindowView> view_;
+    std::unique_ptr<ui::QtNotifier> notifier_;
+    std::unique_ptr<dut::config::ConnectionController> controller_;
+    std::unique_ptr<dut::config::CalibrationCommands> commands_;
 };

@@ -2,7 +2,7 @@
 
 namespace ui {
 
-Windows createWindows() {
+Windows createWindows(AppContext& context) {
     Windows w;
     w.form1 = std::make_unique<TForm1>();
     w.form2 = new TForm2(w.form1.get());
@@ -11,6 +11,14 @@ Windows createWindows() {
     w.form5 = new TForm5(w.form1.get());
     w.form6 = new TForm6(w.form1.get());
     w.form1->setForms(w.form2, w.form3, w.form4, w.form5, w.form6);
+    w.form1->setContext(context);
+    return w;
+}
+
+Windows createWindows() {
+    auto own = std::make_unique<AppContext>();
+    Windows w = createWindows(*own);
+    w.ownContext = std::move(own);
     return w;
 }
 

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "AppContext.h"
 #include "TForm1.h"
 #include "TForm2.h"
 #include "TForm3.h"
@@ -14,6 +15,9 @@ namespace ui {
 // The six windows of the application. The main window owns the others, so they have no
 // taskbar entries of their own and go when it goes.
 struct Windows {
+    // Set only when createWindows made its own link; declared first so it outlives the
+    // windows that refer to it.
+    std::unique_ptr<AppContext> ownContext;
     std::unique_ptr<TForm1> form1;
     TForm2* form2 = nullptr;
     TForm3* form3 = nullptr;
@@ -22,8 +26,12 @@ struct Windows {
     TForm6* form6 = nullptr;
 };
 
-// Creates all six, hidden, in their fixed order TForm1 .. TForm6, and lets the main window
-// reach the others.
+// Creates all six, hidden, in their fixed order TForm1 .. TForm6, lets the main window
+// reach the others, and hands the link to those that talk to the sensor. The context must
+// outlive the windows.
+Windows createWindows(AppContext& context);
+
+// The same over a link of the windows' own (kept in Windows::ownContext).
 Windows createWindows();
 
 }  // namespace ui
