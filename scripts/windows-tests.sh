@@ -6,6 +6,7 @@
 #
 # Needs the native simulator (build/default/tools/sensor-sim/dut-sensor-sim, built here
 # if missing; DUT_SENSOR_SIM overrides the path). Every wait is bounded.
+# A test may be picked out with DUT_WINE_GTEST_FILTER (a --gtest_filter pattern).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -16,10 +17,12 @@ fail() {
   exit 1
 }
 
-step "cross build (mingw-w64, preset windows-cross)"
-cmake --preset windows-cross >/dev/null
-cmake --build --preset windows-cross
-bin="$root/build/windows-cross/tests/link"
+# DUT_WINDOWS_BUILD_DIR puts the cross build elsewhere than the preset's folder.
+build="${DUT_WINDOWS_BUILD_DIR:-$root/build/windows-cross}"
+step "cross build (mingw-w64, preset windows-cross) in $build"
+cmake --preset windows-cross -B "$build" >/dev/null
+cmake --build "$build" -j2
+bin="$build/tests/link"
 pure_exe="$bin/link_pure_tests.exe"
 serial_exe="$bin/win32/link_win32_serial_tests.exe"
 [ -f "$pure_exe" ] || fail "missing $pure_exe"
@@ -102,7 +105,8 @@ timeout 30 wineserver -w || true
 run_exe() {
   local exe=$1 log=$2 rc=0
   step "wine $(basename "$exe")"
-  timeout 150 wine "$exe" </dev/null >"$log" 2>&1 || rc=$?
+  timeout 150 wine "$exe" ${DUT_WINE_GTEST_FILTER:+--gtest_filter="$DUT_WINE_GTEST_FILTER"} \
+    </dev/null >"$log" 2>&1 || rc=$?
   tr -d '\r' <"$log"
   if [ "$rc" -eq 124 ]; then
     fail "$(basename "$exe") did not finish within 150 s"
