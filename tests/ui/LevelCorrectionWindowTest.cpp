@@ -1,0 +1,310 @@
+// The manual level correction window (TForm2) driven through its buttons, writing to the
+// simulated sensor through the application's own serial port.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QTest>
+#include <string>
+#include <vector>
+
+#include "AppContext.h"
+#include "Application.h"
+#include "MainWindowView.h"
+#include "PtySensor.h"
+#include "TForm1.h"
+#include "TForm2.h"
+#include "TestSupport.h"
+
+namespace {
+
+const QString kFullOk = QStringLiteral("Максимальный уровень установлен!");
+const QString kFullFailed = QStringLiteral("Сбой устаноки максимального уровня Попробуй еще раз.");
+const QString kEmptyOk = QStringLiteral("Минимальный уровень установлен!");
+const QString kWidenOk = QStringLiteral("Расширенные границы уровней установлены!");
+const QString kWidenFailed = QStringLiteral("Сбой установок. Попробуйте еще раз!");
+
+QString widenQuestion(const QString& max, const QString& min) {
+    return QStringLiteral("ВНИМАНИЕ!\rГраница верхнего уровня будет изменена на ") + max +
+           QStringLiteral(" единиц.\rГраница нижнего уровня будет изменена на ") + min +
+           QStringLiteral(" единиц.\rПродолжаем ?");
+}
+
+// One box as the user saw it.
+struct Box {
+    QString title;
+    QString text;  // as the program passed it, "\r" line breaks included
+    QMessageBox::Icon icon;
+    std::vector<QMessageBox::StandardButton> buttons;
+    QMessageBox::StandardButton defaultButton;
+    QMessageBox::StandardButton escapeButton;
+};
+
+// A request frame as the sensor received it.
+struct Request {
+    int operation;
+    int parameter;
+    std::int32_t value;
+    bool operator==(const Request& other) const {
+        return operation == other.operation && parameter == other.parameter && value == other.value;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const Request& r) {
+    return out << "{op " << r.operation << ", param " << r.parameter << ", " << r.value << "}";
+}
+
+constexpr int kRead = 1;
+constexpr int kWrite = 2;
+
+class LevelCorrectionWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        sim::PtySensorOptions options;
+        options.paced = false;
+        options.turnaroundMs = 0;
+        sensor = std::make_unique<sim::PtySensor>(options);
+        ASSERT_TRUE(sensor->start());
+        sensor->freezeRaw(true);
+        sensor->setParam(4, 3000);
+        sensor->setParam(5, 200);
+        ASSERT_TRUE(context.port.open(sensor->devicePath()));
+
+        form2 = new TForm2(&main);
+        main.setForms(form2, nullptr, nullptr, nullptr, nullptr);
+        form2->setContext(context, mainView);
+        mainView.setLevelMaxText("3000");
+        mainView.setLevelMinText("200");
+    }
+
+    void TearDown() override {
+        form2->hide();
+        context.port.close();
+        sensor->stop();
+    }
+
+    // Shows the dialog without a modal loop, with the given texts typed into its boxes.
+    void showWith(const QString& max, const QString& min) {
+        form2->show();
+        form2->LEVELMAX->setText(max);
+        form2->LEVELMIN->setText(min);
+    }
+
+    // Presses a button as the user does, so an error escaping the handler takes the same
+    // road through the application object as in the running program.
+    void press(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+    // Every box answers with `answer` when it offers it, else with its only button.
+    testsupport::BoxHook recordBoxes(QMessageBox::StandardButton answer = QMessageBox::Ok) {
+        return testsupport::BoxHook([this, answer](QMessageBox& box) {
+            // Outcome boxes keep the text as passed; the error box has only its own.
+            const QVariant raw = box.property(ui::kRawTextProperty);
+            Box seen{box.windowTitle(),
+                     raw.isValid() ? raw.toString() : box.text(),
+                     box.icon(),
+                     {},
+                     QMessageBox::NoButton,
+                     QMessageBox::NoButton};
+            for (QAbstractButton* b : box.buttons()) seen.buttons.push_back(box.standardButton(b));
+            if (box.defaultButton()) seen.defaultButton = box.standardButton(box.defaultButton());
+            if (box.escapeButton()) seen.escapeButton = box.standardButton(box.escapeButton());
+            boxes.push_back(seen);
+            if (box.button(answer)) return int(answer);
+            return int(seen.buttons.empty() ? QMessageBox::NoButton : seen.buttons.front());
+        });
+    }
+
+    std::vector<Request> requests() const {
+        std::vector<Request> out;
+        for (const auto& frame : sensor->requests()) {
+            const std::int32_t value =
+                std::int32_t(std::uint32_t(frame[10]) | std::uint32_t(frame[11]) << 8 |
+                             std::uint32_t(frame[12]) << 16 | std::uint32_t(frame[13]) << 24);
+            out.push_back({frame[8], frame[9], value});
+        }
+        return out;
+    }
+
+    std::unique_ptr<sim::PtySensor> sensor;
+    ui::AppContext context;
+    TForm1 main;
+    ui::MainWindowView mainView{main};
+    TForm2* form2 = nullptr;
+    std::vector<Box> boxes;
+};
+
+TEST_F(LevelCorrectionWindowTest, Button6OpensTheDialogModallyWithTheMainWindowsLevels) {
+    mainView.setLevelMaxText("$BB8");
+    mainView.setLevelMinText("");
+    form2->LEVELMAX->setText(QStringLiteral("stale"));
+    bool seen = false;
+    QString max, min;
+    bool modal = false;
+    testsupport::whenModal(
+        [&](QWidget* window) {
+            modal = window == form2;
+            max = form2->LEVELMAX->text();
+            min = form2->LEVELMIN->text();
+        },
+        &seen);
+    main.Button6->click();
+    ASSERT_TRUE(seen);
+    EXPECT_TRUE(modal);
+    EXPECT_EQ(max, QStringLiteral("$BB8"));
+    EXPECT_EQ(min, QString());
+    EXPECT_FALSE(form2->isVisible());
+    EXPECT_TRUE(sensor->requests().empty()) << "opening the dialog talks to nobody";
+}
+
+TEST_F(LevelCorrectionWindowTest, SetFullWritesVerifiesAndCopiesTheTextAsTyped) {
+    const auto hook = recordBoxes();
+    showWith(QStringLiteral("$5DC"), QStringLiteral("200"));
+    press(form2->Button2);
+
+    EXPECT_EQ(requests(), (std::vector<Request>{{kWrite, 4, 1500}, {kRead, 4, 0}}));
+    EXPECT_EQ(sensor->param(4), 1500);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, kFullOk);
+    EXPECT_EQ(boxes[0].title, ui::applicationTitle());
+    EXPECT_EQ(boxes[0].icon, QMessageBox::NoIcon);
+    EXPECT_EQ(boxes[0].buttons, std::vector<QMessageBox::StandardButton>{QMessageBox::Ok});
+    EXPECT_EQ(mainView.levelMaxText(), "$5DC");
+    EXPECT_EQ(main.LEVELMAX->text(), QStringLiteral("$5DC"));
+    EXPECT_EQ(mainView.levelMinText(), "200");
+    EXPECT_EQ(form2->LEVELMAX->text(), QStringLiteral("$5DC"));
+}
+
+TEST_F(LevelCorrectionWindowTest, SetEmptyWritesParameter5) {
+    const auto hook = recordBoxes();
+    showWith(QStringLiteral("3000"), QStringLiteral("  150"));
+    press(form2->Button3);
+
+    EXPECT_EQ(requests(), (std::vector<Request>{{kWrite, 5, 150}, {kRead, 5, 0}}));
+    EXPECT_EQ(sensor->param(5), 150);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, kEmptyOk);
+    EXPECT_EQ(mainView.levelMinText(), "  150");
+    EXPECT_EQ(mainView.levelMaxText(), "3000");
+}
+
+TEST_F(LevelCorrectionWindowTest, SetFullWithoutALineFailsAndLeavesTheMainWindowAlone) {
+    context.port.close();
+    const auto hook = recordBoxes();
+    showWith(QStringLiteral("1500"), QStringLiteral("100"));
+    press(form2->Button2);
+
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, kFullFailed);
+    EXPECT_EQ(mainView.levelMaxText(), "3000");
+    EXPECT_EQ(form2->LEVELMAX->text(), QStringLiteral("1500"));
+    EXPECT_EQ(sensor->param(4), 3000);
+}
+
+TEST_F(LevelCorrectionWindowTest, WidenAsksFirstThenWritesBothRoundedLevels) {
+    const auto hook = recordBoxes(QMessageBox::Ok);
+    showWith(QStringLiteral("100"), QStringLiteral("10"));
+    press(form2->Button1);
+
+    // 100 + 4.5 and 10 - 4.5: both halves go to the even neighbour.
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].title, QStringLiteral("Warning"));
+    EXPECT_EQ(boxes[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(boxes[0].text, widenQuestion(QStringLiteral("104"), QStringLiteral("6")));
+    EXPECT_EQ(boxes[0].buttons,
+              (std::vector<QMessageBox::StandardButton>{QMessageBox::Ok, QMessageBox::Cancel}));
+    EXPECT_EQ(boxes[0].defaultButton, QMessageBox::Ok);
+    EXPECT_EQ(boxes[0].escapeButton, QMessageBox::Cancel);
+    EXPECT_EQ(boxes[1].text, kWidenOk);
+    EXPECT_EQ(boxes[1].title, ui::applicationTitle());
+
+    EXPECT_EQ(requests(), (std::vector<Request>{
+                              {kWrite, 4, 104}, {kRead, 4, 0}, {kWrite, 5, 6}, {kRead, 5, 0}}));
+    EXPECT_EQ(sensor->param(4), 104);
+    EXPECT_EQ(sensor->param(5), 6);
+    EXPECT_EQ(form2->LEVELMAX->text(), QStringLiteral("104"));
+    EXPECT_EQ(form2->LEVELMIN->text(), QStringLiteral("6"));
+    EXPECT_EQ(mainView.levelMaxText(), "104");
+    EXPECT_EQ(mainView.levelMinText(), "6");
+}
+
+TEST_F(LevelCorrectionWindowTest, WidenCancelledWritesNothingAndChangesNoText) {
+    const auto hook = recordBoxes(QMessageBox::Cancel);
+    showWith(QStringLiteral("3000"), QStringLiteral("200"));
+    press(form2->Button1);
+
+    ASSERT_EQ(boxes.size(), 1u) << "no outcome box after Cancel";
+    EXPECT_EQ(boxes[0].text, widenQuestion(QStringLiteral("3140"), QStringLiteral("60")));
+    EXPECT_TRUE(sensor->requests().empty());
+    EXPECT_EQ(form2->LEVELMAX->text(), QStringLiteral("3000"));
+    EXPECT_EQ(form2->LEVELMIN->text(), QStringLiteral("200"));
+    EXPECT_EQ(mainView.levelMaxText(), "3000");
+    EXPECT_EQ(mainView.levelMinText(), "200");
+}
+
+TEST_F(LevelCorrectionWindowTest, WidenWithoutALineReportsFailureAndShowsNoNewLevel) {
+    context.port.close();
+    const auto hook = recordBoxes(QMessageBox::Ok);
+    showWith(QStringLiteral("100"), QStringLiteral("10"));
+    press(form2->Button1);
+
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, kWidenFailed);
+    EXPECT_EQ(form2->LEVELMAX->text(), QStringLiteral("100"));
+    EXPECT_EQ(form2->LEVELMIN->text(), QStringLiteral("10"));
+    EXPECT_EQ(mainView.levelMaxText(), "3000");
+    EXPECT_EQ(mainView.levelMinText(), "200");
+}
+
+TEST_F(LevelCorrectionWindowTest, TextThatIsNotANumberShowsTheConversionErrorAndWritesNothing) {
+    const auto hook = recordBoxes();
+    showWith(QStringLiteral("12a"), QStringLiteral("200"));
+    press(form2->Button2);
+    showWith(QStringLiteral("3000"), QString());
+    press(form2->Button3);
+    showWith(QStringLiteral("3000"), QStringLiteral("0x"));
+    press(form2->Button1);  // refused before the confirmation box
+
+    ASSERT_EQ(boxes.size(), 3u);
+    const QString expected[] = {QStringLiteral("'12a' is not a valid integer value."),
+                                QStringLiteral("'' is not a valid integer value."),
+                                QStringLiteral("'0x' is not a valid integer value.")};
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        EXPECT_EQ(boxes[i].text, expected[i]);
+        EXPECT_EQ(boxes[i].icon, QMessageBox::Critical);
+        EXPECT_EQ(boxes[i].title, ui::applicationTitle());
+    }
+    EXPECT_TRUE(sensor->requests().empty());
+    EXPECT_EQ(sensor->param(4), 3000);
+    EXPECT_EQ(sensor->param(5), 200);
+    EXPECT_EQ(mainView.levelMaxText(), "3000");
+    EXPECT_EQ(mainView.levelMinText(), "200");
+}
+
+TEST_F(LevelCorrectionWindowTest, AButtonThatRaisedTheConversionErrorWorksAgain) {
+    const auto hook = recordBoxes();
+    showWith(QStringLiteral("x1"), QStringLiteral("200"));
+    press(form2->Button2);
+    form2->LEVELMAX->setText(QStringLiteral("2500"));
+    press(form2->Button2);
+
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(boxes[1].text, kFullOk);
+    EXPECT_EQ(sensor->param(4), 2500);
+    EXPECT_EQ(mainView.levelMaxText(), "2500");
+}
+
+TEST_F(LevelCorrectionWindowTest, WithoutContextTheButtonsDoNothing) {
+    TForm2 bare;
+    const auto hook = recordBoxes();
+    bare.show();
+    bare.LEVELMAX->setText(QStringLiteral("1500"));
+    press(bare.Button2);
+    press(bare.Button1);
+    bare.hide();
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(sensor->requests().empty());
+}
+
+}  // namespace
