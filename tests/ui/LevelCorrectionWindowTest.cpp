@@ -283,7 +283,7 @@ TEST_F(LevelCorrectionWindowTest, TextThatIsNotANumberShowsTheConversionErrorAnd
 
 TEST_F(LevelCorrectionWindowTest, AButtonThatRaisedTheConversionErrorWorksAgain) {
     const auto hook = recordBoxes();
-    showWith(QStringLiteral("x1"), QStringLiteral("200"));
+    showWith(QStringLiteral("1x"), QStringLiteral("200"));
     press(form2->Button2);
     form2->LEVELMAX->setText(QStringLiteral("2500"));
     press(form2->Button2);
