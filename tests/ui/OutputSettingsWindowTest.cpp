@@ -1,0 +1,210 @@
+// The output settings window (TForm6): what each showing reads and selects, and what the
+// user's choices write, against the simulated sensor through the application's serial port.
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <vector>
+
+#include "AppContext.h"
+#include "PtySensor.h"
+#include "TForm1.h"
+#include "TForm6.h"
+#include "TestSupport.h"
+
+namespace {
+
+struct Request {
+    int operation;
+    int parameter;
+    std::int32_t value;
+    bool operator==(const Request& other) const {
+        return operation == other.operation && parameter == other.parameter && value == other.value;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const Request& r) {
+    return out << "{op " << r.operation << ", param " << r.parameter << ", " << r.value << "}";
+}
+
+constexpr int kRead = 1;
+constexpr int kWrite = 2;
+
+// What every showing asks: resolution, then interval, each with value field 1.
+const std::vector<Request> kShowReads{{kRead, 8, 1}, {kRead, 9, 1}};
+
+class OutputSettingsWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        sim::PtySensorOptions options;
+        options.paced = false;
+        options.turnaroundMs = 0;
+        sensor = std::make_unique<sim::PtySensor>(options);
+        ASSERT_TRUE(sensor->start());
+        sensor->freezeRaw(true);
+        sensor->setParam(8, 100);
+        sensor->setParam(9, 0);
+        ASSERT_TRUE(context.port.open(sensor->devicePath()));
+        form6 = new TForm6(&main);
+        main.setForms(nullptr, nullptr, nullptr, nullptr, form6);
+        form6->setContext(context);
+    }
+
+    void TearDown() override {
+        form6->hide();
+        context.port.close();
+        sensor->stop();
+    }
+
+    // One showing of the dialog, from hidden to visible and back.
+    void showOnce() {
+        form6->show();
+        form6->hide();
+    }
+
+    std::vector<Request> requests() const {
+        std::vector<Request> out;
+        for (const auto& frame : sensor->requests()) {
+            const std::int32_t value =
+                std::int32_t(std::uint32_t(frame[10]) | std::uint32_t(frame[11]) << 8 |
+                             std::uint32_t(frame[12]) << 16 | std::uint32_t(frame[13]) << 24);
+            out.push_back({frame[8], frame[9], value});
+        }
+        return out;
+    }
+
+    std::unique_ptr<sim::PtySensor> sensor;
+    ui::AppContext context;
+    TForm1 main;
+    TForm6* form6 = nullptr;
+};
+
+TEST_F(OutputSettingsWindowTest, EveryShowingReadsBothSettingsAndWritesNothing) {
+    sensor->setParam(8, 200);
+    sensor->setParam(9, 120);
+    showOnce();
+    EXPECT_EQ(requests(), kShowReads);
+    EXPECT_TRUE(form6->ComboBox1->isEnabled());
+    EXPECT_EQ(form6->ComboBox1->currentText(), QStringLiteral("10 Бит (0..1023)"));
+    EXPECT_TRUE(form6->ComboBox2->isEnabled());
+    EXPECT_EQ(form6->ComboBox2->currentText(), QStringLiteral("2 мин"));
+
+    // The selections just made from the sensor are not taken for the user's.
+    sensor->clearRequests();
+    sensor->setParam(8, 100);
+    sensor->setParam(9, 10);
+    showOnce();
+    EXPECT_EQ(requests(), kShowReads);
+    EXPECT_EQ(form6->ComboBox1->currentIndex(), 0);
+    EXPECT_EQ(form6->ComboBox2->currentText(), QStringLiteral("10 сек"));
+    EXPECT_EQ(sensor->param(8), 100);
+    EXPECT_EQ(sensor->param(9), 10);
+}
+
+TEST_F(OutputSettingsWindowTest, UnknownResolution150DisablesTheResolutionList) {
+    sensor->setParam(8, 150);
+    showOnce();
+    EXPECT_FALSE(form6->ComboBox1->isEnabled());
+    EXPECT_EQ(form6->ComboBox1->currentIndex(), 0) << "the selection stays as it was";
+    EXPECT_TRUE(form6->ComboBox2->isEnabled());
+    EXPECT_EQ(requests(), kShowReads);
+
+    sensor->setParam(8, 200);
+    showOnce();
+    EXPECT_TRUE(form6->ComboBox1->isEnabled()) << "a recognised resolution enables it again";
+    EXPECT_EQ(form6->ComboBox1->currentIndex(), 1);
+}
+
+TEST_F(OutputSettingsWindowTest, PeriodCode2KeepsThePreviousIntervalSelection) {
+    sensor->setParam(9, 30);
+    showOnce();
+    ASSERT_EQ(form6->ComboBox2->currentText(), QStringLiteral("30 сек"));
+
+    // 2 is what "10 сек" writes, but a read is only understood in seconds.
+    sensor->setParam(9, 2);
+    showOnce();
+    EXPECT_TRUE(form6->ComboBox2->isEnabled());
+    EXPECT_EQ(form6->ComboBox2->currentText(), QStringLiteral("30 сек"));
+
+    sensor->setParam(9, 0);
+    showOnce();
+    EXPECT_EQ(form6->ComboBox2->currentText(), QStringLiteral("30 сек")) << "0 is not recognised";
+
+    sensor->setParam(9, 300);
+    showOnce();
+    EXPECT_EQ(form6->ComboBox2->currentText(), QStringLiteral("5 мин"));
+}
+
+TEST_F(OutputSettingsWindowTest, WithoutALineBothListsAreDisabledAndNothingIsSent) {
+    context.port.close();
+    showOnce();
+    EXPECT_FALSE(form6->ComboBox1->isEnabled());
+    EXPECT_FALSE(form6->ComboBox2->isEnabled());
+    EXPECT_TRUE(sensor->requests().empty());
+}
+
+TEST_F(OutputSettingsWindowTest, ChoosingTwoMinutesWritesCode24Once) {
+    sensor->setParam(9, 60);
+    form6->show();
+    ASSERT_EQ(form6->ComboBox2->currentText(), QStringLiteral("1 мин"));
+    sensor->clearRequests();
+
+    // The next item by keyboard, as the user picks it.
+    QTest::keyClick(form6->ComboBox2, Qt::Key_Down);
+    ASSERT_EQ(form6->ComboBox2->currentText(), QStringLiteral("2 мин"));
+    EXPECT_EQ(requests(), (std::vector<Request>{{kWrite, 9, 24}}));
+    // The simulated sensor keeps the interval in seconds, as the showing reads it.
+    EXPECT_EQ(sensor->param(9), 120);
+    EXPECT_TRUE(form6->isVisible());
+}
+
+TEST_F(OutputSettingsWindowTest, EveryIntervalItemWritesItsCode) {
+    form6->show();
+    sensor->clearRequests();
+    const std::int32_t codes[] = {0, 2, 4, 6, 8, 10, 12, 24, 36, 48, 60};
+    ASSERT_EQ(form6->ComboBox2->count(), int(std::size(codes)));
+    std::vector<Request> expected;
+    for (int item = 0; item < form6->ComboBox2->count(); ++item) {
+        // What a choice in the open list delivers.
+        form6->ComboBox2->setCurrentIndex(item);
+        emit form6->ComboBox2->activated(item);
+        expected.push_back({kWrite, 9, codes[item]});
+    }
+    EXPECT_EQ(requests(), expected);
+}
+
+TEST_F(OutputSettingsWindowTest, ChoosingAResolutionWrites100Or200) {
+    sensor->setParam(8, 100);
+    form6->show();
+    sensor->clearRequests();
+    QTest::keyClick(form6->ComboBox1, Qt::Key_Down);
+    EXPECT_EQ(form6->ComboBox1->currentIndex(), 1);
+    QTest::keyClick(form6->ComboBox1, Qt::Key_Up);
+    EXPECT_EQ(form6->ComboBox1->currentIndex(), 0);
+    EXPECT_EQ(requests(), (std::vector<Request>{{kWrite, 8, 200}, {kWrite, 8, 100}}));
+    EXPECT_EQ(sensor->param(8), 100);
+}
+
+TEST_F(OutputSettingsWindowTest, Button9OpensTheDialogModallyAfterReading) {
+    sensor->setParam(8, 200);
+    sensor->setParam(9, 40);
+    bool seen = false;
+    bool modal = false;
+    QString interval;
+    std::size_t requestsWhenShown = 0;
+    testsupport::whenModal(
+        [&](QWidget* window) {
+            modal = window == form6;
+            interval = form6->ComboBox2->currentText();
+            requestsWhenShown = sensor->requests().size();
+        },
+        &seen);
+    main.Button9->click();
+    ASSERT_TRUE(seen);
+    EXPECT_TRUE(modal);
+    EXPECT_EQ(interval, QStringLiteral("40 сек"));
+    EXPECT_EQ(requestsWhenShown, kShowReads.size());
+    EXPECT_EQ(requests(), kShowReads);
+}
+
+}  // namespace
