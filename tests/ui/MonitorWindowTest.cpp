@@ -1,0 +1,306 @@
+// The LLS monitor window (TForm4) listening through the application's serial port to a
+// simulated terminal and its sensors on a pseudo-terminal.
+//
+// The monitor's read blocks for up to a second on a quiet line, so most tests stop Timer1 and
+// tick by hand: one chunk onto the line, one Timer1Timer.
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPixmap>
+#include <QTest>
+#include <vector>
+
+#include "AppContext.h"
+#include "PtyLlsBus.h"
+#include "TForm1.h"
+#include "TForm4.h"
+#include "TestSupport.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using sim::lls::makeAnswer;
+using sim::lls::makeRequest;
+
+const QColor kGreen(157, 255, 157);
+const QColor kRed(255, 98, 98);
+
+Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+class MonitorWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        sim::PtyLlsBusOptions options;
+        options.paced = false;
+        options.polling = false;
+        bus = std::make_unique<sim::PtyLlsBus>(options);
+        ASSERT_TRUE(bus->start());
+        ASSERT_TRUE(context.port.open(bus->devicePath()));
+
+        form4 = new TForm4(&main);
+        main.setForms(nullptr, nullptr, form4, nullptr, nullptr);
+        form4->setContext(context, main.Timer2);
+        form4->Timer1->stop();
+    }
+
+    void TearDown() override {
+        form4->hide();
+        context.port.close();
+        bus->stop();
+    }
+
+    // One packet (or merged chunk) on the line, then one read tick of the window. The pause
+    // before it keeps it apart from what the previous tick read.
+    void feed(const Bytes& chunk) {
+        ASSERT_TRUE(bus->play({chunk}, 40));
+        form4->Timer1Timer();
+    }
+
+    QString cell(int column, int row) const {
+        const QTableWidgetItem* item = form4->StringGrid1->item(row, column);
+        return item ? item->text() : QString();
+    }
+
+    // The colour on screen in the middle of a cell.
+    QColor shownColour(int column, int row) const {
+        QTableWidget* grid = form4->StringGrid1;
+        const QTableWidgetItem* item = grid->item(row, column);
+        if (!item) return QColor();
+        const QImage image = grid->viewport()->grab().toImage();
+        const QPoint centre = grid->visualItemRect(item).center();
+        return image.pixelColor(centre.x() * image.width() / grid->viewport()->width(),
+                                centre.y() * image.height() / grid->viewport()->height());
+    }
+
+    bool fixedLook(int column, int row) const {
+        const QTableWidgetItem* item = form4->StringGrid1->item(row, column);
+        return item && item->data(ui::LlsCellDelegate::kFixedRole).toBool() &&
+               item->background().color() == form4->palette().color(QPalette::Button);
+    }
+
+    QStringList counters() const {
+        return {form4->Label1->text(), form4->Label2->text(), form4->Label3->text(),
+                form4->Label4->text()};
+    }
+
+    std::unique_ptr<sim::PtyLlsBus> bus;
+    ui::AppContext context;
+    TForm1 main;
+    TForm4* form4 = nullptr;
+};
+
+TEST_F(MonitorWindowTest, RequestsFor5And7And5GiveTwoColumnsAndOneMark) {
+    form4->show();
+    feed(makeRequest(5));
+    feed(makeRequest(7));
+    feed(makeRequest(5));
+
+    QTableWidget* grid = form4->StringGrid1;
+    ASSERT_EQ(grid->columnCount(), 3);
+    EXPECT_EQ(grid->rowCount(), 5);
+    EXPECT_EQ(cell(1, 0), QStringLiteral("5"));
+    EXPECT_EQ(cell(2, 0), QStringLiteral("7"));
+    EXPECT_EQ(cell(1, 1), QStringLiteral("ok"));
+    EXPECT_EQ(cell(2, 1), QString()) << "only the address polled last is marked";
+    EXPECT_EQ(cell(1, 2), QStringLiteral("x")) << "waiting for its answer";
+    EXPECT_EQ(cell(2, 2), QStringLiteral("x"));
+    EXPECT_EQ(cell(0, 0), QString()) << "no headings before unrecognised traffic";
+    EXPECT_EQ(grid->columnWidth(0), 306);
+    EXPECT_EQ(grid->columnWidth(1), 50);
+    EXPECT_EQ(grid->columnWidth(2), 50);
+
+    // The first row is fixed, column 0 is not (yet).
+    EXPECT_TRUE(fixedLook(1, 0));
+    EXPECT_TRUE(fixedLook(0, 0));
+    EXPECT_FALSE(fixedLook(1, 1));
+    EXPECT_FALSE(fixedLook(0, 1));
+
+    // The labels show the counts as they stood before the last read.
+    EXPECT_EQ(counters(), (QStringList{"2", "0", "0", "2"}));
+    EXPECT_EQ(form4->monitor().requests(), 3);
+}
+
+TEST_F(MonitorWindowTest, AnswersShowTheirLevelAndABadCrcShowsARedBlock) {
+    form4->show();
+    feed(makeRequest(5));
+    feed(makeAnswer(5, 1234));
+    EXPECT_EQ(cell(1, 2), QStringLiteral("1234"));
+    const QColor plain = shownColour(1, 2);
+    EXPECT_NE(plain, kRed);
+    EXPECT_NE(plain, kGreen);
+    EXPECT_EQ(shownColour(1, 1), kGreen) << "the good request's mark";
+
+    feed(makeRequest(5));
+    feed(makeAnswer(5, 1250, /*goodCrc=*/false));
+    EXPECT_EQ(cell(1, 2), QStringLiteral("x"));
+    EXPECT_EQ(shownColour(1, 2), kRed);
+    // The level of the bad answer still becomes the one the next answer is compared with.
+    feed(makeAnswer(5, 1250));
+    EXPECT_EQ(cell(1, 2), QStringLiteral("1250"));
+    EXPECT_EQ(cell(1, 3), QStringLiteral("1"));
+
+    feed(makeRequest(6, /*goodCrc=*/false));
+    EXPECT_EQ(cell(2, 1), QStringLiteral("x"));
+    EXPECT_EQ(shownColour(2, 1), kRed);
+    EXPECT_EQ(cell(1, 1), QString());
+    EXPECT_NE(shownColour(1, 1), kGreen) << "the old mark is gone from the screen too";
+}
+
+TEST_F(MonitorWindowTest, TheDelegateColoursOnlyExactMarks) {
+    using ui::LlsCellDelegate;
+    EXPECT_EQ(LlsCellDelegate::blockColour(QStringLiteral("ok")), kGreen);
+    EXPECT_EQ(LlsCellDelegate::blockColour(QStringLiteral("x")), kRed);
+    for (const QString& text : {QString(), QStringLiteral("OK"), QStringLiteral("ok "),
+                                QStringLiteral("X"), QStringLiteral("xx"), QStringLiteral("0")}) {
+        EXPECT_FALSE(LlsCellDelegate::blockColour(text).has_value()) << text.toStdString();
+    }
+}
+
+TEST_F(MonitorWindowTest, ARequestAndItsAnswerInOneChunkAreBothCounted) {
+    form4->show();
+    feed(makeRequest(9) + makeAnswer(9, 777));
+    EXPECT_EQ(form4->monitor().requests(), 1);
+    EXPECT_EQ(form4->monitor().answers(), 1);
+    EXPECT_EQ(form4->monitor().unrecognised(), 0);
+    ASSERT_EQ(form4->StringGrid1->columnCount(), 2);
+    EXPECT_EQ(cell(1, 0), QStringLiteral("9"));
+    EXPECT_EQ(cell(1, 1), QStringLiteral("ok"));
+    EXPECT_EQ(cell(1, 2), QStringLiteral("777"));
+    EXPECT_EQ(cell(0, 0), QString());
+
+    feed(makeRequest(9));
+    EXPECT_EQ(counters(), (QStringList{"1", "1", "0", "2"}));
+}
+
+TEST_F(MonitorWindowTest, AThirteenByteChunkThatDoesNotSplitIsOneUnrecognisedChunk) {
+    form4->show();
+    feed(makeRequest(5));
+    // The request's CRC-8 is wrong, so the 4 + 9 split is not believed.
+    feed(makeRequest(9, /*goodCrc=*/false) + makeAnswer(9, 777));
+    EXPECT_EQ(form4->monitor().requests(), 1);
+    EXPECT_EQ(form4->monitor().answers(), 0);
+    EXPECT_EQ(form4->monitor().unrecognised(), 1);
+
+    QTableWidget* grid = form4->StringGrid1;
+    ASSERT_EQ(grid->columnCount(), 2) << "no column for address 9";
+    EXPECT_EQ(cell(0, 0), QStringLiteral("Адрес LLS"));
+    EXPECT_EQ(cell(0, 1), QStringLiteral("Запрос уровня топлива"));
+    EXPECT_EQ(cell(0, 2), QStringLiteral("Ответ на запрос"));
+    EXPECT_EQ(cell(0, 3), QStringLiteral("Число одинаковых подряд ответов"));
+    EXPECT_EQ(cell(0, 4), QStringLiteral("Уровень стабилен"));
+    // With an address column beside it, the heading column becomes fixed.
+    EXPECT_TRUE(form4->monitor().isColumn0Fixed());
+    for (int row = 0; row < 5; ++row) EXPECT_TRUE(fixedLook(0, row)) << row;
+    EXPECT_FALSE(fixedLook(1, 2));
+}
+
+TEST_F(MonitorWindowTest, ClearEmptiesTheTableKeepsTheHeadingsAndTheLastLevels) {
+    form4->show();
+    feed(makeRequest(5));
+    feed(makeAnswer(5, 300));
+    feed(makeRequest(7));
+    feed(Bytes{1, 2, 3});
+    ASSERT_EQ(form4->StringGrid1->columnCount(), 3);
+    ASSERT_TRUE(fixedLook(0, 2));
+
+    QTest::mouseClick(form4->Button1, Qt::LeftButton);
+    EXPECT_EQ(form4->StringGrid1->columnCount(), 1);
+    EXPECT_EQ(cell(0, 0), QStringLiteral("Адрес LLS"));
+    EXPECT_EQ(cell(0, 4), QStringLiteral("Уровень стабилен"));
+    EXPECT_FALSE(fixedLook(0, 2)) << "a single column cannot stay fixed";
+    EXPECT_TRUE(fixedLook(0, 0)) << "the first row is still fixed";
+    EXPECT_EQ(form4->monitor().requests(), 0);
+    EXPECT_EQ(form4->monitor().answers(), 0);
+    EXPECT_EQ(form4->monitor().unrecognised(), 0);
+
+    // Address 7 was second before; now it comes first.
+    feed(makeRequest(7));
+    ASSERT_EQ(form4->StringGrid1->columnCount(), 2);
+    EXPECT_EQ(cell(1, 0), QStringLiteral("7"));
+    EXPECT_EQ(cell(1, 1), QStringLiteral("ok"));
+    EXPECT_EQ(cell(1, 3), QString()) << "the new column starts empty";
+    EXPECT_EQ(counters(), (QStringList{"0", "0", "0", "0"}));
+
+    // The level of 5 survived: the same level again is a repeat at once.
+    feed(makeAnswer(5, 300));
+    ASSERT_EQ(form4->StringGrid1->columnCount(), 3);
+    EXPECT_EQ(cell(2, 0), QStringLiteral("5"));
+    EXPECT_EQ(cell(2, 3), QStringLiteral("1"));
+}
+
+TEST_F(MonitorWindowTest, FiveIdenticalAnswersInARowTurnTheStableRowGreen) {
+    form4->show();
+    feed(makeAnswer(3, 0));
+    EXPECT_EQ(cell(1, 3), QString()) << "a first answer of level 0 is no repeat";
+    for (int repeat = 1; repeat <= 5; ++repeat) feed(makeAnswer(3, 0));
+    EXPECT_EQ(cell(1, 3), QStringLiteral("5"));
+    EXPECT_EQ(cell(1, 4), QStringLiteral("ok"));
+    EXPECT_EQ(shownColour(1, 4), kGreen);
+
+    feed(makeAnswer(3, 9));
+    EXPECT_EQ(cell(1, 3), QString());
+    EXPECT_EQ(cell(1, 4), QString());
+    EXPECT_NE(shownColour(1, 4), kGreen);
+}
+
+TEST_F(MonitorWindowTest, AHiddenWindowDoesNotListen) {
+    ASSERT_FALSE(form4->isVisible());
+    ASSERT_TRUE(bus->play({makeRequest(5)}, 40));
+    form4->Timer1Timer();
+    EXPECT_EQ(form4->monitor().requests(), 0);
+    EXPECT_EQ(form4->StringGrid1->columnCount(), 1);
+    EXPECT_EQ(counters(), (QStringList{"Label1", "Label2", "Label3", "Label4"}));
+}
+
+TEST_F(MonitorWindowTest, Button4ShowsTheMonitorModallyAndPollingPausesBehindIt) {
+    main.Timer2->start();
+    bool seen = false;
+    bool modal = false;
+    bool pollingWhileShown = true;
+    testsupport::whenModal(
+        [&](QWidget* window) {
+            modal = window == form4;
+            pollingWhileShown = main.Timer2->isActive();
+            // The monitor listens while it is up.
+            if (bus->play({makeRequest(12)}, 40)) form4->Timer1Timer();
+        },
+        &seen);
+    main.Button4Click();
+    ASSERT_TRUE(seen);
+    EXPECT_TRUE(modal);
+    EXPECT_FALSE(pollingWhileShown);
+    EXPECT_TRUE(main.Timer2->isActive()) << "polling resumes when the monitor hides";
+    EXPECT_EQ(form4->monitor().requests(), 1);
+
+    // Table and counters survive hiding.
+    form4->show();
+    EXPECT_FALSE(main.Timer2->isActive());
+    EXPECT_EQ(cell(1, 0), QStringLiteral("12"));
+    form4->hide();
+    EXPECT_TRUE(main.Timer2->isActive());
+}
+
+TEST_F(MonitorWindowTest, TheRunningTimerFollowsAPollingTerminal) {
+    // The terminal's own schedule, with pauses well above the 30 ms silence rule.
+    bus->setPolling(true);
+    form4->Timer1->start();
+    form4->show();
+    const bool heard = QTest::qWaitFor(
+        [&] { return form4->monitor().requests() >= 2 && form4->monitor().answers() >= 2; }, 10000);
+    form4->hide();
+    form4->Timer1->stop();
+    bus->setPolling(false);
+    ASSERT_TRUE(heard);
+    EXPECT_EQ(form4->monitor().unrecognised(), 0);
+    EXPECT_EQ(form4->StringGrid1->columnCount(), 2);
+    EXPECT_EQ(cell(1, 0), QStringLiteral("1"));
+    EXPECT_EQ(form4->Label1->text().toInt() + form4->Label2->text().toInt() +
+                  form4->Label3->text().toInt(),
+              form4->Label4->text().toInt());
+}
+
+}  // namespace
