@@ -23,3 +23,13 @@ Windows createWindows() {
 }
 
 }  // namespace ui
+
+namespace ui {
+
+Startup::Startup() : windows_(createWindows(context_)) {}
+
+void Startup::show() {
+    windows_.form1->show();
+}
+
+}  // namespace ui

@@ -35,3 +35,27 @@ Windows createWindows(AppContext& context);
 Windows createWindows();
 
 }  // namespace ui
+
+namespace ui {
+
+// What main builds once the application object exists: the process-wide link and the six
+// windows over it. The end-to-end test builds the program through the same object.
+class Startup {
+  public:
+    Startup();
+    Startup(const Startup&) = delete;
+    Startup& operator=(const Startup&) = delete;
+
+    // Shows the main window (the others stay hidden until opened from it).
+    void show();
+
+    AppContext& context() { return context_; }
+    Windows& windows() { return windows_; }
+    TForm1& mainWindow() { return *windows_.form1; }
+
+  private:
+    AppContext context_;  // declared first: outlives the windows that refer to it
+    Windows windows_;
+};
+
+}  // namespace ui

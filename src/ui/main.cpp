@@ -7,8 +7,8 @@ int main(int argc, char** argv) {
     ui::Application app(argc, argv);
 
     // All six windows exist before the first event is dispatched.
-    ui::Windows windows = ui::createWindows();
-    windows.form1->show();
+    ui::Startup program;
+    program.show();
     app.exec();
     return 0;
 }

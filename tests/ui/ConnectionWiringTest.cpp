@@ -1,0 +1,414 @@
+// The main window driven by the real connection controller and commands against the simulated
+// sensor on a pseudo-terminal: what the user sees after choosing or typing a port, on the
+// polling ticks, on the command buttons and on the hot keys.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "AppContext.h"
+#include "Application.h"
+#include "GlobalHotKeys.h"
+#include "MessageBox.h"
+#include "PtySensor.h"
+#include "TestSupport.h"
+#include "Windows.h"
+
+namespace {
+
+const QColor kGreen{0, 128, 0};
+const QColor kRed{255, 0, 0};
+
+constexpr std::uint8_t kRead = 1;
+constexpr std::uint8_t kWrite = 2;
+
+struct Request {
+    std::uint8_t operation;
+    std::uint8_t parameter;
+    std::int32_t value;
+};
+
+// One shown box: its title, its text as the command passed it, and its icon.
+struct Box {
+    QString title;
+    QString text;
+    QMessageBox::Icon icon;
+};
+
+QString rawText(const QWidget* widget) {
+    return widget->property(ui::kRawTextProperty).toString();
+}
+
+QColor textColour(const QWidget* widget) {
+    return widget->palette().color(QPalette::WindowText);
+}
+
+class ConnectionWiring : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        sim::PtySensorOptions options;
+        options.paced = false;
+        options.turnaroundMs = 0;
+        link = QDir::tempPath().toStdString() + "/dut-wiring-" +
+               std::to_string(QCoreApplication::applicationPid()) + "-" +
+               std::to_string(reinterpret_cast<std::uintptr_t>(this));
+        options.linkPath = link;
+        sensor = std::make_unique<sim::PtySensor>(options);
+        ASSERT_TRUE(sensor->start());
+        sensor->freezeRaw(true);
+        sensor->setParam(0, 1000);
+        sensor->setParam(3, 17);
+        sensor->setParam(4, 3210);
+        sensor->setParam(5, 150);
+        sensor->setParam(7, 4321);
+        sensor->setParam(10, 13);
+
+        program = std::make_unique<ui::Startup>();
+        // The tests drive the ticks themselves, one at a time.
+        f().Timer2->stop();
+        program->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&f()));
+    }
+
+    void TearDown() override {
+        program.reset();
+        sensor->stop();
+    }
+
+    TForm1& f() { return program->mainWindow(); }
+
+    std::vector<Request> requests() const {
+        std::vector<Request> out;
+        for (const auto& frame : sensor->requests()) {
+            out.push_back({frame[8], frame[9], sim::SimSensor::valueOf(frame.data())});
+        }
+        return out;
+    }
+
+    // Chooses the simulator's device from the list, as with the arrow key on the box.
+    void choosePort() {
+        f().COMSelect->clear();
+        f().COMSelect->addItem(QString::fromStdString(sensor->devicePath()));
+        f().COMSelect->setCurrentIndex(-1);
+        f().COMSelect->setFocus();
+        QTest::keyClick(f().COMSelect, Qt::Key_Down);
+    }
+
+    void tick(int times = 1) {
+        for (int i = 0; i < times; ++i) f().Timer2Timer();
+    }
+
+    // Every box shown from here on, answered with OK.
+    std::vector<Box> boxes;
+    std::unique_ptr<testsupport::BoxHook> recordBoxes() {
+        return std::make_unique<testsupport::BoxHook>([this](QMessageBox& box) {
+            // Outcome boxes keep the text as the command passed it; the error box has only
+            // its shown text.
+            const QVariant raw = box.property(ui::kRawTextProperty);
+            boxes.push_back(
+                {box.windowTitle(), raw.isValid() ? raw.toString() : box.text(), box.icon()});
+            return int(QMessageBox::Ok);
+        });
+    }
+
+    std::string link;
+    std::unique_ptr<sim::PtySensor> sensor;
+    std::unique_ptr<ui::Startup> program;
+};
+
+const QString kConnectedText =
+    QStringLiteral("Подключение\r\nустановлено\r\nДУТ № 4321\r\nВесия:13");
+
+TEST_F(ConnectionWiring, ChoosingThePortConnectsAndFillsTheSteps) {
+    EXPECT_EQ(f().ConnectStatusText->text(), QStringLiteral("Нет соединения с датчиком"));
+    EXPECT_EQ(textColour(f().ConnectStatusText), kRed);
+
+    choosePort();
+
+    EXPECT_EQ(rawText(f().ConnectStatusText), kConnectedText);
+    // Shown with plain line breaks.
+    EXPECT_EQ(f().ConnectStatusText->text(),
+              QStringLiteral("Подключение\nустановлено\nДУТ № 4321\nВесия:13"));
+    EXPECT_EQ(textColour(f().ConnectStatusText), kGreen);
+    EXPECT_EQ(f().LLS_ADRESS->text(), QStringLiteral("17"));
+    EXPECT_EQ(f().LEVELMAX->text(), QStringLiteral("3210"));
+    EXPECT_EQ(f().LEVELMIN->text(), QStringLiteral("150"));
+    EXPECT_TRUE(program->context().state.linkFlag);
+    EXPECT_EQ(program->context().state.sensorNumber, 4321);
+
+    // The five reads of the connect sequence, in order.
+    const auto seen = requests();
+    ASSERT_EQ(seen.size(), 5u);
+    const std::uint8_t order[5] = {3, 4, 5, 7, 10};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(seen[i].operation, kRead);
+        EXPECT_EQ(seen[i].parameter, order[i]);
+    }
+}
+
+TEST_F(ConnectionWiring, ATypedNameWaitsForTheAutomaticReconnect) {
+    f().COMSelect->setFocus();
+    QTest::keyClicks(f().COMSelect->lineEdit(), QString::fromStdString(sensor->devicePath()));
+    QTest::keyClick(f().COMSelect->lineEdit(), Qt::Key_Return);
+    // Typing, even with Enter, neither connects nor adds the name to the list.
+    EXPECT_TRUE(requests().empty());
+    EXPECT_EQ(f().COMSelect->count(), 0);
+
+    tick(10);
+    EXPECT_TRUE(requests().empty());
+    EXPECT_EQ(textColour(f().ConnectStatusText), kRed);
+    tick();
+    EXPECT_EQ(rawText(f().ConnectStatusText), kConnectedText);
+    EXPECT_EQ(textColour(f().ConnectStatusText), kGreen);
+}
+
+TEST_F(ConnectionWiring, OpeningTheListKeepsTheTypedName) {
+    const QString typed = QStringLiteral("/dev/no-such-adapter");
+    f().COMSelect->setEditText(typed);
+    f().COMSelect->showPopup();
+    f().COMSelect->hidePopup();
+    EXPECT_EQ(f().COMSelect->currentText(), typed);
+    // The refill put this machine's ports in; the pseudo-terminal is never among them.
+    for (int i = 0; i < f().COMSelect->count(); ++i) {
+        EXPECT_NE(f().COMSelect->itemText(i).toStdString(), sensor->devicePath());
+    }
+}
+
+TEST_F(ConnectionWiring, AnUnopenablePortShowsTheRedPortText) {
+    f().COMSelect->addItem(QStringLiteral("/dev/dut-no-such-port"));
+    f().COMSelect->setCurrentIndex(-1);
+    f().COMSelect->setFocus();
+    QTest::keyClick(f().COMSelect, Qt::Key_Down);
+    EXPECT_EQ(rawText(f().ConnectStatusText),
+              QStringLiteral("Не удается\r\nоткрыть порт!\r\nПереподключите переходник USB-RS485"));
+    EXPECT_EQ(textColour(f().ConnectStatusText), kRed);
+}
+
+TEST_F(ConnectionWiring, TicksFeedTheCurrentValueChartAndBar) {
+    choosePort();
+    sensor->clearRequests();
+    const std::int32_t level = sensor->param(6);
+
+    tick();  // phase 1: the raw value
+    EXPECT_EQ(f().Edit1->text(), QStringLiteral("1000"));
+    ASSERT_EQ(f().Series1->count(), 1);
+    EXPECT_EQ(f().Series1->at(0).y(), 25.0);
+    EXPECT_EQ(f().LeftAxis->min(), -75.0);
+    EXPECT_EQ(f().LeftAxis->max(), 125.0);
+
+    tick();  // phase 2: the output level
+    EXPECT_EQ(f().ProgressBar1->value(), level);
+    EXPECT_EQ(f().Label11->text(), QString::number(level));
+
+    tick();  // phase 3: idle
+    const auto seen = requests();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].parameter, 0);
+    EXPECT_EQ(seen[1].parameter, 6);
+
+    // A jump down moves the whole window with the newest point.
+    sensor->setParam(0, 39);
+    tick();
+    ASSERT_EQ(f().Series1->count(), 2);
+    EXPECT_EQ(f().Series1->at(1).y(), 0.0);
+    EXPECT_EQ(f().LeftAxis->min(), -100.0);
+    EXPECT_EQ(f().LeftAxis->max(), 100.0);
+}
+
+TEST_F(ConnectionWiring, TheChartKeepsItsLast201Points) {
+    choosePort();
+    // 202 samples take 606 ticks; the line is fast, so this stays well under a second.
+    for (int i = 0; i < 202 * 3; ++i) tick();
+    ASSERT_EQ(f().Series1->count(), 201);
+    EXPECT_EQ(f().Series1->at(0).x(), 1.0);
+    EXPECT_EQ(f().Series1->at(200).x(), 201.0);
+}
+
+TEST_F(ConnectionWiring, TheRunningTimerPollsWithoutHelp) {
+    choosePort();
+    f().Timer2->start();
+    EXPECT_EQ(f().Timer2->interval(), 200);
+    QElapsedTimer clock;
+    clock.start();
+    while (f().Series1->count() < 2 && clock.elapsed() < 5000) QTest::qWait(50);
+    EXPECT_GE(f().Series1->count(), 2);
+    EXPECT_EQ(f().Edit1->text(), QStringLiteral("1000"));
+}
+
+TEST_F(ConnectionWiring, CommandButtonsFollowTheSensorNumber) {
+    QPushButton* buttons[] = {f().Button2, f().Button3, f().Button5, f().Button6};
+    for (QPushButton* b : buttons) EXPECT_TRUE(b->isEnabled());  // until the first tick
+    tick();
+    for (QPushButton* b : buttons) EXPECT_FALSE(b->isEnabled());
+    choosePort();
+    tick();
+    for (QPushButton* b : buttons) EXPECT_TRUE(b->isEnabled());
+}
+
+TEST_F(ConnectionWiring, AnUnnumberedSensorTurnsRedAndKeepsTheButtonsOff) {
+    sim::SensorFaults faults;
+    faults.sensorNumberZero = true;
+    sensor->setFaults(faults);
+    choosePort();
+    EXPECT_EQ(rawText(f().ConnectStatusText),
+              QStringLiteral("ДУТ не имеет\r\nномера. Свяжитесь с\r\nпроизводителем"));
+    EXPECT_EQ(textColour(f().ConnectStatusText), kGreen);
+    tick();
+    EXPECT_EQ(textColour(f().ConnectStatusText), kRed);
+    EXPECT_FALSE(f().Button2->isEnabled());
+    EXPECT_FALSE(f().Button5->isEnabled());
+}
+
+TEST_F(ConnectionWiring, FullTankButtonWritesParameter4AndTellsTheOutcome) {
+    choosePort();
+    tick();  // Edit1 gets 1000
+    sensor->clearRequests();
+    auto hook = recordBoxes();
+    QTest::mouseClick(f().Button2, Qt::LeftButton);
+
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, QStringLiteral("Максимальный уровень установлен!"));
+    EXPECT_EQ(boxes[0].title, ui::applicationTitle());
+    EXPECT_EQ(boxes[0].icon, QMessageBox::NoIcon);
+    EXPECT_EQ(f().LEVELMAX->text(), QStringLiteral("1000"));
+    EXPECT_EQ(sensor->param(4), 1000);
+    const auto seen = requests();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].operation, kWrite);
+    EXPECT_EQ(seen[0].parameter, 4);
+    EXPECT_EQ(seen[0].value, 1000);
+    EXPECT_EQ(seen[1].operation, kRead);
+    EXPECT_EQ(seen[1].parameter, 4);
+    EXPECT_EQ(seen[1].value, 0);
+}
+
+TEST_F(ConnectionWiring, EmptyTankAndAddressButtons) {
+    choosePort();
+    tick();
+    auto hook = recordBoxes();
+    QTest::mouseClick(f().Button3, Qt::LeftButton);
+    EXPECT_EQ(sensor->param(5), 1000);
+    EXPECT_EQ(f().LEVELMIN->text(), QStringLiteral("1000"));
+
+    f().LLS_ADRESS->setText(QStringLiteral("$10"));
+    QTest::mouseClick(f().Button5, Qt::LeftButton);
+    EXPECT_EQ(sensor->param(3), 16);
+
+    f().LLS_ADRESS->setText(QStringLiteral("256"));
+    QTest::mouseClick(f().Button5, Qt::LeftButton);
+    EXPECT_EQ(sensor->param(3), 16);
+    EXPECT_EQ(f().LLS_ADRESS->palette().color(QPalette::Base), kRed);
+
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[0].text, QStringLiteral("Минимальный уровень установлен!"));
+    EXPECT_EQ(boxes[1].text, QStringLiteral("Сетевой адрес установлен!"));
+    EXPECT_EQ(boxes[2].text, QStringLiteral("Не верный сетевой адрес!"));
+}
+
+TEST_F(ConnectionWiring, AnEmptyCurrentValueEndsInTheErrorBox) {
+    choosePort();  // no tick yet: Edit1 is still empty and the buttons still enabled
+    ASSERT_TRUE(f().Edit1->text().isEmpty());
+    sensor->clearRequests();
+    auto hook = recordBoxes();
+    QTest::mouseClick(f().Button2, Qt::LeftButton);
+
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, QStringLiteral("'' is not a valid integer value."));
+    EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(boxes[0].title, ui::applicationTitle());
+    EXPECT_TRUE(requests().empty());
+    EXPECT_TRUE(f().LEVELMAX->text() == QStringLiteral("3210"));
+}
+
+// The hot keys arrive from the window system outside any event handler; the window queues
+// them so that they run, and fail, like a click.
+TEST_F(ConnectionWiring, HotKeysRunTheCommandsThroughTheEventLoop) {
+    choosePort();
+    tick();
+    auto hook = recordBoxes();
+    GlobalHotKeys* keys = f().hotKeys();
+    ASSERT_NE(keys, nullptr);
+    EXPECT_NE(keys->mode(), GlobalHotKeys::Mode::None);
+
+    emit keys->activated(2, 115);
+    EXPECT_TRUE(boxes.empty());  // not run inside the window system's callback
+    QElapsedTimer clock;
+    clock.start();
+    while (boxes.empty() && clock.elapsed() < 3000) QCoreApplication::processEvents();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, QStringLiteral("Максимальный уровень установлен!"));
+    EXPECT_EQ(sensor->param(4), 1000);
+
+    emit keys->activated(4, 121);
+    clock.restart();
+    while (boxes.size() < 2 && clock.elapsed() < 3000) QCoreApplication::processEvents();
+    EXPECT_EQ(sensor->param(3), 2);
+    EXPECT_EQ(f().LLS_ADRESS->text(), QStringLiteral("2"));
+
+    // An identifier with the wrong key does nothing.
+    emit keys->activated(3, 121);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(sensor->param(3), 2);
+}
+
+TEST_F(ConnectionWiring, AHotKeyConversionErrorReachesTheErrorBox) {
+    choosePort();  // Edit1 still empty
+    auto hook = recordBoxes();
+    emit f().hotKeys()->activated(2, 115);
+    QElapsedTimer clock;
+    clock.start();
+    while (boxes.empty() && clock.elapsed() < 3000) QCoreApplication::processEvents();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, QStringLiteral("'' is not a valid integer value."));
+    EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
+}
+
+TEST_F(ConnectionWiring, HotKeysDoNothingWithoutASensorNumber) {
+    auto hook = recordBoxes();
+    for (const auto& binding : GlobalHotKeys::kBindings) {
+        emit f().hotKeys()->activated(binding.id, binding.virtualKey);
+    }
+    QTest::qWait(50);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(requests().empty());
+}
+
+TEST_F(ConnectionWiring, F1RestoresAMinimisedWindowBeforeTheEmptyTankCommand) {
+    choosePort();
+    tick();
+    auto hook = recordBoxes();
+    f().showMinimized();
+    QTest::qWait(20);
+    ASSERT_TRUE(f().isMinimized());
+    emit f().hotKeys()->activated(1, 112);
+    QElapsedTimer clock;
+    clock.start();
+    while (boxes.empty() && clock.elapsed() < 3000) QCoreApplication::processEvents();
+    EXPECT_FALSE(f().isMinimized());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, QStringLiteral("Минимальный уровень установлен!"));
+}
+
+TEST_F(ConnectionWiring, PulledAdapterTurnsRedAndComesBackWithoutAClick) {
+    choosePort();
+    tick(3);
+    sensor->unplug();
+    tick();  // the read fails
+    tick();  // and the link shows as lost
+    EXPECT_EQ(rawText(f().ConnectStatusText), QStringLiteral("Нет\r\nсоединения!\r\nс датчиком"));
+    EXPECT_EQ(textColour(f().ConnectStatusText), kRed);
+    ASSERT_TRUE(sensor->replug());
+    // At most eleven disconnected ticks until the reconnect.
+    for (int i = 0; i < 11 && textColour(f().ConnectStatusText) != kGreen; ++i) tick();
+    EXPECT_EQ(rawText(f().ConnectStatusText), kConnectedText);
+    EXPECT_EQ(textColour(f().ConnectStatusText), kGreen);
+}
+
+}  // namespace
