@@ -1,0 +1,322 @@
+// The whole program on a real X server (run by run-e2e.sh under Xvfb) against the simulated
+// sensor: typed port name, hot keys pressed while another client has the focus, NumLock on,
+// a key held by another client, and an adapter pulled and put back.
+
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdlib>
+#include <functional>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "Application.h"
+#include "GlobalHotKeys.h"
+#include "MessageBox.h"
+#include "PtySensor.h"
+#include "TestSupport.h"
+#include "Windows.h"
+
+namespace {
+
+const QColor kGreen{0, 128, 0};
+const QColor kRed{255, 0, 0};
+const QString kConnected = QStringLiteral("Подключение\r\nустановлено\r\nДУТ № 1234\r\nВесия:7");
+
+// Runs a helper program to its end, bounded; returns its standard output.
+QString run(const QString& program, const QStringList& arguments, int timeoutMs = 5000) {
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished(1000);
+        ADD_FAILURE() << program.toStdString() << " did not finish";
+        return {};
+    }
+    EXPECT_EQ(process.exitCode(), 0)
+        << program.toStdString() << " " << arguments.join(' ').toStdString();
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs) return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+QString rawText(const QWidget* widget) {
+    return widget->property(ui::kRawTextProperty).toString();
+}
+
+QColor textColour(const QWidget* widget) {
+    return widget->palette().color(QPalette::WindowText);
+}
+
+// Another X client: a small window that takes the focus away from the program.
+class OtherClient {
+  public:
+    OtherClient() {
+        process_.start(QStringLiteral("xmessage"),
+                       {QStringLiteral("-title"), QStringLiteral("dut-e2e-other"),
+                        QStringLiteral("another program")});
+        process_.waitForStarted(5000);
+        window_ = run(QStringLiteral("timeout"),
+                      {QStringLiteral("5"), QStringLiteral("xdotool"), QStringLiteral("search"),
+                       QStringLiteral("--sync"), QStringLiteral("--name"),
+                       QStringLiteral("^dut-e2e-other$")})
+                      .section('\n', 0, 0);
+    }
+    ~OtherClient() {
+        process_.kill();
+        process_.waitForFinished(2000);
+    }
+
+    // Gives it the keyboard focus; true once the server says it has it.
+    bool focus() {
+        if (window_.isEmpty()) return false;
+        run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), window_});
+        return run(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")}) == window_;
+    }
+
+  private:
+    QProcess process_;
+    QString window_;
+};
+
+// A second connection to the server that holds one key on the root window first.
+class KeyHolder {
+  public:
+    explicit KeyHolder(xcb_keysym_t keysym) {
+        connection_ = xcb_connect(nullptr, nullptr);
+        if (xcb_connection_has_error(connection_)) return;
+        root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+        xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(connection_);
+        xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, keysym);
+        if (codes) keycode_ = codes[0];
+        std::free(codes);
+        xcb_key_symbols_free(symbols);
+        xcb_generic_error_t* error = xcb_request_check(
+            connection_, xcb_grab_key_checked(connection_, 1, root_, XCB_MOD_MASK_ANY, keycode_,
+                                              XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        held_ = keycode_ != 0 && error == nullptr;
+        std::free(error);
+    }
+    ~KeyHolder() { xcb_disconnect(connection_); }
+
+    bool held() const { return held_; }
+
+    // Whether this client received a press of its key within the time.
+    bool receivedPress(int timeoutMs) {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < timeoutMs) {
+            while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+                const bool press =
+                    (event->response_type & 0x7f) == XCB_KEY_PRESS &&
+                    reinterpret_cast<xcb_key_press_event_t*>(event)->detail == keycode_;
+                std::free(event);
+                if (press) return true;
+            }
+            QTest::qWait(10);
+        }
+        return false;
+    }
+
+  private:
+    xcb_connection_t* connection_ = nullptr;
+    xcb_window_t root_ = 0;
+    xcb_keycode_t keycode_ = 0;
+    bool held_ = false;
+};
+
+class EndToEnd : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
+        ASSERT_TRUE(dir.isValid());
+        sim::PtySensorOptions options;
+        options.paced = false;
+        options.turnaroundMs = 0;
+        options.linkPath = dir.filePath(QStringLiteral("sensor")).toStdString();
+        sensor = std::make_unique<sim::PtySensor>(options);
+        ASSERT_TRUE(sensor->start());
+        sensor->freezeRaw(true);
+        sensor->setParam(0, 1834);
+    }
+
+    void TearDown() override {
+        program.reset();
+        if (sensor) sensor->stop();
+    }
+
+    void startProgram() {
+        program = std::make_unique<ui::Startup>();
+        program->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&f()));
+    }
+
+    TForm1& f() { return program->mainWindow(); }
+
+    bool connected() const {
+        TForm1& form = program->mainWindow();
+        return rawText(form.ConnectStatusText) == kConnected &&
+               textColour(form.ConnectStatusText) == kGreen;
+    }
+
+    // Connects through the port box as if the name had been chosen, then waits for a poll
+    // to fill the current value.
+    void connectNow() {
+        f().COMSelect->setEditText(QString::fromStdString(sensor->devicePath()));
+        f().COMSelectSelect();
+        ASSERT_TRUE(connected());
+        ASSERT_TRUE(waitFor([&] { return f().Edit1->text() == QStringLiteral("1834"); }, 3000));
+    }
+
+    // Presses a key through the X server, as a keyboard would, and waits for the full-tank
+    // command's box. Returns whether the box appeared with the application title.
+    bool pressAndSeeBox(const QString& key, const QString& expectedText) {
+        bool seen = false;
+        QString title;
+        QString text;
+        testsupport::whenModal(
+            [&](QWidget* modal) {
+                title = modal->windowTitle();
+                text = modal->property(ui::kRawTextProperty).toString();
+            },
+            &seen, 8000);
+        run(QStringLiteral("xdotool"), {QStringLiteral("key"), key});
+        waitFor([&] { return seen; }, 8000);
+        EXPECT_EQ(title, ui::applicationTitle());
+        EXPECT_EQ(text, expectedText);
+        // Let the closed box's loop unwind.
+        QTest::qWait(20);
+        return seen;
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<sim::PtySensor> sensor;
+    std::unique_ptr<ui::Startup> program;
+};
+
+TEST_F(EndToEnd, TypedPortNameConnectsOnTheNextAutomaticReconnect) {
+    startProgram();
+    EXPECT_EQ(f().hotKeys()->mode(), GlobalHotKeys::Mode::X11Grab);
+    run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QString::number(f().winId())});
+    f().COMSelect->setFocus();
+    ASSERT_TRUE(waitFor([&] { return f().COMSelect->lineEdit()->hasFocus(); }, 3000));
+
+    const QString path = QString::fromStdString(sensor->devicePath());
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("5"), path});
+    ASSERT_TRUE(waitFor([&] { return f().COMSelect->currentText() == path; }, 3000))
+        << f().COMSelect->currentText().toStdString();
+    // Eleven ticks at most, then the five reads.
+    EXPECT_TRUE(waitFor([&] { return connected(); }, 4000))
+        << rawText(f().ConnectStatusText).toStdString();
+}
+
+TEST_F(EndToEnd, F4WhileAnotherProgramHasTheFocusWritesTheFullTank) {
+    startProgram();
+    connectNow();
+    OtherClient other;
+    ASSERT_TRUE(other.focus());
+    ASSERT_TRUE(waitFor([&] { return !f().isActiveWindow(); }, 3000));
+    sensor->clearRequests();
+
+    ASSERT_TRUE(
+        pressAndSeeBox(QStringLiteral("F4"), QStringLiteral("Максимальный уровень установлен!")));
+    EXPECT_EQ(sensor->param(4), 1834);
+    EXPECT_EQ(f().LEVELMAX->text(), QStringLiteral("1834"));
+    bool wrote = false;
+    for (const auto& frame : sensor->requests()) {
+        if (frame[8] == 2 && frame[9] == 4 && sim::SimSensor::valueOf(frame.data()) == 1834) {
+            wrote = true;
+        }
+    }
+    EXPECT_TRUE(wrote);
+}
+
+TEST_F(EndToEnd, NumLockDoesNotSwallowTheHotKeys) {
+    startProgram();
+    connectNow();
+    OtherClient other;
+    ASSERT_TRUE(other.focus());
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Num_Lock")});
+    sensor->setParam(0, 2000);
+    ASSERT_TRUE(waitFor([&] { return f().Edit1->text() == QStringLiteral("2000"); }, 3000));
+    const bool seen =
+        pressAndSeeBox(QStringLiteral("F4"), QStringLiteral("Максимальный уровень установлен!"));
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Num_Lock")});
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(sensor->param(4), 2000);
+
+    // F10 as well, with CapsLock on.
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Caps_Lock")});
+    const bool seenF10 =
+        pressAndSeeBox(QStringLiteral("F10"), QStringLiteral("Сетевой адрес установлен!"));
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Caps_Lock")});
+    ASSERT_TRUE(seenF10);
+    EXPECT_EQ(sensor->param(3), 2);
+}
+
+TEST_F(EndToEnd, AKeyHeldByAnotherClientLeavesTheOthersWorking) {
+    KeyHolder holder(0xffc6 /* F9 */);
+    ASSERT_TRUE(holder.held());
+    startProgram();
+    EXPECT_EQ(f().hotKeys()->mode(), GlobalHotKeys::Mode::X11Grab);
+    // Three keys in every lock combination; F9 in none.
+    EXPECT_GT(f().hotKeys()->grabsAccepted(), 0);
+    EXPECT_EQ(f().hotKeys()->grabsAccepted() % 3, 0);
+    connectNow();
+    OtherClient other;
+    ASSERT_TRUE(other.focus());
+
+    const std::int32_t address = sensor->param(3);
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("F9")});
+    EXPECT_TRUE(holder.receivedPress(3000));
+    QTest::qWait(300);
+    EXPECT_EQ(sensor->param(3), address);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+    ASSERT_TRUE(
+        pressAndSeeBox(QStringLiteral("F4"), QStringLiteral("Максимальный уровень установлен!")));
+}
+
+TEST_F(EndToEnd, PulledAdapterTurnsRedAndComesBackWithoutAClick) {
+    startProgram();
+    connectNow();
+    sensor->unplug();
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(waitFor(
+        [&] {
+            // The lost-link text, or already the first reconnect's failed open.
+            const QString text = rawText(f().ConnectStatusText);
+            return textColour(f().ConnectStatusText) == kRed &&
+                   (text == QStringLiteral("Нет\r\nсоединения!\r\nс датчиком") ||
+                    text.startsWith(QStringLiteral("Не удается\r\nоткрыть порт!")));
+        },
+        5000))
+        << rawText(f().ConnectStatusText).toStdString();
+    std::cout << "[ info ] red after " << clock.elapsed() << " ms\n";
+
+    ASSERT_TRUE(sensor->replug());
+    clock.restart();
+    EXPECT_TRUE(waitFor([&] { return connected(); }, 5000))
+        << rawText(f().ConnectStatusText).toStdString();
+    std::cout << "[ info ] green again after " << clock.elapsed() << " ms\n";
+}
+
+}  // namespace
