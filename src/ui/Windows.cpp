@@ -12,6 +12,9 @@ Windows createWindows(AppContext& context) {
     w.form6 = new TForm6(w.form1.get());
     w.form1->setForms(w.form2, w.form3, w.form4, w.form5, w.form6);
     w.form1->setContext(context);
+    w.form2->setContext(context, w.form1->mainView());
+    w.form4->setContext(context, w.form1->Timer2);
+    w.form6->setContext(context);
     return w;
 }
 

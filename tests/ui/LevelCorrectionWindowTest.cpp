@@ -16,6 +16,7 @@
 #include "TForm1.h"
 #include "TForm2.h"
 #include "TestSupport.h"
+#include "Windows.h"
 
 namespace {
 
@@ -305,6 +306,35 @@ TEST_F(LevelCorrectionWindowTest, WithoutContextTheButtonsDoNothing) {
     bare.hide();
     EXPECT_TRUE(boxes.empty());
     EXPECT_TRUE(sensor->requests().empty());
+}
+
+// The program's own windows: Button6 of the main window opens a dialog that writes through the
+// process-wide link and updates the main window.
+TEST_F(LevelCorrectionWindowTest, TheProgramsDialogWritesThroughTheSharedLink) {
+    context.port.close();
+    ui::Startup program;
+    ASSERT_TRUE(program.context().port.open(sensor->devicePath()));
+    TForm1& window = program.mainWindow();
+    window.Timer2->stop();
+    window.mainView().setLevelMaxText("100");
+    window.mainView().setLevelMinText("10");
+    const auto hook = recordBoxes(QMessageBox::Ok);
+    bool seen = false;
+    testsupport::whenModal(
+        [&](QWidget* dialog) {
+            auto* form = qobject_cast<TForm2*>(dialog);
+            if (form) QTest::mouseClick(form->Button1, Qt::LeftButton);
+        },
+        &seen);
+    window.Button6Click();
+    program.context().port.close();
+    ASSERT_TRUE(seen);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, kWidenOk);
+    EXPECT_EQ(sensor->param(4), 104);
+    EXPECT_EQ(sensor->param(5), 6);
+    EXPECT_EQ(window.mainView().levelMaxText(), "104");
+    EXPECT_EQ(window.mainView().levelMinText(), "6");
 }
 
 }  // namespace

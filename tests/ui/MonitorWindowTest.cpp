@@ -16,6 +16,7 @@
 #include "TForm1.h"
 #include "TForm4.h"
 #include "TestSupport.h"
+#include "Windows.h"
 
 namespace {
 
@@ -301,6 +302,27 @@ TEST_F(MonitorWindowTest, TheRunningTimerFollowsAPollingTerminal) {
     EXPECT_EQ(form4->Label1->text().toInt() + form4->Label2->text().toInt() +
                   form4->Label3->text().toInt(),
               form4->Label4->text().toInt());
+}
+
+TEST_F(MonitorWindowTest, TheProgramsMonitorListensOnTheSharedPortAndHoldsItsPolling) {
+    context.port.close();
+    ui::Startup program;
+    ASSERT_TRUE(program.context().port.open(bus->devicePath()));
+    TForm1& window = program.mainWindow();
+    TForm4* monitor = program.windows().form4;
+    monitor->Timer1->stop();
+    ASSERT_TRUE(window.Timer2->isActive());
+
+    monitor->show();
+    EXPECT_FALSE(window.Timer2->isActive());
+    ASSERT_TRUE(bus->play({makeRequest(33)}, 40));
+    monitor->Timer1Timer();
+    monitor->hide();
+    program.context().port.close();
+    EXPECT_TRUE(window.Timer2->isActive());
+    EXPECT_EQ(monitor->monitor().requests(), 1);
+    ASSERT_EQ(monitor->StringGrid1->columnCount(), 2);
+    EXPECT_EQ(monitor->StringGrid1->item(0, 1)->text(), QStringLiteral("33"));
 }
 
 }  // namespace

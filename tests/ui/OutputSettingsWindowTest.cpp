@@ -11,6 +11,7 @@
 #include "TForm1.h"
 #include "TForm6.h"
 #include "TestSupport.h"
+#include "Windows.h"
 
 namespace {
 
@@ -205,6 +206,22 @@ TEST_F(OutputSettingsWindowTest, Button9OpensTheDialogModallyAfterReading) {
     EXPECT_EQ(interval, QStringLiteral("40 сек"));
     EXPECT_EQ(requestsWhenShown, kShowReads.size());
     EXPECT_EQ(requests(), kShowReads);
+}
+
+TEST_F(OutputSettingsWindowTest, TheProgramsDialogReadsThroughTheSharedLink) {
+    context.port.close();
+    ui::Startup program;
+    ASSERT_TRUE(program.context().port.open(sensor->devicePath()));
+    program.mainWindow().Timer2->stop();
+    sensor->setParam(8, 200);
+    sensor->setParam(9, 180);
+    TForm6* dialog = program.windows().form6;
+    dialog->show();
+    dialog->hide();
+    program.context().port.close();
+    EXPECT_EQ(requests(), kShowReads);
+    EXPECT_EQ(dialog->ComboBox1->currentIndex(), 1);
+    EXPECT_EQ(dialog->ComboBox2->currentText(), QStringLiteral("3 мин"));
 }
 
 }  // namespace
