@@ -294,6 +294,34 @@ TEST_F(EndToEnd, AKeyHeldByAnotherClientLeavesTheOthersWorking) {
         pressAndSeeBox(QStringLiteral("F4"), QStringLiteral("Максимальный уровень установлен!")));
 }
 
+// The keyboard mapping changes while the program runs: F4 moves to another key code, and
+// the program grabs it there.
+TEST_F(EndToEnd, HotKeysFollowAKeyboardMappingChange) {
+    startProgram();
+    connectNow();
+    const QString table = run(QStringLiteral("xmodmap"), {QStringLiteral("-pke")});
+    QString oldF4;
+    for (const QString& line : table.split('\n')) {
+        const QStringList words = line.simplified().split(' ');
+        if (words.size() > 3 && words[3] == QStringLiteral("F4")) oldF4 = words[1];
+    }
+    ASSERT_FALSE(oldF4.isEmpty());
+    const QString moved = QStringLiteral("250");
+    run(QStringLiteral("xmodmap"),
+        {QStringLiteral("-e"), QStringLiteral("keycode %1 = F5").arg(oldF4), QStringLiteral("-e"),
+         QStringLiteral("keycode %1 = F4").arg(moved)});
+    QTest::qWait(300);  // the mapping notice reaches the program
+    OtherClient other;
+    ASSERT_TRUE(other.focus());
+    const bool seen =
+        pressAndSeeBox(QStringLiteral("F4"), QStringLiteral("Максимальный уровень установлен!"));
+    run(QStringLiteral("xmodmap"),
+        {QStringLiteral("-e"), QStringLiteral("keycode %1 = F4").arg(oldF4), QStringLiteral("-e"),
+         QStringLiteral("keycode %1 =").arg(moved)});
+    QTest::qWait(300);
+    EXPECT_TRUE(seen);
+}
+
 TEST_F(EndToEnd, PulledAdapterTurnsRedAndComesBackWithoutAClick) {
     startProgram();
     connectNow();
