@@ -35,6 +35,9 @@ namespace {
 
 constexpr double kByteMs = 10.0 * 1000.0 / 19200.0;  // 10 bit times per byte
 constexpr double kExchangeWireMs = 30 * kByteMs;     // 15-byte request + 15-byte answer
+// A pseudo-terminal passes the request at once; the simulator paces only its answer, after
+// its 2 ms turnaround.
+constexpr double kSimExchangeMs = 15 * kByteMs + 2.0;
 
 double cpuSeconds() {
     rusage usage{};
