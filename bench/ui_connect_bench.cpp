@@ -169,12 +169,12 @@ int main(int argc, char** argv) {
                 kExchangeWireMs);
     std::printf(
         "port chosen -> connected text    min %.1f  median %.1f  max %.1f ms  "
-        "(%d runs; wire floor %.1f ms)\n",
-        c.min, c.median, c.max, repeats, 5 * kExchangeWireMs);
+        "(%d runs; wire floor %.1f ms, simulator floor %.1f ms)\n",
+        c.min, c.median, c.max, repeats, 5 * kExchangeWireMs, 5 * kSimExchangeMs);
     std::printf(
         "F4 -> message box                min %.1f  median %.1f  max %.1f ms  "
-        "(%d runs; wire floor %.1f ms)\n",
-        h.min, h.median, h.max, repeats, 2 * kExchangeWireMs);
+        "(%d runs; wire floor %.1f ms, simulator floor %.1f ms)\n",
+        h.min, h.median, h.max, repeats, 2 * kExchangeWireMs, 2 * kSimExchangeMs);
     std::printf("CPU while polling%s  %.3f s in %.1f s = %.2f %% of one core%s\n",
                 stopMonitorTimer ? " (monitor timer off)" : "                   ", cpuUsed,
                 wallSeconds, 100.0 * cpuUsed / wallSeconds,
