@@ -163,6 +163,10 @@ void TForm4::setContext(ui::AppContext& context, QTimer* pollingTimer) {
 
 void TForm4::showEvent(QShowEvent* event) {
     ui::FormDialog::showEvent(event);
+    if (timerParked_) {
+        timerParked_ = false;
+        Timer1->start();
+    }
     // Only a real change of visibility counts, not a restore from the taskbar.
     if (!event->spontaneous()) FormShow();
 }
@@ -182,8 +186,13 @@ void TForm4::FormHide() {
 }
 
 void TForm4::Timer1Timer() {
-    // The timer runs for the life of the window, but only a visible monitor listens.
-    if (!isVisible()) return;
+    // Only a visible monitor listens. A hidden one parks its timer until it is shown again:
+    // a 1 ms timer ticking for nothing costs a few per cent of a core all day long.
+    if (!isVisible()) {
+        Timer1->stop();
+        timerParked_ = true;
+        return;
+    }
     NoPort noPort;
     dut::PortIo& port = context_ ? static_cast<dut::PortIo&>(context_->port) : noPort;
     monitor_.tick(port);

@@ -78,4 +78,5 @@ class TForm4 : public ui::FormDialog {
     dut::LlsMonitor monitor_;
     ui::AppContext* context_ = nullptr;
     QTimer* pollingTimer_ = nullptr;
+    bool timerParked_ = false;  // Timer1 stopped itself while the window was hidden
 };
