@@ -18,7 +18,8 @@ ctest --preset default
 step "build and test under AddressSanitizer + UndefinedBehaviorSanitizer"
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset sanitize
+LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp" UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --preset sanitize
 
 step "Windows cross build of the link layer (mingw-w64)"
 bash scripts/windows-tests.sh

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QString>
+#include <exception>
 
 namespace ui {
 
@@ -15,6 +16,19 @@ QString errorBoxText(const QString& message);
 
 // Shows an error that escaped an event handler: error icon, one OK, application title.
 void showErrorBox(const QString& message);
+
+// Runs the work of an event handler that can fail (a port list that cannot be read, a text
+// that is not a number) and shows its error in the error box. Qt's own event delivery is not
+// exception-safe: a mouse release unwound by an exception leaves Qt's event state behind, so
+// these handlers stop their errors before Qt sees them. notify() remains the net for the rest.
+template <typename Handler>
+void reportErrors(Handler&& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        showErrorBox(QString::fromUtf8(error.what()));
+    }
+}
 
 // Keeps every window at its designed pixel size at any screen density. Must run before
 // the application object is constructed.

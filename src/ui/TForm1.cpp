@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "AppContext.h"
+#include "Application.h"
 #include "CalibrationCommands.h"
 #include "ConnectionController.h"
 #include "GlobalHotKeys.h"
@@ -373,15 +374,15 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::COMSelectDropDown() {
-    if (controller_) controller_->COMSelectDropDown();
+    if (controller_) ui::reportErrors([&] { controller_->COMSelectDropDown(); });
 }
 
 void TForm1::COMSelectSelect() {
-    if (controller_) controller_->COMSelectSelect();
+    if (controller_) ui::reportErrors([&] { controller_->COMSelectSelect(); });
 }
 
 void TForm1::Button1Click() {
-    if (controller_) controller_->Button1Click();
+    if (controller_) ui::reportErrors([&] { controller_->Button1Click(); });
 }
 
 void TForm1::Timer2Timer() {
@@ -389,19 +390,19 @@ void TForm1::Timer2Timer() {
 }
 
 void TForm1::Button2Click() {
-    if (commands_) commands_->Button2Click();
+    if (commands_) ui::reportErrors([&] { commands_->Button2Click(); });
 }
 
 void TForm1::Button3Click() {
-    if (commands_) commands_->Button3Click();
+    if (commands_) ui::reportErrors([&] { commands_->Button3Click(); });
 }
 
 void TForm1::Button5Click() {
-    if (commands_) commands_->Button5Click();
+    if (commands_) ui::reportErrors([&] { commands_->Button5Click(); });
 }
 
 void TForm1::hotKeyActivated(int id, int virtualKey) {
-    if (commands_) commands_->hotKey(id, virtualKey);
+    if (commands_) ui::reportErrors([&] { commands_->hotKey(id, virtualKey); });
 }
 
 void TForm1::Button6Click() {

@@ -6,6 +6,7 @@
 #include <QResizeEvent>
 
 #include "AppContext.h"
+#include "Application.h"
 #include "LevelCorrectionDialog.h"
 #include "LevelCorrectionView.h"
 #include "QtNotifier.h"
@@ -126,13 +127,13 @@ void TForm2::copyLevelsFromMain() {
 // A text that is not a number raises dut::ConversionError out of these handlers on purpose:
 // it travels up to ui::Application::notify, which shows the error box, and nothing is written.
 void TForm2::Button1Click() {
-    if (logic_) logic_->Button1Click();
+    if (logic_) ui::reportErrors([&] { logic_->Button1Click(); });
 }
 
 void TForm2::Button2Click() {
-    if (logic_) logic_->Button2Click();
+    if (logic_) ui::reportErrors([&] { logic_->Button2Click(); });
 }
 
 void TForm2::Button3Click() {
-    if (logic_) logic_->Button3Click();
+    if (logic_) ui::reportErrors([&] { logic_->Button3Click(); });
 }

@@ -161,11 +161,16 @@ TEST(ErrorBox, ThrowingClickHandlerLeavesTheWindowUsable) {
         shown << box.text();
         return int(QMessageBox::Ok);
     });
-    QObject::connect(w.form1->Button2, &QPushButton::clicked,
+    // A button of its own: the window's handlers stop their errors before Qt sees them, and
+    // this is about what escapes anyway.
+    auto* probe = new QPushButton(QStringLiteral("probe"), w.form1->Content);
+    probe->setGeometry(0, 0, 60, 20);
+    probe->show();
+    QObject::connect(probe, &QPushButton::clicked,
                      [] { throw std::runtime_error("'' is not a valid integer value"); });
     for (int i = 0; i < 2; ++i) {
-        QTest::mouseClick(w.form1->Button2, Qt::LeftButton);
-        EXPECT_FALSE(w.form1->Button2->isDown());
+        QTest::mouseClick(probe, Qt::LeftButton);
+        EXPECT_FALSE(probe->isDown());
     }
     EXPECT_EQ(shown, QStringList({QStringLiteral("'' is not a valid integer value."),
                                   QStringLiteral("'' is not a valid integer value.")}));
