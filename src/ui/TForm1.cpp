@@ -407,8 +407,7 @@ void TForm1::hotKeyActivated(int id, int virtualKey) {
 
 void TForm1::Button6Click() {
     if (!Form2) return;
-    Form2->LEVELMAX->setText(LEVELMAX->text());
-    Form2->LEVELMIN->setText(LEVELMIN->text());
+    Form2->copyLevelsFromMain();
     Form2->exec();
 }
 

@@ -124,8 +124,8 @@ void TForm2::copyLevelsFromMain() {
     if (logic_) logic_->open();
 }
 
-// A text that is not a number raises dut::ConversionError out of these handlers on purpose:
-// it travels up to ui::Application::notify, which shows the error box, and nothing is written.
+// A text that is not a number raises dut::ConversionError in the logic before anything is
+// written; the handler shows it in the error box.
 void TForm2::Button1Click() {
     if (logic_) ui::reportErrors([&] { logic_->Button1Click(); });
 }
