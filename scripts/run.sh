@@ -27,8 +27,8 @@ else
   sim_pid=$!
   for _ in $(seq 1 50); do [ -e "$link" ] && break; sleep 0.1; done
   [ -e "$link" ] || { echo "the simulated sensor did not start; see ${link}.log" >&2; exit 1; }
-  echo "Simulated sensor running. Type this port into the window's port box and press Enter,"
-  echo "or pick it from the list:"
+  echo "Simulated sensor running. Type this port into the port box of step 1; the"
+  echo "configurator connects by itself within about two seconds:"
   echo
   echo "    $link"
   echo
