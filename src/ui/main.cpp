@@ -1,10 +1,13 @@
 #include "Application.h"
 #include "Windows.h"
 
-int main(int argc, char** argv) {
+int main(int, char** argv) {
     ui::fixPixelScale();
-    // Qt needs argc/argv for its own start-up; the program itself reads no arguments.
-    ui::Application app(argc, argv);
+    // The program takes no arguments, so Qt is not given any to interpret either: only the
+    // program's own name, which it needs for the application object.
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    ui::Application app(qtArgc, qtArgv);
 
     // All six windows exist before the first event is dispatched.
     ui::Startup program;
