@@ -53,11 +53,7 @@ TForm2::TForm2(QWidget* parent)
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Ручная корректировка Полного и Пустого"));
     setWindowIcon(ui::pictureIcon(QStringLiteral("step3")));
-    setFont(ui::uiFont());
-    setAutoFillBackground(true);
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
+    ui::makeWhiteWindow(this);
 
     Label3 = ui::makeLabel(
         this,

@@ -9,11 +9,7 @@ TForm3::TForm3(QWidget* parent) : ui::FormDialog(parent) {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("О Программе Brindolex DUT configurator v1.2"));
     setWindowIcon(ui::pictureIcon(QStringLiteral("about")));
-    setFont(ui::uiFont());
-    setAutoFillBackground(true);
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
+    ui::makeWhiteWindow(this);
 
     Label1 = ui::makeLabel(
         this,

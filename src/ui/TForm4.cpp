@@ -48,11 +48,7 @@ TForm4::TForm4(QWidget* parent) : ui::FormDialog(parent) {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Монитор работы LLS"));
     setWindowIcon(ui::pictureIcon(QStringLiteral("step4")));
-    setFont(ui::uiFont());
-    setAutoFillBackground(true);
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
+    ui::makeWhiteWindow(this);
 
     StringGrid1 = new QTableWidget(5, 1, this);
     StringGrid1->setFont(ui::uiFont(13, true));

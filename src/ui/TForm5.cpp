@@ -12,11 +12,7 @@ TForm5::TForm5(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("Горячие клавиши"));
     setWindowIcon(ui::appIcon());
-    setFont(ui::uiFont());
-    setAutoFillBackground(true);
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
+    ui::makeWhiteWindow(this);
 
     Label1 = ui::makeLabel(
         this,

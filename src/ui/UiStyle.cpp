@@ -100,6 +100,14 @@ QLabel* makeLabel(QWidget* parent, const QString& text, int x, int y, int w, int
     return label;
 }
 
+void makeWhiteWindow(QWidget* window) {
+    window->setFont(uiFont());
+    window->setAutoFillBackground(true);
+    QPalette white = window->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    window->setPalette(white);
+}
+
 QLabel* makeStaticText(QWidget* parent, const QString& text, int x, int y, int w, int h,
                        const QColor& background, const QColor& textColour, const QFont& font) {
     auto* box = new QLabel(displayText(text), parent);

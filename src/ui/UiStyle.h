@@ -28,6 +28,9 @@ QFont uiFont(int pixelHeight = 11, bool bold = false);
 // Window texts keep the Windows "\r\n" line breaks; the Qt text layout wants "\n".
 QString displayText(const QString& windowsText);
 
+// The look shared by the white windows: the layouts' font and a white background.
+void makeWhiteWindow(QWidget* window);
+
 // The generated artwork, loaded from the compiled-in resources.
 QIcon appIcon();
 QIcon pictureIcon(const QString& name);                // e.g. "step3" -> :/pictures/step3.ico

@@ -18,6 +18,7 @@
 #include "GlobalHotKeys.h"
 #include "MessageBox.h"
 #include "PtySensor.h"
+#include "SensorRequests.h"
 #include "TestSupport.h"
 #include "Windows.h"
 
@@ -26,14 +27,9 @@ namespace {
 const QColor kGreen{0, 128, 0};
 const QColor kRed{255, 0, 0};
 
-constexpr std::uint8_t kRead = 1;
-constexpr std::uint8_t kWrite = 2;
-
-struct Request {
-    std::uint8_t operation;
-    std::uint8_t parameter;
-    std::int32_t value;
-};
+using testsupport::kRead;
+using testsupport::kWrite;
+using testsupport::Request;
 
 // One shown box: its title, its text as the command passed it, and its icon.
 struct Box {
@@ -84,13 +80,7 @@ class ConnectionWiring : public ::testing::Test {
 
     TForm1& f() { return program->mainWindow(); }
 
-    std::vector<Request> requests() const {
-        std::vector<Request> out;
-        for (const auto& frame : sensor->requests()) {
-            out.push_back({frame[8], frame[9], sim::SimSensor::valueOf(frame.data())});
-        }
-        return out;
-    }
+    std::vector<Request> requests() const { return testsupport::requestsSeenBy(*sensor); }
 
     // Chooses the simulator's device from the list, as with the arrow key on the box.
     void choosePort() {

@@ -13,6 +13,7 @@
 #include "Application.h"
 #include "MainWindowView.h"
 #include "PtySensor.h"
+#include "SensorRequests.h"
 #include "TForm1.h"
 #include "TForm2.h"
 #include "TestSupport.h"
@@ -42,22 +43,9 @@ struct Box {
     QMessageBox::StandardButton escapeButton;
 };
 
-// A request frame as the sensor received it.
-struct Request {
-    int operation;
-    int parameter;
-    std::int32_t value;
-    bool operator==(const Request& other) const {
-        return operation == other.operation && parameter == other.parameter && value == other.value;
-    }
-};
-
-std::ostream& operator<<(std::ostream& out, const Request& r) {
-    return out << "{op " << r.operation << ", param " << r.parameter << ", " << r.value << "}";
-}
-
-constexpr int kRead = 1;
-constexpr int kWrite = 2;
+using testsupport::kRead;
+using testsupport::kWrite;
+using testsupport::Request;
 
 class LevelCorrectionWindowTest : public ::testing::Test {
   protected:
@@ -116,16 +104,7 @@ class LevelCorrectionWindowTest : public ::testing::Test {
         });
     }
 
-    std::vector<Request> requests() const {
-        std::vector<Request> out;
-        for (const auto& frame : sensor->requests()) {
-            const std::int32_t value =
-                std::int32_t(std::uint32_t(frame[10]) | std::uint32_t(frame[11]) << 8 |
-                             std::uint32_t(frame[12]) << 16 | std::uint32_t(frame[13]) << 24);
-            out.push_back({frame[8], frame[9], value});
-        }
-        return out;
-    }
+    std::vector<Request> requests() const { return testsupport::requestsSeenBy(*sensor); }
 
     std::unique_ptr<sim::PtySensor> sensor;
     ui::AppContext context;

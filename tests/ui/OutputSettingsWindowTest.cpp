@@ -8,6 +8,7 @@
 
 #include "AppContext.h"
 #include "PtySensor.h"
+#include "SensorRequests.h"
 #include "TForm1.h"
 #include "TForm6.h"
 #include "TestSupport.h"
@@ -15,21 +16,9 @@
 
 namespace {
 
-struct Request {
-    int operation;
-    int parameter;
-    std::int32_t value;
-    bool operator==(const Request& other) const {
-        return operation == other.operation && parameter == other.parameter && value == other.value;
-    }
-};
-
-std::ostream& operator<<(std::ostream& out, const Request& r) {
-    return out << "{op " << r.operation << ", param " << r.parameter << ", " << r.value << "}";
-}
-
-constexpr int kRead = 1;
-constexpr int kWrite = 2;
+using testsupport::kRead;
+using testsupport::kWrite;
+using testsupport::Request;
 
 // What every showing asks: resolution, then interval, each with value field 1.
 const std::vector<Request> kShowReads{{kRead, 8, 1}, {kRead, 9, 1}};
@@ -63,16 +52,7 @@ class OutputSettingsWindowTest : public ::testing::Test {
         form6->hide();
     }
 
-    std::vector<Request> requests() const {
-        std::vector<Request> out;
-        for (const auto& frame : sensor->requests()) {
-            const std::int32_t value =
-                std::int32_t(std::uint32_t(frame[10]) | std::uint32_t(frame[11]) << 8 |
-                             std::uint32_t(frame[12]) << 16 | std::uint32_t(frame[13]) << 24);
-            out.push_back({frame[8], frame[9], value});
-        }
-        return out;
-    }
+    std::vector<Request> requests() const { return testsupport::requestsSeenBy(*sensor); }
 
     std::unique_ptr<sim::PtySensor> sensor;
     ui::AppContext context;
