@@ -1,5 +1,7 @@
 #include "ConfigLink.h"
 
+#include <optional>
+
 namespace dut {
 
 namespace {
@@ -33,22 +35,26 @@ bool ConfigLink::transact(std::uint32_t leading, std::uint32_t access, std::uint
     const Frame request = buildRequest(leading, access, operation, parameter, value);
     state_.linkFlag = false;
 
-    bool good = false;
-    for (int attempt = 0; attempt < kMaxAttempts && !good; ++attempt) {
-        // A failed write needs no handling of its own: the read that follows fails too.
-        port_.send(request.data(), request.size());
-        Frame answer{};
-        if (port_.receive(answer.data(), answer.size())) {
-            // Only the CRC-8 decides; the sensor's echo of operation and parameter is not
-            // compared with the request.
-            state_.lastValue = getLe32(&answer[10]);
-            state_.linkFlag = true;
-            good = true;
+    std::optional<std::int32_t> answered;
+    wait_.run([&] {
+        for (int attempt = 0; attempt < kMaxAttempts && !answered; ++attempt) {
+            // A failed write needs no handling of its own: the read that follows fails too.
+            port_.send(request.data(), request.size());
+            Frame answer{};
+            if (port_.receive(answer.data(), answer.size())) {
+                // Only the CRC-8 decides; the sensor's echo of operation and parameter is not
+                // compared with the request.
+                answered = getLe32(&answer[10]);
+            }
         }
-    }
+    });
 
+    if (answered) {
+        state_.lastValue = *answered;
+        state_.linkFlag = true;
+    }
     if (state_.lastValue < 0) state_.lastValue = 0;
-    return good;
+    return answered.has_value();
 }
 
 }  // namespace dut

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "LineWait.h"
 #include "LinkState.h"
 #include "PortIo.h"
 
@@ -22,7 +23,10 @@ class ConfigLink {
 
     using Frame = std::array<std::uint8_t, kFrameSize>;
 
-    ConfigLink(PortIo& port, LinkState& state) : port_(port), state_(state) {}
+    // The attempts of each exchange run inside `wait`, which may move them off the calling
+    // thread; the link state is only ever written on the calling thread.
+    ConfigLink(PortIo& port, LinkState& state, LineWait& wait = InlineLineWait::instance())
+        : port_(port), state_(state), wait_(wait) {}
 
     // Builds the request frame (byte 14 left 0 for send to fill in).
     static Frame buildRequest(std::uint32_t leading, std::uint32_t access, std::uint8_t operation,
@@ -47,6 +51,7 @@ class ConfigLink {
   private:
     PortIo& port_;
     LinkState& state_;
+    LineWait& wait_;
 };
 
 }  // namespace dut

@@ -44,6 +44,9 @@ class SerialPort : public PortIo {
     bool send(const std::uint8_t* frame, std::size_t count) override;
     bool receive(std::uint8_t* buffer, std::size_t count) override;
     std::size_t read(std::uint8_t* buffer, std::size_t count) override;
+    // The bytes the driver holds that no read has taken yet, without waiting: 0 when none
+    // have arrived or no device is open. Lets a caller wait for input without blocking.
+    std::size_t bytesWaiting() const;
 
     // The serial devices that exist, in the system's own order, filtered by prefix where
     // the system names them COMn (on Linux: the full device paths of real serial devices).

@@ -227,6 +227,13 @@ std::size_t SerialPort::read(std::uint8_t* buffer, std::size_t count) {
     return got > 0 ? static_cast<std::size_t>(got) : 0;
 }
 
+std::size_t SerialPort::bytesWaiting() const {
+    if (!isOpen()) return 0;
+    int pending = 0;
+    if (::ioctl(backend_->fd, FIONREAD, &pending) != 0 || pending <= 0) return 0;
+    return static_cast<std::size_t>(pending);
+}
+
 std::vector<std::string> SerialPort::listPorts(const std::string& prefix) {
     static const std::string kSysTty = "/sys/class/tty";
     DIR* dir = ::opendir(kSysTty.c_str());

@@ -149,6 +149,15 @@ std::size_t SerialPort::read(std::uint8_t* buffer, std::size_t count) {
     return got;
 }
 
+std::size_t SerialPort::bytesWaiting() const {
+    if (!isOpen()) return 0;
+    DWORD errors = 0;
+    COMSTAT status;
+    ZeroMemory(&status, sizeof(status));
+    if (!ClearCommError(backend_->handle, &errors, &status)) return 0;
+    return status.cbInQue;
+}
+
 std::vector<std::string> SerialPort::listPorts(const std::string& prefix) {
     const std::string table = devnames::queryAll(
         [](char* buffer, std::uint32_t size) {

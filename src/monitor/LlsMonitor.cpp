@@ -35,11 +35,15 @@ LlsMonitor::LlsMonitor() : columns_(1), labelTexts_{"Label1", "Label2", "Label3"
 
 bool LlsMonitor::tick(PortIo& port) {
     std::uint8_t buffer[kReadSize];
-    std::size_t count = port.isOpen() ? port.read(buffer, kReadSize) : 0;
+    const std::size_t count = port.isOpen() ? port.read(buffer, kReadSize) : 0;
+    return finishTick(buffer, count);
+}
+
+bool LlsMonitor::finishTick(const std::uint8_t* data, std::size_t count) {
     count = std::min(count, kReadSize);
     labelTexts_ = counterTexts();
-    if (count == 0) return false;
-    processChunk(buffer, count);
+    if (count == 0 || data == nullptr) return false;
+    processChunk(data, count);
     return true;
 }
 

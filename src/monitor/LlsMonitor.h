@@ -46,6 +46,9 @@ class LlsMonitor {
     // counts as they stood before this read, then the bytes processed. True when bytes arrived.
     // The caller ticks only while the window is visible.
     bool tick(PortIo& port);
+    // The second half of a tick, for a caller that did the read itself (count is capped at
+    // kReadSize): the labels take the counters as they stand, then the bytes are processed.
+    bool finishTick(const std::uint8_t* data, std::size_t count);
 
     // Classifies the bytes of one read and processes every resulting packet.
     void processChunk(const std::uint8_t* data, std::size_t count);

@@ -3,17 +3,20 @@
 #include "ConfigLink.h"
 #include "LinkState.h"
 #include "PortControl.h"
+#include "ResponsiveLineWait.h"
 #include "SerialPort.h"
 
 namespace ui {
 
 // The process-wide link: the one serial port, the link flag, last value and sensor number,
 // and the protocol over them. Owned by main for the life of the process and handed to the
-// windows that talk to the sensor.
+// windows that talk to the sensor. Every wait on the line, and the guard that keeps ticks and
+// hot keys out of a running exchange, goes through lineWait.
 struct AppContext {
+    ResponsiveLineWait lineWait;  // declared first: its worker outlives the port
     dut::SerialPort port;
     dut::LinkState state;
-    dut::ConfigLink link{port, state};
+    dut::ConfigLink link{port, state, lineWait};
     dut::config::SerialPortControl portControl{port};
 };
 

@@ -386,7 +386,9 @@ void TForm1::Button1Click() {
 }
 
 void TForm1::Timer2Timer() {
-    if (controller_) controller_->Timer2Timer();
+    // A tick that falls due while an exchange waits on the line does nothing; ticks do not
+    // queue up behind it.
+    if (controller_ && !context_->lineWait.busy()) controller_->Timer2Timer();
 }
 
 void TForm1::Button2Click() {
@@ -402,7 +404,11 @@ void TForm1::Button5Click() {
 }
 
 void TForm1::hotKeyActivated(int id, int virtualKey) {
-    if (commands_) ui::reportErrors([&] { commands_->hotKey(id, virtualKey); });
+    if (!commands_) return;
+    // Held like the keys of a window blocked on the line: handled once the exchange is over.
+    if (context_->lineWait.holdWhileBusy([this, id, virtualKey] { hotKeyActivated(id, virtualKey); }))
+        return;
+    ui::reportErrors([&] { commands_->hotKey(id, virtualKey); });
 }
 
 void TForm1::Button6Click() {

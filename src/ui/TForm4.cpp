@@ -10,6 +10,8 @@
 #include <QShowEvent>
 
 #include "AppContext.h"
+#include "LineReadyWatch.h"
+#include "SerialPort.h"
 #include "UiStyle.h"
 
 namespace ui {
@@ -33,14 +35,10 @@ void LlsCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
 
 namespace {
 
-// Stands in for the line until the window knows the application's port.
-class NoPort : public dut::PortIo {
-  public:
-    bool isOpen() const override { return false; }
-    bool send(const std::uint8_t*, std::size_t) override { return false; }
-    bool receive(std::uint8_t*, std::size_t) override { return false; }
-    std::size_t read(std::uint8_t*, std::size_t) override { return 0; }
-};
+// A tick waits for its first byte as long as a blocking read of the whole buffer would have.
+constexpr int kReadTotalMs =
+    dut::SerialPort::kTotalPerByteMs * static_cast<int>(dut::LlsMonitor::kReadSize) +
+    dut::SerialPort::kTotalConstantMs;
 
 }  // namespace
 
@@ -125,6 +123,8 @@ TForm4::TForm4(QWidget* parent) : ui::FormDialog(parent) {
     Timer1->setInterval(1);
     connect(Timer1, &QTimer::timeout, this, &TForm4::Timer1Timer);
     Timer1->start();
+    readyWatch_ = new ui::LineReadyWatch(this);
+    connect(readyWatch_, &ui::LineReadyWatch::ended, this, &TForm4::lineReady);
 
     // Controls answer to their own names, e.g. for findChild.
     for (const auto& [control, name] : std::initializer_list<std::pair<QObject*, const char*>>{
@@ -155,6 +155,9 @@ TForm4::TForm4(QWidget* parent) : ui::FormDialog(parent) {
 void TForm4::setContext(ui::AppContext& context, QTimer* pollingTimer) {
     context_ = &context;
     pollingTimer_ = pollingTimer;
+    // A command started by a hot key takes the line; its answer is not the monitor's to read.
+    connect(&context.lineWait, &ui::ResponsiveLineWait::exchangeStarted, readyWatch_,
+            &ui::LineReadyWatch::cancel);
 }
 
 void TForm4::showEvent(QShowEvent* event) {
@@ -178,6 +181,7 @@ void TForm4::FormShow() {
 }
 
 void TForm4::FormHide() {
+    readyWatch_->cancel();
     if (pollingTimer_) pollingTimer_->start();
 }
 
@@ -189,10 +193,39 @@ void TForm4::Timer1Timer() {
         timerParked_ = true;
         return;
     }
-    NoPort noPort;
-    dut::PortIo& port = context_ ? static_cast<dut::PortIo&>(context_->port) : noPort;
-    monitor_.tick(port);
+    // A tick that falls due during an exchange does nothing; neither does one while the
+    // previous read still waits for its first byte.
+    if (readyWatch_->armed() || (context_ && context_->lineWait.busy())) return;
+    if (!context_ || !context_->port.isOpen()) {
+        // With no line every read fails at once.
+        monitor_.finishTick(nullptr, 0);
+        showMonitor();
+        return;
+    }
+    // One read at a time: the timer resumes once this one has been processed. The wait for
+    // the first byte keeps the window alive; the packet itself is then read with the silence
+    // rule, so the chunks are those a blocking read would have returned.
+    resumeTimer_ = Timer1->isActive();
+    Timer1->stop();
+    readyWatch_->arm(context_->port, kReadTotalMs);
+}
+
+void TForm4::lineReady(bool inputWaiting) {
+    std::uint8_t buffer[dut::LlsMonitor::kReadSize];
+    std::size_t count = 0;
+    if (inputWaiting && context_ && !context_->lineWait.busy()) {
+        context_->lineWait.run(
+            [&] { count = context_->port.read(buffer, dut::LlsMonitor::kReadSize); });
+    }
+    monitor_.finishTick(buffer, count);
     showMonitor();
+    if (!resumeTimer_) return;
+    resumeTimer_ = false;
+    if (isVisible()) {
+        Timer1->start();
+    } else {
+        timerParked_ = true;
+    }
 }
 
 void TForm4::Button1Click() {

@@ -13,6 +13,7 @@
 
 namespace ui {
 struct AppContext;
+class LineReadyWatch;
 
 // Draws StringGrid1's cells: fixed cells in the button face colour, and a cell holding exactly
 // "ok" or "x" as a solid light green or light red block over its text.
@@ -72,11 +73,15 @@ class TForm4 : public ui::FormDialog {
     void hideEvent(QHideEvent* event) override;
 
   private:
+    // The first byte has arrived, or the read's time passed without one.
+    void lineReady(bool inputWaiting);
     // Copies the counters and the table of monitor_ into the labels and StringGrid1.
     void showMonitor();
 
     dut::LlsMonitor monitor_;
     ui::AppContext* context_ = nullptr;
     QTimer* pollingTimer_ = nullptr;
-    bool timerParked_ = false;  // Timer1 stopped itself while the window was hidden
+    ui::LineReadyWatch* readyWatch_ = nullptr;
+    bool timerParked_ = false;
+    bool resumeTimer_ = false;  // Timer1 was running when the read in progress began  // Timer1 stopped itself while the window was hidden
 };

@@ -1,8 +1,8 @@
 // The LLS monitor window (TForm4) listening through the application's serial port to a
 // simulated terminal and its sensors on a pseudo-terminal.
 //
-// The monitor's read blocks for up to a second on a quiet line, so most tests stop Timer1 and
-// tick by hand: one chunk onto the line, one Timer1Timer.
+// The monitor's read waits up to a second on a quiet line, so most tests stop Timer1 and
+// tick by hand: one chunk onto the line, one Timer1Timer, then the wait for that read to end.
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "AppContext.h"
+#include "LineReadyWatch.h"
 #include "PtyLlsBus.h"
 #include "TForm1.h"
 #include "TForm4.h"
@@ -30,6 +31,15 @@ const QColor kRed(255, 98, 98);
 Bytes operator+(Bytes a, const Bytes& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
+}
+
+// One tick of the monitor, carried to its end: the wait for the first byte (or for the read's
+// time to pass) and the read itself.
+void tickToEnd(TForm4* monitor) {
+    monitor->Timer1Timer();
+    const auto* watch = monitor->findChild<ui::LineReadyWatch*>();
+    ASSERT_NE(watch, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !watch->armed(); }, 5000));
 }
 
 class MonitorWindowTest : public ::testing::Test {
@@ -58,7 +68,7 @@ class MonitorWindowTest : public ::testing::Test {
     // before it keeps it apart from what the previous tick read.
     void feed(const Bytes& chunk) {
         ASSERT_TRUE(bus->play({chunk}, 40));
-        form4->Timer1Timer();
+        tickToEnd(form4);
     }
 
     QString cell(int column, int row) const {
@@ -267,7 +277,7 @@ TEST_F(MonitorWindowTest, Button4ShowsTheMonitorModallyAndPollingPausesBehindIt)
             modal = window == form4;
             pollingWhileShown = main.Timer2->isActive();
             // The monitor listens while it is up.
-            if (bus->play({makeRequest(12)}, 40)) form4->Timer1Timer();
+            if (bus->play({makeRequest(12)}, 40)) tickToEnd(form4);
         },
         &seen);
     main.Button4Click();
@@ -316,7 +326,7 @@ TEST_F(MonitorWindowTest, TheProgramsMonitorListensOnTheSharedPortAndHoldsItsPol
     monitor->show();
     EXPECT_FALSE(window.Timer2->isActive());
     ASSERT_TRUE(bus->play({makeRequest(33)}, 40));
-    monitor->Timer1Timer();
+    tickToEnd(monitor);
     monitor->hide();
     program.context().port.close();
     EXPECT_TRUE(window.Timer2->isActive());

@@ -1,0 +1,10 @@
+#include "LineWait.h"
+
+namespace dut {
+
+InlineLineWait& InlineLineWait::instance() {
+    static InlineLineWait wait;
+    return wait;
+}
+
+}  // namespace dut
