@@ -82,6 +82,6 @@ class TForm4 : public ui::FormDialog {
     ui::AppContext* context_ = nullptr;
     QTimer* pollingTimer_ = nullptr;
     ui::LineReadyWatch* readyWatch_ = nullptr;
-    bool timerParked_ = false;
-    bool resumeTimer_ = false;  // Timer1 was running when the read in progress began  // Timer1 stopped itself while the window was hidden
+    bool timerParked_ = false;  // Timer1 stopped itself while the window was hidden
+    bool resumeTimer_ = false;  // Timer1 was running when the read in progress began
 };
