@@ -27,8 +27,8 @@ void LineReadyWatch::arm(const dut::SerialPort& port, int timeoutMs) {
 #ifdef Q_OS_WIN
     inputCountPoll_.start();
 #else
-    notifier_ = new QSocketNotifier(static_cast<qintptr>(port.nativeHandle()),
-                                    QSocketNotifier::Read, this);
+    notifier_ =
+        new QSocketNotifier(static_cast<qintptr>(port.nativeHandle()), QSocketNotifier::Read, this);
     // A hung-up device reads as ready too; the read that follows reports it.
     connect(notifier_, &QSocketNotifier::activated, this, [this] { finish(true); });
 #endif

@@ -1,7 +1,7 @@
 #include "ResponsiveLineWait.h"
 
-#include <QEventLoop>
 #include <QCursor>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QTimer>
 #include <atomic>
@@ -46,7 +46,8 @@ void ResponsiveLineWait::run(const std::function<void()>& work) {
             }
             // Once done is set the waiting frame may be gone: only self is used after it.
             done = true;
-            QMetaObject::invokeMethod(self, [self] { self->wakeLoop(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                self, [self] { self->wakeLoop(); }, Qt::QueuedConnection);
         },
         Qt::QueuedConnection);
 

@@ -47,7 +47,7 @@ class ResponsiveLineWait : public QObject, public dut::LineWait {
 
     QThread worker_;
     QObject* workerContext_ = nullptr;  // lives on worker_; the work is posted to it
-    QEventLoop* loop_ = nullptr;  // the wait in progress, if any
+    QEventLoop* loop_ = nullptr;        // the wait in progress, if any
     bool busy_ = false;
     std::deque<std::function<void()>> held_;
 };

@@ -406,7 +406,8 @@ void TForm1::Button5Click() {
 void TForm1::hotKeyActivated(int id, int virtualKey) {
     if (!commands_) return;
     // Held like the keys of a window blocked on the line: handled once the exchange is over.
-    if (context_->lineWait.holdWhileBusy([this, id, virtualKey] { hotKeyActivated(id, virtualKey); }))
+    if (context_->lineWait.holdWhileBusy(
+            [this, id, virtualKey] { hotKeyActivated(id, virtualKey); }))
         return;
     ui::reportErrors([&] { commands_->hotKey(id, virtualKey); });
 }
