@@ -54,6 +54,7 @@ void ResponsiveLineWait::run(const std::function<void()>& work) {
     bool waitCursor = false;
     QTimer cursorTimer;
     cursorTimer.setSingleShot(true);
+    cursorTimer.setTimerType(Qt::PreciseTimer);
     connect(&cursorTimer, &QTimer::timeout, [&] {
         QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
         waitCursor = true;

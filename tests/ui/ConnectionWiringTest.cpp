@@ -2,116 +2,11 @@
 // sensor on a pseudo-terminal: what the user sees after choosing or typing a port, on the
 // polling ticks, on the command buttons and on the hot keys.
 
-#include <gtest/gtest.h>
-
-#include <QDir>
-#include <QElapsedTimer>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QTest>
-#include <cstdint>
-#include <string>
-#include <vector>
-
-#include "AppContext.h"
-#include "Application.h"
-#include "GlobalHotKeys.h"
-#include "MessageBox.h"
-#include "PtySensor.h"
-#include "SensorRequests.h"
-#include "TestSupport.h"
-#include "Windows.h"
+#include "WiringFixture.h"
 
 namespace {
 
-const QColor kGreen{0, 128, 0};
-const QColor kRed{255, 0, 0};
-
-using testsupport::kRead;
-using testsupport::kWrite;
-using testsupport::Request;
-
-// One shown box: its title, its text as the command passed it, and its icon.
-struct Box {
-    QString title;
-    QString text;
-    QMessageBox::Icon icon;
-};
-
-QString rawText(const QWidget* widget) {
-    return widget->property(ui::kRawTextProperty).toString();
-}
-
-QColor textColour(const QWidget* widget) {
-    return widget->palette().color(QPalette::WindowText);
-}
-
-class ConnectionWiring : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        sim::PtySensorOptions options;
-        options.paced = false;
-        options.turnaroundMs = 0;
-        link = QDir::tempPath().toStdString() + "/dut-wiring-" +
-               std::to_string(QCoreApplication::applicationPid()) + "-" +
-               std::to_string(reinterpret_cast<std::uintptr_t>(this));
-        options.linkPath = link;
-        sensor = std::make_unique<sim::PtySensor>(options);
-        ASSERT_TRUE(sensor->start());
-        sensor->freezeRaw(true);
-        sensor->setParam(0, 1000);
-        sensor->setParam(3, 17);
-        sensor->setParam(4, 3210);
-        sensor->setParam(5, 150);
-        sensor->setParam(7, 4321);
-        sensor->setParam(10, 13);
-
-        program = std::make_unique<ui::Startup>();
-        // The tests drive the ticks themselves, one at a time.
-        f().Timer2->stop();
-        program->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&f()));
-    }
-
-    void TearDown() override {
-        program.reset();
-        sensor->stop();
-    }
-
-    TForm1& f() { return program->mainWindow(); }
-
-    std::vector<Request> requests() const { return testsupport::requestsSeenBy(*sensor); }
-
-    // Chooses the simulator's device from the list, as with the arrow key on the box.
-    void choosePort() {
-        f().COMSelect->clear();
-        f().COMSelect->addItem(QString::fromStdString(sensor->devicePath()));
-        f().COMSelect->setCurrentIndex(-1);
-        f().COMSelect->setFocus();
-        QTest::keyClick(f().COMSelect, Qt::Key_Down);
-    }
-
-    void tick(int times = 1) {
-        for (int i = 0; i < times; ++i) f().Timer2Timer();
-    }
-
-    // Every box shown from here on, answered with OK.
-    std::vector<Box> boxes;
-    std::unique_ptr<testsupport::BoxHook> recordBoxes() {
-        return std::make_unique<testsupport::BoxHook>([this](QMessageBox& box) {
-            // Outcome boxes keep the text as the command passed it; the error box has only
-            // its shown text.
-            const QVariant raw = box.property(ui::kRawTextProperty);
-            boxes.push_back(
-                {box.windowTitle(), raw.isValid() ? raw.toString() : box.text(), box.icon()});
-            return int(QMessageBox::Ok);
-        });
-    }
-
-    std::string link;
-    std::unique_ptr<sim::PtySensor> sensor;
-    std::unique_ptr<ui::Startup> program;
-};
+using namespace wiring;
 
 const QString kConnectedText =
     QStringLiteral("Подключение\r\nустановлено\r\nДУТ № 4321\r\nВесия:13");
