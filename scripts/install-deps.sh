@@ -12,6 +12,7 @@ PACKAGES=(
   xvfb xdotool x11-xserver-utils x11-utils socat
   clang-format
   mingw-w64 wine wine64
+  lintian desktop-file-utils appstream
 )
 
 missing=()

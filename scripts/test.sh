@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the normal build, a format check, the
-# sanitizer build, and the Windows cross build of the link layer.
+# sanitizer build, the Windows cross build of the Qt-free parts, and the Debian package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -21,5 +21,8 @@ cmake --build --preset sanitize
 LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp" UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --preset sanitize
 
-step "Windows cross build of the link layer (mingw-w64)"
+step "Windows cross build of the Qt-free parts (mingw-w64)"
 bash scripts/windows-tests.sh
+
+step "Debian package: lintian, appstreamcli, desktop-file-validate"
+bash scripts/package-check.sh

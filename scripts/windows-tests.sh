@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Cross-compiles the link layer and its tests for Windows with mingw-w64 (statically
-# linked), then runs them under Wine, headless, in a throw-away prefix: the pure tests,
-# and the Win32 serial tests against simulated sensors on pseudo-terminals that the Wine
-# registry maps to COM ports.
+# Cross-compiles the Qt-free parts (link layer, configurator logic, monitor core) and
+# their tests for Windows with mingw-w64 (statically linked), then runs them under Wine,
+# headless, in a throw-away prefix: the pure tests of the three parts (the configurator
+# logic against scripted ports in memory), and the Win32 serial tests against simulated
+# sensors on pseudo-terminals that the Wine registry maps to COM ports.
 #
 # Needs the native simulator (build/default/tools/sensor-sim/dut-sensor-sim, built here
 # if missing; DUT_SENSOR_SIM overrides the path). Every wait is bounded.
@@ -25,8 +26,11 @@ cmake --build "$build" -j2
 bin="$build/tests/link"
 pure_exe="$bin/link_pure_tests.exe"
 serial_exe="$bin/win32/link_win32_serial_tests.exe"
-[ -f "$pure_exe" ] || fail "missing $pure_exe"
-[ -f "$serial_exe" ] || fail "missing $serial_exe"
+config_exe="$build/tests/config/config_pure_tests.exe"
+monitor_exe="$build/tests/monitor/dut_monitor_tests.exe"
+for exe in "$pure_exe" "$serial_exe" "$config_exe" "$monitor_exe"; do
+  [ -f "$exe" ] || fail "missing $exe"
+done
 
 sim="${DUT_SENSOR_SIM:-$root/build/default/tools/sensor-sim/dut-sensor-sim}"
 if [ ! -x "$sim" ]; then
@@ -118,6 +122,8 @@ run_exe() {
 
 export DUT_WINE_COM=COM5 DUT_WINE_COM_BADCRC=COM6 DUT_WINE_COM_SILENT=COM7
 run_exe "$pure_exe" "$work/pure.log"
+run_exe "$config_exe" "$work/config.log"
+run_exe "$monitor_exe" "$work/monitor.log"
 run_exe "$serial_exe" "$work/serial.log"
 
 for port in com5 com6 com7; do
@@ -127,5 +133,11 @@ done
 skipped=$(tr -d '\r' <"$work/serial.log" | sed -n 's/^\[  SKIPPED \] \([A-Za-z0-9_]*\.[A-Za-z0-9_]*\).*/\1/p' |
   sort -u | grep -v '^Win32Open\.SecondOpenOfAHeldPortFails$' || true)
 [ -z "$skipped" ] || fail "serial tests skipped unexpectedly: $skipped"
+# The in-memory tests depend on nothing Wine lacks: none of them may skip.
+for log in pure config monitor; do
+  if tr -d '\r' <"$work/$log.log" | grep -q '^\[  SKIPPED \]'; then
+    fail "$log tests skipped a case"
+  fi
+done
 
-step "Windows link tests passed under Wine"
+step "Windows tests passed under Wine (link, configurator logic, monitor core)"

@@ -41,7 +41,7 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     // Not the display name: Qt appends that to every window caption on X11, and the
     // main window's caption must read exactly as designed.
     setApplicationName(QStringLiteral("brindolex-dut-configurator"));
-    setDesktopFileName(QStringLiteral("brindolex-dut-configurator"));
+    setDesktopFileName(QStringLiteral("example.brindolex.dut_configurator"));
 }
 
 bool Application::notify(QObject* receiver, QEvent* event) {
