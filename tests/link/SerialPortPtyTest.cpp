@@ -341,6 +341,22 @@ TEST_F(SerialPortPty, RandomGarbageNeverCrashesOrPassesABadFrame) {
     EXPECT_FALSE(port.receive(buf.data(), 0));
 }
 
+TEST_F(SerialPortPty, BytesWaitingCountsArrivedInputWithoutTakingIt) {
+    EXPECT_EQ(port.bytesWaiting(), 0u);
+    pty.write(goodFrame(5));
+    const auto deadline = Clock::now() + milliseconds(1000);
+    while (port.bytesWaiting() < 15 && Clock::now() < deadline) {
+        std::this_thread::sleep_for(milliseconds(2));
+    }
+    ASSERT_EQ(port.bytesWaiting(), 15u);
+    Bytes got(15);
+    EXPECT_TRUE(port.receive(got.data(), got.size()));
+    EXPECT_EQ(got, goodFrame(5));
+    EXPECT_EQ(port.bytesWaiting(), 0u);
+    port.close();
+    EXPECT_EQ(port.bytesWaiting(), 0u);
+}
+
 TEST(SerialPortOpen, FailedOpensLeakNoDescriptors) {
     Pty pty;
     ASSERT_TRUE(pty.ok());

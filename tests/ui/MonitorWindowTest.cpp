@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QTest>
 #include <vector>
@@ -312,6 +314,42 @@ TEST_F(MonitorWindowTest, TheRunningTimerFollowsAPollingTerminal) {
     EXPECT_EQ(form4->Label1->text().toInt() + form4->Label2->text().toInt() +
                   form4->Label3->text().toInt(),
               form4->Label4->text().toInt());
+}
+
+TEST_F(MonitorWindowTest, ClearOnAQuietBusTakesEffectWhileTheReadStillWaits) {
+    form4->show();
+    feed(makeRequest(5));
+    ASSERT_EQ(form4->monitor().requests(), 1);
+    form4->Timer1->start();
+    const auto* watch = form4->findChild<ui::LineReadyWatch*>();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return watch->armed(); }, 2000));
+
+    QElapsedTimer clock;
+    qint64 clearedAfterMs = -1;
+    bool readStillWaiting = false;
+    QObject::connect(form4->Button1, &QPushButton::clicked, [&] {
+        clearedAfterMs = clock.elapsed();
+        readStillWaiting = watch->armed();
+    });
+    // Through the event queue, as a real click comes, while the read waits for a byte.
+    const QPointF centre = QRectF(form4->Button1->rect()).center();
+    clock.start();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QCoreApplication::postEvent(
+            form4->Button1,
+            new QMouseEvent(type, centre, form4->Button1->mapToGlobal(centre), Qt::LeftButton,
+                            type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                            Qt::NoModifier));
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return clearedAfterMs >= 0; }, 3000));
+    form4->Timer1->stop();
+    form4->hide();
+
+    // A read blocking the window would have held the click for up to a second.
+    EXPECT_TRUE(readStillWaiting);
+    EXPECT_LT(clearedAfterMs, 100);
+    EXPECT_EQ(form4->monitor().requests(), 0);
+    EXPECT_EQ(form4->StringGrid1->columnCount(), 1);
 }
 
 TEST_F(MonitorWindowTest, TheProgramsMonitorListensOnTheSharedPortAndHoldsItsPolling) {

@@ -335,6 +335,29 @@ TEST(Win32Exchange, SendDiscardsStaleInput) {
     EXPECT_EQ(inputQueue(port), 0u);
 }
 
+// The monitor waits for its first byte by watching the driver's input count, never by a read
+// that would block the window.
+TEST(Win32InputCount, CountsWhatTheDriverHoldsWithoutTakingIt) {
+    PORT_FROM_ENV(com, "DUT_WINE_COM");
+    SerialPort port;
+    EXPECT_EQ(port.bytesWaiting(), 0u) << "no port open";
+    ASSERT_TRUE(port.open(com));
+    EXPECT_EQ(port.bytesWaiting(), 0u);
+
+    auto frame = request(ConfigLink::kOpRead, kParamRaw, 1);
+    ASSERT_TRUE(port.send(frame.data(), frame.size()));
+    const Stopwatch watch;
+    while (port.bytesWaiting() < 15 && watch.ms() < 1000) Sleep(5);
+    ASSERT_EQ(port.bytesWaiting(), 15u);
+    // Looking did not take anything: the whole answer is still there to read.
+    EXPECT_EQ(port.bytesWaiting(), 15u);
+    std::uint8_t answer[15] = {};
+    EXPECT_TRUE(port.receive(answer, sizeof answer));
+    EXPECT_EQ(port.bytesWaiting(), 0u);
+    port.close();
+    EXPECT_EQ(port.bytesWaiting(), 0u);
+}
+
 TEST(Win32Exchange, TransactWritesAndReadsBack) {
     PORT_FROM_ENV(com, "DUT_WINE_COM");
     SerialPort port;
