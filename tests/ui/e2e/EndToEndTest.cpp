@@ -12,7 +12,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -22,6 +24,7 @@
 #include "GlobalHotKeys.h"
 #include "MessageBox.h"
 #include "PtySensor.h"
+#include "SerialPort.h"
 #include "TestSupport.h"
 #include "Windows.h"
 
@@ -348,3 +351,111 @@ TEST_F(EndToEnd, PulledAdapterTurnsRedAndComesBackWithoutAClick) {
 }
 
 }  // namespace
+
+namespace {
+
+// Asks a top-level window to close, as a window manager's close button does.
+void requestClose(const QString& window) {
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    ASSERT_FALSE(xcb_connection_has_error(connection));
+    auto atom = [&](const char* name) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 0, std::strlen(name), name), nullptr);
+        const xcb_atom_t value = reply ? reply->atom : XCB_ATOM_NONE;
+        std::free(reply);
+        return value;
+    };
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window.toUInt();
+    message.type = atom("WM_PROTOCOLS");
+    message.data.data32[0] = atom("WM_DELETE_WINDOW");
+    message.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(connection, 0, message.window, XCB_EVENT_MASK_NO_EVENT,
+                   reinterpret_cast<const char*>(&message));
+    xcb_flush(connection);
+    xcb_disconnect(connection);
+}
+
+void silence(sim::PtySensor& sensor) {
+    sim::SensorFaults faults;
+    faults.silent = true;
+    sensor.setFaults(faults);
+}
+
+}  // namespace
+
+// A key pressed while a poll waits on a silent sensor is held, not lost: it reaches the
+// address box once the exchange is over, as it would in a window blocked on the line.
+TEST_F(EndToEnd, AKeyTypedDuringAFailingPollAppearsOnceTheExchangeEnds) {
+    startProgram();
+    connectNow();
+    f().LLS_ADRESS->clear();
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::number(f().winId())});
+    f().LLS_ADRESS->setFocus();
+    ASSERT_TRUE(waitFor([&] { return QApplication::focusWidget() == f().LLS_ADRESS; }, 3000));
+    ui::ResponsiveLineWait& lineWait = program->context().lineWait;
+    silence(*sensor);
+
+    bool typed = false;
+    bool heldDuringTheExchange = false;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (typed || !lineWait.busy()) return;
+        typed = true;
+        run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("7")});
+        QTimer::singleShot(300, [&] {
+            heldDuringTheExchange = lineWait.busy() && f().LLS_ADRESS->text().isEmpty();
+        });
+    });
+    probe.start(10);
+    ASSERT_TRUE(waitFor([&] { return typed; }, 5000)) << "no poll waited on the silent sensor";
+    ASSERT_TRUE(waitFor([&] { return f().LLS_ADRESS->text() == QStringLiteral("7"); }, 5000))
+        << "the key was lost";
+    EXPECT_TRUE(heldDuringTheExchange);
+}
+
+// The real program, closed while its connect sequence waits on a silent sensor: the close
+// waits for that exchange, then the program ends normally and lets go of the port.
+TEST_F(EndToEnd, ClosingTheProgramDuringAFailingExchangeExitsCleanlyAndFreesThePort) {
+    const QString programPath = qEnvironmentVariable("DUT_PROGRAM");
+    ASSERT_FALSE(programPath.isEmpty()) << "DUT_PROGRAM names the program to run";
+    silence(*sensor);
+    QProcess real;
+    real.setProcessChannelMode(QProcess::ForwardedChannels);
+    real.start(programPath, {});
+    ASSERT_TRUE(real.waitForStarted(5000));
+    const QString window =
+        run(QStringLiteral("timeout"),
+            {QStringLiteral("10"), QStringLiteral("xdotool"), QStringLiteral("search"),
+             QStringLiteral("--sync"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+             QStringLiteral("^Brindolex DUT configurator v1\\.3$")})
+            .section('\n', 0, 0);
+    ASSERT_FALSE(window.isEmpty());
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+    // The first focus is on the address box; Tab moves to the port box.
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Tab")});
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("5"),
+         QString::fromStdString(sensor->devicePath())});
+    // The automatic reconnect opens the port and starts reading the address.
+    ASSERT_TRUE(waitFor([&] { return !sensor->requests().empty(); }, 10000));
+    QTest::qWait(300);
+
+    QElapsedTimer clock;
+    clock.start();
+    requestClose(window);
+    const bool ended = real.waitForFinished(10000);
+    const qint64 tookMs = clock.elapsed();
+    if (!ended) real.kill();
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(real.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(real.exitCode(), 0);
+    // What is left of a 2.56 s exchange, and the way out.
+    EXPECT_LT(tookMs, 3000);
+    dut::SerialPort next;
+    EXPECT_TRUE(next.open(sensor->devicePath())) << "the port is still held";
+}
