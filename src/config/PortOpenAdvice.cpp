@@ -10,6 +10,7 @@ const char* const kJoinGroup =
     "Add your user to the dialout group (uucp on Arch) and log in again.";
 const char* const kHeldElsewhere = "Another program holds the port.";
 const char* const kNotThere = "The adapter is not plugged in, or the name is wrong.";
+const char* const kNotASerialPort = "The name is not that of a serial port.";
 
 // The Win32 codes, spelled out so that this file needs no Windows header.
 constexpr unsigned long kErrorFileNotFound = 2;
@@ -30,6 +31,8 @@ std::string posixOpenAdvice(int errnoCode) {
         case ENODEV:
         case ENXIO:
             return kNotThere;
+        case ENOTTY:
+            return kNotASerialPort;
         default:
             return {};
     }

@@ -27,10 +27,12 @@ TEST(PortOpenAdvice, PosixCodesWithAKnownFix) {
     // A ttyS slot without a UART, a USB device being torn down.
     EXPECT_EQ(posixOpenAdvice(ENXIO), kNotThere);
     EXPECT_EQ(posixOpenAdvice(ENODEV), kNotThere);
+    // A file or a device that takes no line settings, /dev/null for one.
+    EXPECT_EQ(posixOpenAdvice(ENOTTY), "The name is not that of a serial port.");
 }
 
 TEST(PortOpenAdvice, PosixCodesWithoutAFixGetNone) {
-    for (int code : {0, EIO, ENOTTY, EINVAL, EMFILE, -1}) {
+    for (int code : {0, EIO, EINVAL, EMFILE, EAGAIN, -1}) {
         EXPECT_EQ(posixOpenAdvice(code), "") << code;
     }
 }
