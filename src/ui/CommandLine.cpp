@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include <utility>
+
 namespace ui {
 
 namespace {
