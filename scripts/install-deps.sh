@@ -1,19 +1,35 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the tests and the demo need.
+# Installs the Debian packages the program and its tests need.
+#   install-deps.sh       everything: build, program, tests, format check, Windows cross build
+#                         (scripts/test.sh and CI)
+#   install-deps.sh run   only what building and starting the program and the simulated
+#                         sensor need (scripts/run.sh): build tools, Qt and the fonts
 # Safe to run again: apt-get skips what is already there.
 set -euo pipefail
 
-PACKAGES=(
-  build-essential cmake ninja-build pkg-config git file dpkg-dev
-  googletest libgtest-dev libgmock-dev
+RUN_PACKAGES=(
+  build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev
   libxcb1-dev libxcb-keysyms1-dev
   fonts-dejavu-core fonts-dejavu-extra fonts-liberation2
+)
+TEST_PACKAGES=(
+  git file dpkg-dev
+  googletest libgtest-dev libgmock-dev
   xvfb xdotool x11-xserver-utils x11-utils socat
   clang-format
   mingw-w64 wine wine64
   lintian desktop-file-utils appstream
 )
+
+case "${1:-all}" in
+  run) PACKAGES=("${RUN_PACKAGES[@]}") ;;
+  all) PACKAGES=("${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}") ;;
+  *)
+    echo "usage: $0 [run]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Builds the configurator and starts it. With no USB serial adapter plugged in, a
-# simulated sensor is started first and its device path is printed for the user to
-# type into the port box (or pick from the list). Ctrl+C or closing the window stops both.
+# Installs what the program needs (not the test tools), builds the configurator and starts
+# it. With no USB serial adapter plugged in, a simulated sensor is started first and its
+# device path is handed to the configurator, which connects to it at once.
+# Ctrl+C or closing the window stops both.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh run
 
 cmake --preset default >/dev/null
 cmake --build --preset default --target brindolex-dut-configurator dut-sensor-sim
@@ -13,6 +14,7 @@ build=build/default
 app=$build/src/ui/brindolex-dut-configurator
 sim=$build/tools/sensor-sim/dut-sensor-sim
 sim_pid=""
+port_argument=()
 
 cleanup() { [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null; wait 2>/dev/null || true; }
 trap cleanup EXIT INT TERM
@@ -27,11 +29,8 @@ else
   sim_pid=$!
   for _ in $(seq 1 50); do [ -e "$link" ] && break; sleep 0.1; done
   [ -e "$link" ] || { echo "the simulated sensor did not start; see ${link}.log" >&2; exit 1; }
-  echo "Simulated sensor running. Type this port into the port box of step 1; the"
-  echo "configurator connects by itself within about two seconds:"
-  echo
-  echo "    $link"
-  echo
+  echo "Simulated sensor running on $link; the configurator connects to it at once."
+  port_argument=("$link")
 fi
 
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
@@ -39,4 +38,4 @@ if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   [ -n "$sim_pid" ] && { echo "The simulated sensor keeps running until Ctrl+C."; wait "$sim_pid"; }
   exit 0
 fi
-"$app"
+"$app" "${port_argument[@]}"

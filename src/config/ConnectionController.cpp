@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "PortOpenAdvice.h"
 #include "SensorParams.h"
 #include "TextInput.h"
 
@@ -46,8 +47,10 @@ void ConnectionController::Button1Click() {
     port_.close();
     if (!port_.open(name)) {
         view_.setStatus(kPortOpenFailed, StatusColour::Red);
+        view_.setStatusReason(portOpenReason(name, port_.lastOpenError()));
         return;
     }
+    view_.setStatusReason({});
     state_.linkFlag = true;
 
     if (link_.read(param::kNetworkAddress)) view_.setAddressText(intToText(state_.lastValue));

@@ -23,6 +23,9 @@ class MainView {
     virtual std::string statusText() const = 0;
     virtual void setStatus(const std::string& text, StatusColour colour) = 0;
     virtual void setStatusColour(StatusColour colour) = 0;
+    // Why the status reads as it does, where the status text cannot say it (the system's
+    // reason a port would not open); empty clears it.
+    virtual void setStatusReason(const std::string& reason) = 0;
 
     // LLS_ADRESS; the alert paints its background red, false restores the normal colour.
     virtual std::string addressText() const = 0;

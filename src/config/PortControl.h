@@ -17,6 +17,9 @@ class PortControl {
 
     virtual bool open(const std::string& name) = 0;
     virtual void close() = 0;
+    // Why the last open failed, for the user: the system's reason and the fix where one is
+    // known; empty after a successful open.
+    virtual std::string lastOpenError() const = 0;
     // May throw dut::PortListError.
     virtual std::vector<std::string> listPorts(const std::string& prefix) = 0;
 };
@@ -28,6 +31,7 @@ class SerialPortControl : public PortControl {
 
     bool open(const std::string& name) override;
     void close() override;
+    std::string lastOpenError() const override;
     std::vector<std::string> listPorts(const std::string& prefix) override;
 
   private:

@@ -37,6 +37,12 @@ class SerialPort : public PortIo {
     // Closes the device if one is open; harmless otherwise.
     void close();
 
+    // Why the last open() failed, as the system put it: its error code (errno, or
+    // GetLastError on Windows) and that code's text. 0 and "" after an open that succeeded.
+    // A port held by another opener reports EBUSY on POSIX, whichever lock refused it.
+    int lastErrorCode() const { return lastErrorCode_; }
+    std::string lastErrorMessage() const;
+
     bool isOpen() const override;
     // The system's own handle of the open device (a HANDLE on Windows, a descriptor
     // elsewhere), or -1 when none is open: lets tests ask the system what was applied.
@@ -67,6 +73,7 @@ class SerialPort : public PortIo {
   private:
     struct Backend;
     std::unique_ptr<Backend> backend_;
+    int lastErrorCode_ = 0;
 };
 
 }  // namespace dut

@@ -164,10 +164,17 @@ std::string SerialPort::devicePath(const std::string& name) {
 
 bool SerialPort::open(const std::string& name) {
     close();
+    lastErrorCode_ = 0;
     const int fd = ::open(devicePath(name).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0) {
+        lastErrorCode_ = errno;
+        return false;
+    }
 
-    auto fail = [fd]() {
+    auto fail = [this, fd]() {
+        // Only flock refuses with EWOULDBLOCK: someone else holds the port, which a refused
+        // open under TIOCEXCL reports as EBUSY. No errno: settings the driver did not take.
+        lastErrorCode_ = errno == EWOULDBLOCK ? EBUSY : errno != 0 ? errno : EINVAL;
         ::close(fd);  // also drops the flock and, with the last descriptor, TIOCEXCL
         return false;
     };
@@ -178,6 +185,7 @@ bool SerialPort::open(const std::string& name) {
     bool exclusive = ::ioctl(fd, TIOCEXCL) == 0;
     if (!exclusive && errno != ENOTTY && errno != EINVAL) return fail();
 
+    errno = 0;
     if (!applyLineSettings(fd)) return fail();
 
     // DTR and RTS stay low; a pseudo-terminal has no modem lines and refuses, which is fine.
@@ -187,6 +195,10 @@ bool SerialPort::open(const std::string& name) {
     backend_->fd = fd;
     backend_->exclusive = exclusive;
     return true;
+}
+
+std::string SerialPort::lastErrorMessage() const {
+    return lastErrorCode_ == 0 ? std::string() : std::string(std::strerror(lastErrorCode_));
 }
 
 void SerialPort::close() {

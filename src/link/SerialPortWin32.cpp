@@ -47,16 +47,21 @@ std::string SerialPort::devicePath(const std::string& name) {
 
 bool SerialPort::open(const std::string& name) {
     close();
+    lastErrorCode_ = 0;
     const std::string path = devicePath(name);
     HANDLE handle =
         CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                     FILE_FLAG_WRITE_THROUGH | FILE_FLAG_NO_BUFFERING, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return false;
+    if (handle == INVALID_HANDLE_VALUE) {
+        lastErrorCode_ = static_cast<int>(GetLastError());
+        return false;
+    }
 
     DCB dcb;
     ZeroMemory(&dcb, sizeof(dcb));
     dcb.DCBlength = sizeof(dcb);
     if (!GetCommState(handle, &dcb)) {
+        lastErrorCode_ = static_cast<int>(GetLastError());
         CloseHandle(handle);
         return false;
     }
@@ -77,6 +82,7 @@ bool SerialPort::open(const std::string& name) {
     dcb.fNull = FALSE;
     dcb.fAbortOnError = FALSE;
     if (!SetCommState(handle, &dcb)) {
+        lastErrorCode_ = static_cast<int>(GetLastError());
         CloseHandle(handle);
         return false;
     }
@@ -84,6 +90,7 @@ bool SerialPort::open(const std::string& name) {
     COMMTIMEOUTS timeouts;
     ZeroMemory(&timeouts, sizeof(timeouts));
     if (!GetCommTimeouts(handle, &timeouts)) {
+        lastErrorCode_ = static_cast<int>(GetLastError());
         CloseHandle(handle);
         return false;
     }
@@ -94,6 +101,11 @@ bool SerialPort::open(const std::string& name) {
 
     backend_->handle = handle;
     return true;
+}
+
+std::string SerialPort::lastErrorMessage() const {
+    return lastErrorCode_ == 0 ? std::string()
+                               : systemMessage(static_cast<std::uint32_t>(lastErrorCode_));
 }
 
 void SerialPort::close() {

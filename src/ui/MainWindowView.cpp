@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QPalette>
 #include <algorithm>
+#include <iostream>
 
 #include "MessageBox.h"
 #include "TForm1.h"
@@ -70,6 +71,18 @@ void MainWindowView::setStatus(const std::string& text, dut::config::StatusColou
 void MainWindowView::setStatusColour(dut::config::StatusColour colour) {
     setTextColour(form_.ConnectStatusText,
                   colour == dut::config::StatusColour::Red ? kRed : kStatusGreen);
+}
+
+void MainWindowView::setStatusReason(const std::string& reason) {
+    const QString text = q(reason);
+    QLabel* status = form_.ConnectStatusText;
+    // The reconnect retries every two seconds: the terminal hears of a reason once, when it
+    // first appears, not at every retry.
+    if (!text.isEmpty() && text != status->toolTip()) {
+        std::cerr << "brindolex-dut-configurator: " << reason << std::endl;
+    }
+    status->setToolTip(text);
+    status->setAccessibleDescription(text);
 }
 
 std::string MainWindowView::addressText() const {

@@ -16,6 +16,9 @@ class MainWindowView : public dut::config::MainView {
     std::string statusText() const override;
     void setStatus(const std::string& text, dut::config::StatusColour colour) override;
     void setStatusColour(dut::config::StatusColour colour) override;
+    // The tooltip and the accessible description of ConnectStatusText; a new reason also
+    // goes to standard error as one line.
+    void setStatusReason(const std::string& reason) override;
     std::string addressText() const override;
     void setAddressText(const std::string& text) override;
     void setAddressAlert(bool red) override;

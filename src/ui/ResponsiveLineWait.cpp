@@ -1,5 +1,6 @@
 #include "ResponsiveLineWait.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCursor>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -69,6 +70,12 @@ void ResponsiveLineWait::run(const std::function<void()>& work) {
     cursorTimer.stop();
     if (waitCursor) QGuiApplication::restoreOverrideCursor();
     busy_ = false;
+    // Input held during the wait stays queued in the X11 plug-in, which looks at its queue
+    // again only when the dispatcher is woken; otherwise a held click or close request could
+    // wait for the next unrelated event.
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance()) {
+        dispatcher->wakeUp();
+    }
     emit exchangeFinished();
     releaseHeld();
     if (failure) std::rethrow_exception(failure);

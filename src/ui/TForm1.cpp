@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QGraphicsLayout>
 #include <QPen>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "AppContext.h"
@@ -117,6 +118,12 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     connect(Button7, &QPushButton::clicked, this, &TForm1::Button7Click);
     connect(Button8, &QPushButton::clicked, this, &TForm1::Button8Click);
     connect(Button9, &QPushButton::clicked, this, &TForm1::Button9Click);
+
+    // The monitor's menu button stays hidden; the monitor opens from the keyboard instead,
+    // while this window is the active one.
+    auto* monitorKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L), this);
+    monitorKey->setContext(Qt::WindowShortcut);
+    connect(monitorKey, &QShortcut::activated, this, &TForm1::Button4Click);
 
     // Controls answer to their own names, e.g. for findChild.
     for (const auto& [control, name] : std::initializer_list<std::pair<QObject*, const char*>>{

@@ -35,4 +35,10 @@ void Startup::show() {
     windows_.form1->show();
 }
 
+void Startup::choosePort(const std::string& name) {
+    TForm1& form = mainWindow();
+    form.COMSelect->setEditText(QString::fromStdString(name));
+    form.COMSelectSelect();
+}
+
 }  // namespace ui

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "AppContext.h"
 #include "TForm1.h"
@@ -48,6 +49,10 @@ class Startup {
 
     // Shows the main window (the others stay hidden until opened from it).
     void show();
+
+    // Puts the name into the main window's port box and connects as picking it there does;
+    // the port given on the command line.
+    void choosePort(const std::string& name);
 
     AppContext& context() { return context_; }
     Windows& windows() { return windows_; }

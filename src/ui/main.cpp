@@ -1,9 +1,15 @@
+#include <iostream>
+
 #include "Application.h"
+#include "CommandLine.h"
 #include "Windows.h"
 
-int main(int, char** argv) {
+int main(int argc, char** argv) {
+    const ui::CommandLine line = ui::parseCommandLine(argc, argv);
+    if (const auto status = ui::answerWithoutWindow(line, std::cout, std::cerr)) return *status;
+
     ui::fixPixelScale();
-    // The program takes no arguments, so Qt is not given any to interpret either: only the
+    // The program reads its own arguments above; Qt is given none to interpret, only the
     // program's own name, which it needs for the application object.
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
@@ -12,6 +18,7 @@ int main(int, char** argv) {
     // All six windows exist before the first event is dispatched.
     ui::Startup program;
     program.show();
+    if (!line.port.empty()) program.choosePort(line.port);
     app.exec();
     return 0;
 }

@@ -42,6 +42,7 @@ class RecordingMainView : public dut::config::MainView {
     std::string port;
     std::vector<std::string> portItems;
     std::string status = "Нет соединения с датчиком";
+    std::string statusReason;
     StatusColour colour = StatusColour::Red;
     std::string address, levelMax, levelMin, currentValue, outputLevel;
     bool addressAlert = false;
@@ -66,6 +67,8 @@ class RecordingMainView : public dut::config::MainView {
         log_.push_back("setStatusColour(" + colourName(c) + ")");
         colour = c;
     }
+    // Kept out of the log: the sequences the tests compare are about what the user reads.
+    void setStatusReason(const std::string& reason) override { statusReason = reason; }
     std::string addressText() const override { return address; }
     void setAddressText(const std::string& text) override {
         log_.push_back("setAddressText(" + text + ")");
@@ -305,6 +308,7 @@ class CountingPortControl : public dut::config::PortControl {
     int opens = 0, closes = 0;
     std::vector<std::string> openedNames;
     bool openResult = true;  // when there is no inner control
+    std::string openError;   // the reason a failed open gives, when there is no inner control
     std::vector<std::string> ports;
     bool listFails = false;
 
@@ -312,6 +316,10 @@ class CountingPortControl : public dut::config::PortControl {
         ++opens;
         openedNames.push_back(name);
         return inner_ ? inner_->open(name) : openResult;
+    }
+    std::string lastOpenError() const override {
+        if (inner_) return inner_->lastOpenError();
+        return openResult ? std::string() : openError;
     }
     void close() override {
         ++closes;

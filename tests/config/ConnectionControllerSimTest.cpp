@@ -63,6 +63,27 @@ TEST_F(ConnectionSimTest, PortThatCannotBeOpenedTurnsTheStatusRedAndKeepsTheLink
     EXPECT_FALSE(state.linkFlag);
 }
 
+TEST_F(ConnectionSimTest, TheSystemsReasonForAFailedOpenReachesTheView) {
+    view.port = "/nonexistent/dut-adapter";
+    controller.COMSelectSelect();
+    EXPECT_EQ(view.statusReason,
+              "Cannot open /nonexistent/dut-adapter: No such file or directory. The adapter is "
+              "not plugged in, or the name is wrong.");
+
+    view.port = sensor.devicePath();
+    dut::SerialPort other;
+    ASSERT_TRUE(other.open(sensor.devicePath()));
+    controller.COMSelectSelect();
+    EXPECT_EQ(view.status, kPortFailed);
+    EXPECT_EQ(view.statusReason, "Cannot open " + sensor.devicePath() +
+                                     ": Device or resource busy. Another program holds the port.");
+
+    other.close();
+    controller.COMSelectSelect();
+    EXPECT_TRUE(state.linkFlag);
+    EXPECT_EQ(view.statusReason, "");
+}
+
 TEST_F(ConnectionSimTest, BadPortWhileConnectedShowsLossOnlyAfterTheNextRead) {
     controller.COMSelectSelect();
     ASSERT_TRUE(state.linkFlag);

@@ -205,5 +205,25 @@ TEST_F(ControllerScriptedTest, EmptyPortTextConnectsNothing) {
     EXPECT_TRUE(port.sent.empty());
 }
 
+TEST_F(ControllerScriptedTest, AFailedOpenSaysWhyBesideTheStatusUntilAnOpenSucceeds) {
+    control.openResult = false;
+    control.openError = "Permission denied. Add your user to the dialout group.";
+    controller.COMSelectSelect();
+    EXPECT_EQ(view.status, "Не удается\r\nоткрыть порт!\r\nПереподключите переходник USB-RS485");
+    EXPECT_EQ(view.statusReason,
+              "Cannot open COM3: Permission denied. Add your user to the dialout group.");
+
+    // A system that gave no reason still names the port.
+    control.openError.clear();
+    controller.Timer2Timer();
+    for (int i = 0; i < ConnectionController::kReconnectTicks; ++i) controller.Timer2Timer();
+    EXPECT_EQ(control.opens, 2);
+    EXPECT_EQ(view.statusReason, "Cannot open COM3.");
+
+    control.openResult = true;
+    connect();
+    EXPECT_EQ(view.statusReason, "");
+}
+
 }  // namespace
 }  // namespace cfgtest

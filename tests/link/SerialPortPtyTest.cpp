@@ -9,9 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <string>
 #include <thread>
@@ -378,6 +380,53 @@ TEST(SerialPortOpen, FailedOpensLeakNoDescriptors) {
     EXPECT_EQ(openDescriptorCount(), before);
     ::close(tempFd);
     ::unlink(temp);
+}
+
+// The reason reaches the user, so each kind of failure must keep its own code.
+TEST(SerialPortOpen, AFailedOpenKeepsTheSystemsReasonUntilTheNextOpen) {
+    dut::SerialPort port;
+    EXPECT_EQ(port.lastErrorCode(), 0);
+    EXPECT_EQ(port.lastErrorMessage(), "");
+
+    EXPECT_FALSE(port.open("/nonexistent/dut-adapter"));
+    EXPECT_EQ(port.lastErrorCode(), ENOENT);
+    EXPECT_EQ(port.lastErrorMessage(), std::strerror(ENOENT));
+    port.close();  // closing keeps it: the user may ask after the line was tidied up
+    EXPECT_EQ(port.lastErrorCode(), ENOENT);
+
+    EXPECT_FALSE(port.open("/dev/null"));  // opens, but takes no line settings
+    EXPECT_EQ(port.lastErrorCode(), ENOTTY);
+
+    Pty pty;
+    ASSERT_TRUE(pty.ok());
+    dut::SerialPort holder;
+    ASSERT_TRUE(holder.open(pty.path()));
+    EXPECT_FALSE(port.open(pty.path()));
+    EXPECT_EQ(port.lastErrorCode(), EBUSY);
+    EXPECT_EQ(port.lastErrorMessage(), std::strerror(EBUSY));
+
+    holder.close();
+    ASSERT_TRUE(port.open(pty.path()));
+    EXPECT_EQ(port.lastErrorCode(), 0);
+    EXPECT_EQ(port.lastErrorMessage(), "");
+}
+
+TEST(SerialPortOpen, APortHeldByAnotherProcessReportsBusy) {
+    Pty pty;
+    ASSERT_TRUE(pty.ok());
+    const std::string path = pty.path();
+    Child child;
+    ASSERT_EQ(child.start([&path] {
+        auto* held = new dut::SerialPort;  // kept open until the child exits
+        return held->open(path);
+    }),
+              '1');
+    dut::SerialPort port;
+    EXPECT_FALSE(port.open(path));
+    // Refused by TIOCEXCL for an ordinary user, by the lock for root: the same code either way.
+    EXPECT_EQ(port.lastErrorCode(), EBUSY);
+    child.finish();
+    EXPECT_TRUE(port.open(path));
 }
 
 TEST(SerialPortList, AbsolutePathsAndCommonPrefixMeansAllSerialDevices) {

@@ -2,6 +2,10 @@
 // sensor on a pseudo-terminal: what the user sees after choosing or typing a port, on the
 // polling ticks, on the command buttons and on the hot keys.
 
+#include <cerrno>
+#include <cstring>
+#include <sstream>
+
 #include "WiringFixture.h"
 
 namespace {
@@ -74,6 +78,68 @@ TEST_F(ConnectionWiring, AnUnopenablePortShowsTheRedPortText) {
     EXPECT_EQ(rawText(f().ConnectStatusText),
               QStringLiteral("Не удается\r\nоткрыть порт!\r\nПереподключите переходник USB-RS485"));
     EXPECT_EQ(textColour(f().ConnectStatusText), kRed);
+}
+
+// The lines the program wrote on standard error under its own name.
+std::vector<std::string> programLines(const std::string& captured) {
+    std::vector<std::string> lines;
+    std::istringstream in(captured);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("brindolex-dut-configurator: ", 0) == 0) lines.push_back(line);
+    }
+    return lines;
+}
+
+TEST_F(ConnectionWiring, AnUnopenablePortSaysWhyBesideTheStatusAndOnStandardError) {
+    const QString notThere =
+        QStringLiteral(". The adapter is not plugged in, or the name is wrong.");
+    const QString noSuchFile = QString::fromStdString(std::strerror(ENOENT));
+    const QString first =
+        QStringLiteral("Cannot open /dev/dut-no-such-port: ") + noSuchFile + notThere;
+    const QString second =
+        QStringLiteral("Cannot open /dev/dut-other-port: ") + noSuchFile + notThere;
+
+    ::testing::internal::CaptureStderr();
+    program->choosePort("/dev/dut-no-such-port");
+    EXPECT_EQ(rawText(f().ConnectStatusText),
+              QStringLiteral("Не удается\r\nоткрыть порт!\r\nПереподключите переходник USB-RS485"));
+    EXPECT_EQ(textColour(f().ConnectStatusText), kRed);
+    EXPECT_EQ(f().ConnectStatusText->toolTip(), first);
+    EXPECT_EQ(f().ConnectStatusText->accessibleDescription(), first);
+
+    tick(11);  // the reconnect fails the same way: said once
+    f().COMSelect->setEditText(QStringLiteral("/dev/dut-other-port"));
+    tick(11);  // a new name fails anew: said again
+    EXPECT_EQ(f().ConnectStatusText->toolTip(), second);
+    const std::vector<std::string> said = programLines(::testing::internal::GetCapturedStderr());
+    ASSERT_EQ(said.size(), 2u);
+    EXPECT_EQ(said[0], "brindolex-dut-configurator: " + first.toStdString());
+    EXPECT_EQ(said[1], "brindolex-dut-configurator: " + second.toStdString());
+
+    // The program goes on, and a port that opens takes the reason away.
+    QTest::qWait(20);
+    EXPECT_TRUE(f().isVisible());
+    ::testing::internal::CaptureStderr();
+    choosePort();
+    EXPECT_EQ(textColour(f().ConnectStatusText), kGreen);
+    EXPECT_EQ(f().ConnectStatusText->toolTip(), QString());
+    EXPECT_EQ(f().ConnectStatusText->accessibleDescription(), QString());
+    EXPECT_TRUE(programLines(::testing::internal::GetCapturedStderr()).empty());
+}
+
+TEST_F(ConnectionWiring, APortFromTheCommandLineFillsTheBoxAndConnectsAtOnce) {
+    program->choosePort(link);
+    EXPECT_EQ(f().COMSelect->currentText(), QString::fromStdString(link));
+    EXPECT_EQ(rawText(f().ConnectStatusText), kConnectedText);
+    EXPECT_EQ(textColour(f().ConnectStatusText), kGreen);
+    EXPECT_EQ(f().LEVELMAX->text(), QStringLiteral("3210"));
+    EXPECT_EQ(requests().size(), 5u);  // the whole connect sequence, no tick needed
+    // The name stays in the box for the automatic reconnect.
+    sensor->unplug();
+    tick(2);
+    ASSERT_TRUE(sensor->replug());
+    for (int i = 0; i < 11 && textColour(f().ConnectStatusText) != kGreen; ++i) tick();
+    EXPECT_EQ(rawText(f().ConnectStatusText), kConnectedText);
 }
 
 TEST_F(ConnectionWiring, TicksFeedTheCurrentValueChartAndBar) {

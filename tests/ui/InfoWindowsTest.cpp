@@ -122,6 +122,42 @@ TEST_F(Menu, HiddenMonitorButtonStillOpensTheMonitorModally) {
     EXPECT_EQ(modal, w.form4);
 }
 
+TEST_F(Menu, CtrlShiftLOpensTheMonitorWhileTheMainWindowIsActive) {
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    ASSERT_FALSE(f.Button4->isVisible());
+    bool seen = false;
+    QWidget* modal = nullptr;
+    testsupport::whenModal([&](QWidget* m) { modal = m; }, &seen);
+    // Typed into the address box, which has the focus at start: the box must not take it.
+    QTest::keySequence(f.LLS_ADRESS, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(modal, w.form4);
+    EXPECT_FALSE(w.form4->isVisible());  // closed again by the helper
+    EXPECT_EQ(f.LLS_ADRESS->text(), QString());
+
+    // Without Shift, or with only Shift, nothing opens.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence(Qt::SHIFT | Qt::Key_L)}) {
+        testsupport::whenModal([&](QWidget*) {}, &seen, 300);
+        QTest::keySequence(&f, keys);
+        QTest::qWait(350);
+        EXPECT_FALSE(seen) << keys.toString().toStdString();
+    }
+}
+
+TEST_F(Menu, CtrlShiftLInAnotherWindowOpensNoMonitor) {
+    f.Button8->click();  // the hot-key help, a window of its own
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == w.form5; }, 5000));
+    bool seen = false;
+    testsupport::whenModal([&](QWidget*) {}, &seen, 300);
+    QTest::keySequence(w.form5, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
+    QTest::qWait(350);
+    EXPECT_FALSE(seen);
+    EXPECT_FALSE(w.form4->isVisible());
+    w.form5->close();
+}
+
 TEST(InfoWindows, HotKeyHelpText) {
     ui::Windows w = ui::createWindows();
     EXPECT_EQ(

@@ -137,6 +137,11 @@ TEST(Win32Open, MissingPortFailsWithoutHandle) {
     EXPECT_FALSE(port.open("COM251"));
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(port.nativeHandle(), -1);
+    // The system's own reason, kept for the user.
+    EXPECT_EQ(port.lastErrorCode(), static_cast<int>(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(port.lastErrorMessage().empty());
+    EXPECT_EQ(port.lastErrorMessage().find("System error"), std::string::npos)
+        << port.lastErrorMessage();
     std::uint8_t buffer[15] = {};
     const Stopwatch watch;
     EXPECT_FALSE(port.send(buffer, sizeof buffer));

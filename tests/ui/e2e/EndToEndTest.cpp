@@ -372,9 +372,13 @@ void requestClose(const QString& window) {
     message.type = atom("WM_PROTOCOLS");
     message.data.data32[0] = atom("WM_DELETE_WINDOW");
     message.data.data32[1] = XCB_CURRENT_TIME;
-    xcb_send_event(connection, 0, message.window, XCB_EVENT_MASK_NO_EVENT,
-                   reinterpret_cast<const char*>(&message));
-    xcb_flush(connection);
+    // Checked, so the server has taken the request before this client goes: a request still
+    // unread when its client disconnects may be dropped.
+    xcb_generic_error_t* error = xcb_request_check(
+        connection, xcb_send_event_checked(connection, 0, message.window, XCB_EVENT_MASK_NO_EVENT,
+                                           reinterpret_cast<const char*>(&message)));
+    EXPECT_EQ(error, nullptr);
+    std::free(error);
     xcb_disconnect(connection);
 }
 

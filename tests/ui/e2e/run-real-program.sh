@@ -33,6 +33,17 @@ wait_for() {
     return 1
 }
 
+# The command line is answered before any window exists, so without a display.
+"$program" --version >"$workdir/out" || fail "--version failed"
+grep -qx 'brindolex-dut-configurator [0-9][0-9.]*' "$workdir/out" || fail "--version printed: $(cat "$workdir/out")"
+"$program" --help >"$workdir/out" || fail "--help failed"
+grep -qx 'Usage: brindolex-dut-configurator \[PORT\]' "$workdir/out" || fail "--help printed no usage"
+status=0
+"$program" --no-such-option >"$workdir/out" 2>"$workdir/err" || status=$?
+[ "$status" -eq 2 ] && [ ! -s "$workdir/out" ] && grep -q '^Usage:' "$workdir/err" ||
+    fail "an unknown option ended with status $status, not 2 with the usage on stderr"
+echo "command line answered"
+
 Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$workdir/display" \
     >/dev/null 2>&1 &
 pids+=($!)
@@ -90,4 +101,29 @@ wait_for 50 full_written || fail "F4 in the background wrote no full-tank level"
 echo "F4 wrote and read back the full-tank level while another window had the focus"
 
 kill -0 "$program_pid" 2>/dev/null || fail "the program died"
+
+# Started again with the simulator's port as its argument, it connects with no typing.
+restart() {
+    kill "$program_pid" 2>/dev/null || true
+    wait "$program_pid" 2>/dev/null || true
+    QT_QPA_PLATFORM=xcb "$program" "$@" >"$workdir/program.log" 2>&1 &
+    program_pid=$!
+    pids+=("$program_pid")
+}
+version_reads() { grep -c '^rx 00 00 00 00 BB CF 58 00 01 0A' "$workdir/sim.log" || true; }
+before=$(version_reads)
+restart "$workdir/sensor"
+connected_again() { [ "$(version_reads)" -gt "$before" ]; }
+wait_for 150 connected_again || fail "the port given on the command line was never connected"
+echo "connected through the port given on the command line"
+
+# A port that cannot be opened: the reason on stderr, and the program goes on.
+restart "$workdir/no-such-port"
+said_why() {
+    grep -qx "brindolex-dut-configurator: Cannot open $workdir/no-such-port: .*\. The adapter is not plugged in, or the name is wrong\." "$workdir/program.log"
+}
+wait_for 150 said_why || fail "no reason on stderr for a missing port: $(cat "$workdir/program.log")"
+wait_for 150 find_window || fail "no main window after a port that could not be opened"
+kill -0 "$program_pid" 2>/dev/null || fail "the program died on a port it could not open"
+echo "a missing port given on the command line said why and the program kept running"
 echo "1 passed, 0 failed"

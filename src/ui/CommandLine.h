@@ -1,0 +1,36 @@
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+// What the program was asked to do on its command line: [PORT] | --help | --version.
+// Qt never sees the arguments; this is the only reader.
+struct CommandLine {
+    enum class Action { Run, Help, Version, Misuse };
+
+    Action action = Action::Run;
+    std::string port;     // Run: the port to connect at once; empty: none, as without arguments
+    std::string problem;  // Misuse: what was wrong, said before the usage
+};
+
+// The arguments after the program's name. The first --help or --version decides, unless an
+// unknown option or a second port comes before it.
+CommandLine parseCommandLine(const std::vector<std::string>& arguments);
+CommandLine parseCommandLine(int argc, const char* const* argv);
+
+std::string usageText();
+std::string versionText();
+
+// The exit status of a command line that cannot be obeyed.
+constexpr int kMisuseExitStatus = 2;
+
+// Answers the actions that need no window (usage and version on `out`, a misuse with the
+// usage on `err`) and returns the exit status; nothing for Run.
+std::optional<int> answerWithoutWindow(const CommandLine& line, std::ostream& out,
+                                       std::ostream& err);
+
+}  // namespace ui
