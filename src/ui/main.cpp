@@ -1,4 +1,5 @@
 #include "Application.h"
+#include "TerminationSignals.h"
 #include "Windows.h"
 
 int main(int, char** argv) {
@@ -8,6 +9,7 @@ int main(int, char** argv) {
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     ui::Application app(qtArgc, qtArgv);
+    ui::quitOnTerminationSignals();
 
     // All six windows exist before the first event is dispatched.
     ui::Startup program;

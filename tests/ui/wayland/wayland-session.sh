@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Runs a command in a private Wayland desktop session: its own runtime directory, its own
+# session bus (dbus-daemon) and a headless weston, so that parallel runs never meet and
+# nothing of the caller's desktop is touched. The command sees WAYLAND_DISPLAY,
+# DBUS_SESSION_BUS_ADDRESS, XDG_SESSION_TYPE=wayland and QT_QPA_PLATFORM=wayland; no desktop
+# portal runs until the command starts one.
+# Usage: wayland-session.sh <seconds> <command> [arguments...]
+set -euo pipefail
+limit="$1"
+shift
+
+runtime="$(mktemp -d)"
+chmod 700 "$runtime"
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+    rm -rf "$runtime"
+}
+trap cleanup EXIT
+
+# Waits up to $1 tenths of a second for the command that follows to succeed.
+wait_for() {
+    local tenths="$1"
+    shift
+    for _ in $(seq 1 "$tenths"); do
+        if "$@"; then return 0; fi
+        sleep 0.1
+    done
+    return 1
+}
+
+export XDG_RUNTIME_DIR="$runtime"
+unset DISPLAY WAYLAND_SOCKET
+
+dbus-daemon --session --nofork --nopidfile --nosyslog --print-address=3 \
+    3>"$runtime/bus-address" >/dev/null 2>&1 &
+pids+=($!)
+wait_for 100 test -s "$runtime/bus-address" || {
+    echo "dbus-daemon reported no address" >&2
+    exit 1
+}
+DBUS_SESSION_BUS_ADDRESS="$(head -n1 "$runtime/bus-address")"
+export DBUS_SESSION_BUS_ADDRESS
+
+# kiosk-shell needs no helper client of its own; --idle-time=0 keeps the output awake.
+weston --backend=headless-backend.so --socket=wayland-test --no-config --idle-time=0 \
+    --shell=kiosk-shell.so --width=1280 --height=1024 --log="$runtime/weston.log" &
+pids+=($!)
+wait_for 100 test -S "$runtime/wayland-test" || {
+    echo "weston made no socket" >&2
+    tail -n 20 "$runtime/weston.log" >&2 || true
+    exit 1
+}
+export WAYLAND_DISPLAY=wayland-test
+export XDG_SESSION_TYPE=wayland
+export QT_QPA_PLATFORM=wayland
+
+timeout "$limit" "$@"
