@@ -10,6 +10,7 @@ PACKAGES=(
   libxcb1-dev libxcb-keysyms1-dev
   fonts-dejavu-core fonts-dejavu-extra fonts-liberation2
   xvfb xdotool x11-xserver-utils x11-utils socat
+  qt6-wayland weston dbus-daemon dbus-bin python3 python3-dbus python3-gi
   clang-format
   mingw-w64 wine wine64
 )

@@ -59,8 +59,7 @@ bool GlobalHotKeys::runsOnWayland(const QString& platformName, const QString& se
 void GlobalHotKeys::registerAll() {
     if (mode_ != Mode::None) return;
 #ifndef Q_OS_WIN
-    if (runsOnWayland(QGuiApplication::platformName(),
-                      qEnvironmentVariable("XDG_SESSION_TYPE"))) {
+    if (runsOnWayland(QGuiApplication::platformName(), qEnvironmentVariable("XDG_SESSION_TYPE"))) {
         // The portal may wait for the user's confirmation; meanwhile the keys work in the
         // window, and those the portal binds leave it.
         installApplicationShortcuts(kAllIds);

@@ -29,7 +29,11 @@ class GlobalHotKeys::Backend {
         emit owner.activated(id, virtualKey);
     }
     // The identifiers the window system took; the others fall back to in-app shortcuts.
-    static void bound(GlobalHotKeys& owner, const QList<int>& ids) { owner.backendBound(ids); }
+    static void bound(GlobalHotKeys& owner, const QList<int>& ids) {
+        owner.backendBound(ids);
+    }
     // No key is global; `why` finishes the sentence "... because ...", for the user.
-    static void refused(GlobalHotKeys& owner, const QString& why) { owner.backendRefused(why); }
+    static void refused(GlobalHotKeys& owner, const QString& why) {
+        owner.backendRefused(why);
+    }
 };

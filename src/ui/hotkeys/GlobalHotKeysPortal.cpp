@@ -85,8 +85,8 @@ PortalHotKeysBackend::PortalHotKeysBackend(GlobalHotKeys& owner, QWidget* window
 PortalHotKeysBackend::~PortalHotKeysBackend() {
     if (!requestPath_.isEmpty() && bus_.isConnected()) {
         // A binding dialog still open goes with the program.
-        QDBusMessage close = QDBusMessage::createMethodCall(kService, requestPath_,
-                                                            kRequestInterface, "Close");
+        QDBusMessage close =
+            QDBusMessage::createMethodCall(kService, requestPath_, kRequestInterface, "Close");
         bus_.send(close);
         unwatchRequest();
     }
@@ -106,8 +106,8 @@ int PortalHotKeysBackend::grab() {
         fail(QStringLiteral("нет сеансовой шины D-Bus"));
         return kPending;
     }
-    portalWatcher_ = new QDBusServiceWatcher(kService, bus_,
-                                             QDBusServiceWatcher::WatchForUnregistration, this);
+    portalWatcher_ =
+        new QDBusServiceWatcher(kService, bus_, QDBusServiceWatcher::WatchForUnregistration, this);
     connect(portalWatcher_, &QDBusServiceWatcher::serviceUnregistered, this,
             &PortalHotKeysBackend::onPortalVanished);
     bus_.connect(kService, kPath, kShortcutsInterface, QStringLiteral("Activated"), this,
@@ -177,9 +177,8 @@ void PortalHotKeysBackend::onResponse(uint response, const QVariantMap& results)
         }
         // Documented as an object path but sent as a string; either is taken.
         const QVariant handle = results.value(QStringLiteral("session_handle"));
-        sessionPath_ = handle.canConvert<QDBusObjectPath>()
-                           ? handle.value<QDBusObjectPath>().path()
-                           : handle.toString();
+        sessionPath_ = handle.canConvert<QDBusObjectPath>() ? handle.value<QDBusObjectPath>().path()
+                                                            : handle.toString();
         if (sessionPath_.isEmpty()) {
             fail(QStringLiteral("портал рабочего стола не открыл сеанс"));
             return;
@@ -225,8 +224,7 @@ void PortalHotKeysBackend::onActivated(const QDBusObjectPath& session, const QSt
     if (stage_ != Stage::Bound || session.path() != sessionPath_) return;
     for (std::size_t i = 0; i < 4; ++i) {
         if (shortcutId == QLatin1String(kEntries[i].shortcutId)) {
-            deliver(owner_, GlobalHotKeys::kBindings[i].id,
-                    GlobalHotKeys::kBindings[i].virtualKey);
+            deliver(owner_, GlobalHotKeys::kBindings[i].id, GlobalHotKeys::kBindings[i].virtualKey);
             return;
         }
     }

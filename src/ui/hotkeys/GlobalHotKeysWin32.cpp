@@ -44,6 +44,6 @@ class Win32Backend : public GlobalHotKeys::Backend, public QAbstractNativeEventF
 }  // namespace
 
 std::unique_ptr<GlobalHotKeys::Backend> GlobalHotKeys::Backend::createNative(GlobalHotKeys& owner,
-                                                                       QWidget* window) {
+                                                                             QWidget* window) {
     return std::make_unique<Win32Backend>(owner, window);
 }

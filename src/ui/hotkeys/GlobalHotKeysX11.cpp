@@ -152,7 +152,7 @@ class X11Backend : public GlobalHotKeys::Backend, public QAbstractNativeEventFil
 }  // namespace
 
 std::unique_ptr<GlobalHotKeys::Backend> GlobalHotKeys::Backend::createNative(GlobalHotKeys& owner,
-                                                                       QWidget*) {
+                                                                             QWidget*) {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (!x11 || !x11->connection()) return nullptr;
     return std::make_unique<X11Backend>(owner, x11->connection());

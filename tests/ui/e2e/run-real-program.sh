@@ -44,7 +44,7 @@ export DISPLAY=":$(head -n1 "$workdir/display")"
 pids+=($!)
 wait_for 50 test -e "$workdir/sensor" || fail "the simulator made no device"
 
-QT_QPA_PLATFORM=xcb "$program" >"$workdir/program.log" 2>&1 &
+QT_QPA_PLATFORM=xcb XDG_SESSION_TYPE=x11 "$program" >"$workdir/program.log" 2>&1 &
 program_pid=$!
 pids+=("$program_pid")
 

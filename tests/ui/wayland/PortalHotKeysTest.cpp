@@ -50,10 +50,10 @@ class FakePortal {
   public:
     FakePortal(const QString& record, const QStringList& options) : record_(record) {
         process_.setProcessChannelMode(QProcess::ForwardedChannels);
-        process_.start(QStringLiteral("/usr/bin/python3"),
-                       QStringList{QStringLiteral(DUT_FAKE_PORTAL), QStringLiteral("--record"),
-                                   record} +
-                           options);
+        process_.start(
+            QStringLiteral("/usr/bin/python3"),
+            QStringList{QStringLiteral(DUT_FAKE_PORTAL), QStringLiteral("--record"), record} +
+                options);
     }
     ~FakePortal() { stop(); }
 
@@ -98,9 +98,8 @@ class FakePortal {
 
   private:
     QVariant control(const QString& method, const QVariantList& arguments) {
-        QDBusMessage call = QDBusMessage::createMethodCall(kPortalService, kPortalPath,
-                                                           QStringLiteral("test.FakePortal"),
-                                                           method);
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            kPortalService, kPortalPath, QStringLiteral("test.FakePortal"), method);
         call.setArguments(arguments);
         const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 5000);
         EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
@@ -133,7 +132,8 @@ class PortalHotKeys : public ::testing::Test {
     }
 
     void startPortal(const QStringList& options = {}) {
-        portal = std::make_unique<FakePortal>(dir.filePath(QStringLiteral("portal.jsonl")), options);
+        portal =
+            std::make_unique<FakePortal>(dir.filePath(QStringLiteral("portal.jsonl")), options);
         ASSERT_TRUE(portal->ready());
     }
 
@@ -176,8 +176,8 @@ class PortalHotKeys : public ::testing::Test {
         bool seen = false;
         QString text;
         testsupport::whenModal(
-            [&](QWidget* modal) { text = modal->property(ui::kRawTextProperty).toString(); },
-            &seen, 8000);
+            [&](QWidget* modal) { text = modal->property(ui::kRawTextProperty).toString(); }, &seen,
+            8000);
         trigger();
         waitFor([&] { return seen; }, 8000);
         QTest::qWait(20);  // lets the closed box's loop unwind
@@ -304,8 +304,8 @@ TEST_P(RefusedBinding, FallsBackToTheWindowSaysWhyAndClosesTheSession) {
     EXPECT_TRUE(reason.startsWith(
         QStringLiteral("Горячие клавиши F1, F4, F9, F10 работают только в окне программы: ")))
         << reason.toStdString();
-    EXPECT_TRUE(reason.contains(GetParam() == 1 ? QStringLiteral("отклонено")
-                                                : QStringLiteral("отказал")))
+    EXPECT_TRUE(
+        reason.contains(GetParam() == 1 ? QStringLiteral("отклонено") : QStringLiteral("отказал")))
         << reason.toStdString();
     EXPECT_EQ(f().Button8->toolTip(), reason);
     ASSERT_TRUE(waitFor([&] { return portal->calls(QStringLiteral("Close")).size() == 1; }, 5000));
