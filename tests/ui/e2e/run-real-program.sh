@@ -6,31 +6,14 @@ set -euo pipefail
 program="$1"
 simulator="$2"
 
-workdir="$(mktemp -d)"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    rm -rf "$workdir"
-}
-trap cleanup EXIT
+# shellcheck source=../script-helpers.sh
+source "$(dirname "$0")/../script-helpers.sh"
 
 fail() {
     echo "FAILED: $*" >&2
     echo "--- simulator log (last lines)" >&2
     tail -n 20 "$workdir/sim.log" >&2 || true
     exit 1
-}
-
-# Waits up to $1 tenths of a second for the command that follows to succeed.
-wait_for() {
-    local tenths="$1"
-    shift
-    for _ in $(seq 1 "$tenths"); do
-        if "$@"; then return 0; fi
-        sleep 0.1
-    done
-    return 1
 }
 
 Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$workdir/display" \

@@ -8,8 +8,6 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDBusReply>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,6 +17,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -35,15 +34,7 @@ namespace {
 const QString kPortalService = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString kPortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 
-bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs) return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
+using testsupport::waitFor;
 
 // The stand-in portal, one per test, so that no session outlives its test.
 class FakePortal {
@@ -116,13 +107,8 @@ class PortalHotKeys : public ::testing::Test {
         ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("wayland"));
         ASSERT_TRUE(QDBusConnection::sessionBus().isConnected());
         ASSERT_TRUE(dir.isValid());
-        sim::PtySensorOptions options;
-        options.paced = false;
-        options.turnaroundMs = 0;
-        sensor = std::make_unique<sim::PtySensor>(options);
-        ASSERT_TRUE(sensor->start());
-        sensor->freezeRaw(true);
-        sensor->setParam(0, 1834);
+        sensor = testsupport::fastSensorHoldingRaw(1834);
+        ASSERT_NE(sensor, nullptr);
     }
 
     void TearDown() override {

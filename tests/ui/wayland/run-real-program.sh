@@ -11,14 +11,8 @@ fake_portal="$2"
     exit 1
 }
 
-workdir="$(mktemp -d)"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    rm -rf "$workdir"
-}
-trap cleanup EXIT
+# shellcheck source=../script-helpers.sh
+source "$(dirname "$0")/../script-helpers.sh"
 
 fail() {
     echo "FAILED: $*" >&2
@@ -28,17 +22,6 @@ fail() {
         tail -n 20 "$log" >&2
     done
     exit 1
-}
-
-# Waits up to $1 tenths of a second for the command that follows to succeed.
-wait_for() {
-    local tenths="$1"
-    shift
-    for _ in $(seq 1 "$tenths"); do
-        if "$@"; then return 0; fi
-        sleep 0.1
-    done
-    return 1
 }
 
 # Asks the recorded calls a question in Python; the expression sees `calls`, a list of dicts.

@@ -9,26 +9,10 @@ set -euo pipefail
 limit="$1"
 shift
 
-runtime="$(mktemp -d)"
+# shellcheck source=../script-helpers.sh
+source "$(dirname "$0")/../script-helpers.sh"
+runtime="$workdir"
 chmod 700 "$runtime"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    rm -rf "$runtime"
-}
-trap cleanup EXIT
-
-# Waits up to $1 tenths of a second for the command that follows to succeed.
-wait_for() {
-    local tenths="$1"
-    shift
-    for _ in $(seq 1 "$tenths"); do
-        if "$@"; then return 0; fi
-        sleep 0.1
-    done
-    return 1
-}
 
 export XDG_RUNTIME_DIR="$runtime"
 unset DISPLAY WAYLAND_SOCKET
