@@ -85,19 +85,12 @@ PortalHotKeysBackend::PortalHotKeysBackend(GlobalHotKeys& owner, QWidget* window
 PortalHotKeysBackend::~PortalHotKeysBackend() {
     if (!requestPath_.isEmpty() && bus_.isConnected()) {
         // A binding dialog still open goes with the program.
-        QDBusMessage close =
-            QDBusMessage::createMethodCall(kService, requestPath_, kRequestInterface, "Close");
+        QDBusMessage close = QDBusMessage::createMethodCall(
+            kService, requestPath_, kRequestInterface, QStringLiteral("Close"));
         bus_.send(close);
         unwatchRequest();
     }
     closeSession(true);
-}
-
-QString PortalHotKeysBackend::shortcutId(int id) {
-    for (const auto& entry : kEntries) {
-        if (entry.id == id) return QString::fromLatin1(entry.shortcutId);
-    }
-    return {};
 }
 
 int PortalHotKeysBackend::grab() {

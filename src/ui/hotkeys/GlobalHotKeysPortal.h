@@ -26,9 +26,6 @@ class PortalHotKeysBackend : public QObject, public GlobalHotKeys::Backend {
 
     int grab() override;
 
-    // Shortcut ids as the desktop shows them in its settings, with their hot-key identifier.
-    static QString shortcutId(int id);
-
   private slots:
     void onResponse(uint response, const QVariantMap& results);
     void onActivated(const QDBusObjectPath& session, const QString& shortcutId,
