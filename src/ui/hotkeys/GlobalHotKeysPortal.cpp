@@ -138,16 +138,20 @@ void PortalHotKeysBackend::callWithRequest(const QString& method, const QVariant
                                            const QString& token) {
     // Listening before the call, on the path the portal will use, so that no answer is
     // missed however fast it comes.
-    watchRequest(requestPathFor(token));
+    const QString expected = requestPathFor(token);
+    watchRequest(expected);
     QDBusMessage call =
         QDBusMessage::createMethodCall(kService, kPath, kShortcutsInterface, method);
     call.setArguments(arguments);
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            &PortalHotKeysBackend::onCallFinished);
+            [this, expected](QDBusPendingCallWatcher* finished) {
+                onCallFinished(finished, expected);
+            });
 }
 
-void PortalHotKeysBackend::onCallFinished(QDBusPendingCallWatcher* watcher) {
+void PortalHotKeysBackend::onCallFinished(QDBusPendingCallWatcher* watcher,
+                                          const QString& expectedRequest) {
     watcher->deleteLater();
     if (stage_ == Stage::Failed) return;
     QDBusPendingReply<QDBusObjectPath> reply = *watcher;
@@ -156,9 +160,13 @@ void PortalHotKeysBackend::onCallFinished(QDBusPendingCallWatcher* watcher) {
         fail(describe(reply.error()));
         return;
     }
-    // An older portal names the request after its own fashion: follow it there.
+    // The Response may have come, and the next call gone out, before this reply is seen: only
+    // a request still awaited here is followed. An older portal names the request after its
+    // own fashion.
     const QString handle = reply.value().path();
-    if (!handle.isEmpty() && handle != requestPath_) watchRequest(handle);
+    if (requestPath_ == expectedRequest && !handle.isEmpty() && handle != expectedRequest) {
+        watchRequest(handle);
+    }
 }
 
 void PortalHotKeysBackend::onResponse(uint response, const QVariantMap& results) {

@@ -41,7 +41,7 @@ class PortalHotKeysBackend : public QObject, public GlobalHotKeys::Backend {
     // Sends a portal call whose answer comes as a Response on the request `token` names.
     void callWithRequest(const QString& method, const QVariantList& arguments,
                          const QString& token);
-    void onCallFinished(QDBusPendingCallWatcher* watcher);
+    void onCallFinished(QDBusPendingCallWatcher* watcher, const QString& expectedRequest);
     void watchRequest(const QString& path);
     void unwatchRequest();
     QString requestPathFor(const QString& token) const;

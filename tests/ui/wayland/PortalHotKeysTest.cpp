@@ -264,6 +264,14 @@ TEST_F(PortalHotKeys, EachActivationRunsItsKeysCommand) {
     EXPECT_EQ(f().LLS_ADRESS->text(), QStringLiteral("2"));
 }
 
+// A portal that answers at once can have its Response arrive before the reply to the call.
+TEST_F(PortalHotKeys, AnswersThatOvertakeTheirCallsRepliesStillCount) {
+    startPortal({QStringLiteral("--response-first")});
+    startProgram();
+    ASSERT_TRUE(waitForMode(GlobalHotKeys::Mode::PortalShortcut));
+    EXPECT_EQ(keys().grabsAccepted(), 4);
+}
+
 TEST_F(PortalHotKeys, ActivationDoesNothingWithoutANumberedSensor) {
     startPortal();
     startProgram();

@@ -111,9 +111,18 @@ class Portal(dbus.service.Object):
         self.bound.pop(path, None)
         session.remove_from_connection()
 
+    def finish(self, request, response, results, reply):
+        """Replies to the call and answers on its request, in the order the options ask."""
+        if self.options.response_first:
+            request.answer(response, results)
+            reply(request._object_path)
+        else:
+            reply(request._object_path)
+            GLib.timeout_add(0, request.answer, response, results)
+
     @dbus.service.method(SHORTCUTS, in_signature="a{sv}", out_signature="o",
-                         sender_keyword="sender")
-    def CreateSession(self, options, sender=None):
+                         sender_keyword="sender", async_callbacks=("reply", "error"))
+    def CreateSession(self, options, sender=None, reply=None, error=None):
         self.record(call="CreateSession", options=plain(options))
         request = self.request(sender, options)
         results = {}
@@ -123,12 +132,12 @@ class Portal(dbus.service.Object):
             self.sessions[path] = Session(self.bus, path, self.record, self)
             # The portal sends the session handle as a string.
             results["session_handle"] = dbus.String(path)
-        GLib.timeout_add(10, request.answer, self.options.create_response, results)
-        return request._object_path
+        self.finish(request, self.options.create_response, results, reply)
 
     @dbus.service.method(SHORTCUTS, in_signature="oa(sa{sv})sa{sv}", out_signature="o",
-                         sender_keyword="sender")
-    def BindShortcuts(self, session, shortcuts, parent_window, options, sender=None):
+                         sender_keyword="sender", async_callbacks=("reply", "error"))
+    def BindShortcuts(self, session, shortcuts, parent_window, options, sender=None,
+                      reply=None, error=None):
         self.record(call="BindShortcuts", session=str(session), shortcuts=plain(shortcuts),
                     parent_window=str(parent_window), options=plain(options))
         request = self.request(sender, options)
@@ -143,8 +152,7 @@ class Portal(dbus.service.Object):
                     "trigger_description": s[1].get("preferred_trigger", ""),
                 }, signature="sv"))) for s in taken],
                 signature="(sa{sv})")
-        GLib.timeout_add(10, request.answer, self.options.bind_response, results)
-        return request._object_path
+        self.finish(request, self.options.bind_response, results, reply)
 
     @dbus.service.signal(SHORTCUTS, signature="osta{sv}")
     def Activated(self, session_handle, shortcut_id, timestamp, options):
@@ -183,6 +191,8 @@ def main():
                         help="0 binds, 1 is the user's refusal, 2 another failure")
     parser.add_argument("--bind-only", type=lambda s: s.split(",") if s else [],
                         default=None, help="comma-separated ids the 'user' lets through")
+    parser.add_argument("--response-first", action="store_true",
+                        help="send each Response before the reply that names its request")
     options = parser.parse_args()
 
     DBusGMainLoop(set_as_default=True)
