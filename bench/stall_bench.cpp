@@ -10,8 +10,8 @@
 // Runs on QT_QPA_PLATFORM when set, else offscreen.
 #include <QDir>
 #include <QElapsedTimer>
-#include <QMessageBox>
 #include <QEventLoop>
+#include <QMessageBox>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>

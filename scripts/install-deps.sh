@@ -9,7 +9,7 @@ set -euo pipefail
 
 RUN_PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins qt6-wayland libgl-dev
   libxcb1-dev libxcb-keysyms1-dev
   fonts-dejavu-core fonts-dejavu-extra fonts-liberation2
 )
@@ -17,6 +17,7 @@ TEST_PACKAGES=(
   git file dpkg-dev
   googletest libgtest-dev libgmock-dev
   xvfb xdotool x11-xserver-utils x11-utils socat
+  weston dbus-daemon dbus-bin python3 python3-dbus python3-gi
   clang-format
   mingw-w64 wine wine64
   lintian desktop-file-utils appstream

@@ -22,5 +22,5 @@ for _ in $(seq 1 100); do
     sleep 0.1
 done
 
-DISPLAY="$display" QT_QPA_PLATFORM=xcb timeout 60 "$build/tests/ui/ui_screenshot" docs/main-window.png
+DISPLAY="$display" QT_QPA_PLATFORM=xcb XDG_SESSION_TYPE=x11 timeout 60 "$build/tests/ui/ui_screenshot" docs/main-window.png
 echo "saved docs/main-window.png"

@@ -162,6 +162,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     // exceptions reach the error box.
     connect(HotKeys, &GlobalHotKeys::activated, this, &TForm1::hotKeyActivated,
             Qt::QueuedConnection);
+    // Where the keys work only in this window, the hot-key help button says why.
+    connect(HotKeys, &GlobalHotKeys::notGlobal, Button8, &QWidget::setToolTip);
 
     ui::setOuterSize(this, 800, 600);
     FormCreate();

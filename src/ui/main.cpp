@@ -2,6 +2,7 @@
 
 #include "Application.h"
 #include "CommandLine.h"
+#include "TerminationSignals.h"
 #include "Windows.h"
 
 int main(int argc, char** argv) {
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     ui::Application app(qtArgc, qtArgv);
+    ui::quitOnTerminationSignals();
 
     // All six windows exist before the first event is dispatched.
     ui::Startup program;

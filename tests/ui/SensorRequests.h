@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <ostream>
 #include <vector>
 
@@ -23,6 +24,19 @@ struct Request {
 
 inline std::ostream& operator<<(std::ostream& out, const Request& r) {
     return out << "{op " << r.operation << ", param " << r.parameter << ", " << r.value << "}";
+}
+
+// A simulated sensor that answers at once, with its raw value held at `raw`; null if it could
+// not start.
+inline std::unique_ptr<sim::PtySensor> fastSensorHoldingRaw(std::int32_t raw) {
+    sim::PtySensorOptions options;
+    options.paced = false;
+    options.turnaroundMs = 0;
+    auto sensor = std::make_unique<sim::PtySensor>(options);
+    if (!sensor->start()) return nullptr;
+    sensor->freezeRaw(true);
+    sensor->setParam(0, raw);
+    return sensor;
 }
 
 inline std::vector<Request> requestsSeenBy(const sim::PtySensor& sensor) {

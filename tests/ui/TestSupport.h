@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -10,6 +11,17 @@
 #include "MessageBox.h"
 
 namespace testsupport {
+
+// Lets events run until `condition` holds; false once `timeoutMs` has passed without it.
+inline bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs) return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
 
 // Waits (bounded) for a modal window to appear, hands it to `inspect`, then, unless
 // `inspect` closed it, closes it. Returns false if no modal window showed up in time.

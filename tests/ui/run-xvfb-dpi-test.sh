@@ -39,4 +39,4 @@ xdpyinfo -display "$display" >/dev/null
 echo "Xft.dpi: 144" | xrdb -display "$display" -merge
 xrdb -display "$display" -query | grep -q 'Xft.dpi:[[:space:]]*144'
 
-DISPLAY="$display" QT_QPA_PLATFORM=xcb timeout 90 "$test_program" "$@"
+DISPLAY="$display" QT_QPA_PLATFORM=xcb XDG_SESSION_TYPE=x11 timeout 90 "$test_program" "$@"

@@ -43,7 +43,7 @@ class Win32Backend : public GlobalHotKeys::Backend, public QAbstractNativeEventF
 
 }  // namespace
 
-std::unique_ptr<GlobalHotKeys::Backend> GlobalHotKeys::Backend::create(GlobalHotKeys& owner,
-                                                                       QWidget* window) {
+std::unique_ptr<GlobalHotKeys::Backend> GlobalHotKeys::Backend::createNative(GlobalHotKeys& owner,
+                                                                             QWidget* window) {
     return std::make_unique<Win32Backend>(owner, window);
 }

@@ -151,8 +151,8 @@ class X11Backend : public GlobalHotKeys::Backend, public QAbstractNativeEventFil
 
 }  // namespace
 
-std::unique_ptr<GlobalHotKeys::Backend> GlobalHotKeys::Backend::create(GlobalHotKeys& owner,
-                                                                       QWidget*) {
+std::unique_ptr<GlobalHotKeys::Backend> GlobalHotKeys::Backend::createNative(GlobalHotKeys& owner,
+                                                                             QWidget*) {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (!x11 || !x11->connection()) return nullptr;
     return std::make_unique<X11Backend>(owner, x11->connection());

@@ -49,15 +49,7 @@ QString run(const QString& program, const QStringList& arguments, int timeoutMs 
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
 
-bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs) return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
+using testsupport::waitFor;
 
 QString rawText(const QWidget* widget) {
     return widget->property(ui::kRawTextProperty).toString();

@@ -35,4 +35,5 @@ if [ "$display" = ":" ]; then
     exit 1
 fi
 
-DISPLAY="$display" QT_QPA_PLATFORM=xcb timeout 150 "$test_program" "$@"
+# Xvfb is an X11 session whatever desktop the caller sits in: the hot keys take X11 grabs.
+DISPLAY="$display" QT_QPA_PLATFORM=xcb XDG_SESSION_TYPE=x11 timeout 150 "$test_program" "$@"

@@ -6,14 +6,8 @@ set -euo pipefail
 program="$1"
 simulator="$2"
 
-workdir="$(mktemp -d)"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    rm -rf "$workdir"
-}
-trap cleanup EXIT
+# shellcheck source=../script-helpers.sh
+source "$(dirname "$0")/../script-helpers.sh"
 
 fail() {
     echo "FAILED: $*" >&2
@@ -55,7 +49,7 @@ export DISPLAY=":$(head -n1 "$workdir/display")"
 pids+=($!)
 wait_for 50 test -e "$workdir/sensor" || fail "the simulator made no device"
 
-QT_QPA_PLATFORM=xcb "$program" >"$workdir/program.log" 2>&1 &
+QT_QPA_PLATFORM=xcb XDG_SESSION_TYPE=x11 "$program" >"$workdir/program.log" 2>&1 &
 program_pid=$!
 pids+=("$program_pid")
 
