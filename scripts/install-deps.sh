@@ -10,6 +10,7 @@ PACKAGES=(
   libxcb1-dev libxcb-keysyms1-dev
   fonts-dejavu-core fonts-dejavu-extra fonts-liberation2
   xvfb xdotool x11-xserver-utils x11-utils socat
+  python3 python3-gi gir1.2-atspi-2.0 at-spi2-core dbus-daemon python3-xlib
   clang-format
   mingw-w64 wine wine64
 )

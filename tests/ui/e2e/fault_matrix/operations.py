@@ -1,0 +1,299 @@
+"""The user's operations, each run against a session and judged against the expected
+outcome of its cell. Every function returns the problems it found (empty: as expected).
+
+Whatever the cell expects, two rules hold for every box: a success box is only right when
+the simulated sensor holds the value that the window now shows as taken, and a box must not
+appear where the behaviour shows none."""
+
+import fractions
+import time
+
+import texts
+from accessible import ROLE, alert_text
+from outcomes import (AS_READ, CONNECTED, DISABLED, FAILED, IGNORED, LOST, NO_ANSWER,
+                      NO_NUMBER, PORT_BUSY, TAKEN, WRITTEN)
+from simulator import READ, wait_for
+
+HOT_KEYS = {"F4": ("max", 4), "F1": ("min", 5), "F9": ("address", 3)}
+# A failing exchange holds on for about 2.6 s while a port is open; a widening makes four.
+BOX_WAIT_S = 15
+
+
+def number(text, default=1):
+    try:
+        return int(text.strip())
+    except ValueError:
+        return default
+
+
+def connect(s, expected, fault):
+    problems = []
+    mark = s.sim.mark()
+    s.enter_port(s.sim.link)
+    want = {CONNECTED: s.connected_text(), NO_NUMBER: texts.STATUS_NO_NUMBER,
+            PORT_BUSY: texts.STATUS_PORT_FAILED}.get(expected)
+    if expected == NO_ANSWER:
+        # The typed name is used by the next automatic reconnect, which reads the address
+        # 16 times in vain and stops.
+        tried = wait_for(lambda: len(reads_of(s, 3, mark)) >= 16, 15)
+        if not tried:
+            problems.append(f"the connect never tried the sensor 16 times: {s.sim.requests(mark)}")
+        time.sleep(0.5)
+        others = [r for r in s.sim.requests(mark) if r.operation != READ or r.number != 3]
+        if others:
+            problems.append(f"after a failed read of the address it went on: {others[:5]}")
+        want = texts.STATUS_AT_START
+    elif not wait_for(lambda: s.status() == want, 12, step=0.1):
+        problems.append(f"status {s.status()!r}, expected {want!r}")
+        return problems
+    if s.status() != want:
+        problems.append(f"status {s.status()!r}, expected {want!r}")
+    if expected in (CONNECTED, NO_NUMBER):
+        shown = (s.field("address"), s.field("max"), s.field("min"))
+        if shown != fault.shown:
+            problems.append(f"address, full and empty shown as {shown}, expected {fault.shown}")
+    if expected == PORT_BUSY and s.sim.requests(mark):
+        problems.append(f"requests reached the sensor through a busy port: {s.sim.requests(mark)}")
+    usable = expected == CONNECTED
+    if not wait_for(lambda: s.buttons_enabled() == [usable] * 4, 2, step=0.1):
+        problems.append(f"command buttons enabled {s.buttons_enabled()}, expected all {usable}")
+    if usable and not wait_for(lambda: s.field("current") != "", 3, step=0.1):
+        problems.append("no current value shown after the connect")
+    return problems
+
+
+def reads_of(s, param, since):
+    return [r for r in s.sim.requests(since) if r.operation == READ and r.number == param]
+
+
+def hot_key(s, key, expected, fault):
+    field, param = HOT_KEYS[key]
+    success, failure = texts.MESSAGES[key]
+    problems = []
+    before = s.field(field)
+    mark = s.sim.mark()
+    s.x.key(key)
+    if expected == IGNORED:
+        s.status()  # returns once the program handles events again
+        time.sleep(1.0)
+        boxes = s.take_alerts()
+        if boxes:
+            problems.append(f"a box appeared: {boxes}")
+        if s.sim.writes(mark):
+            problems.append(f"written: {s.sim.writes(mark)}")
+        if s.field(field) != before:
+            problems.append(f"{field} changed from {before!r} to {s.field(field)!r}")
+        return problems
+
+    box = s.wait_alert(BOX_WAIT_S)
+    if box is None:
+        return [f"no box within {BOX_WAIT_S} s"]
+    text = alert_text(box)
+    if box.title != texts.APPLICATION_TITLE:
+        problems.append(f"box titled {box.title!r}")
+    s.press(box)
+    shown = s.field(field)
+    if text == success:
+        problems += claim_held(s, {param: number(shown)}, mark)
+        if key == "F9" and shown != "1":
+            problems.append(f"address box shows {shown!r} after F9")
+    problems += judge_box(text, expected, success, failure)
+    problems += after_command(s, expected)
+    return problems
+
+
+def claim_held(s, values, since):
+    """A success box: the sensor must hold each value, and the program must have written it.
+    A write still on its way to the sensor (one that queued behind late answers) is given a
+    moment to land; the sensor logs a request only once it has answered it."""
+    held = {}
+
+    def landed():
+        held.update(s.sim.params())
+        return all(held.get(param) == value and
+                   any(w.value == value for w in s.sim.writes(since, param))
+                   for param, value in values.items())
+
+    if wait_for(landed, 2, step=0.2):
+        return []
+    problems = []
+    for param, value in values.items():
+        if held.get(param) != value:
+            problems.append(f"success claimed, but the sensor holds parameter {param} = "
+                            f"{held.get(param)}, not the {value} the window shows")
+        if not any(w.value == value for w in s.sim.writes(since, param)):
+            problems.append(f"success claimed, but {value} was never written to {param}")
+    return problems
+
+
+def judge_box(text, expected, success, failure):
+    want = success if expected == TAKEN else failure
+    return [] if text == want else [f"box says {text!r}, expected {want!r}"]
+
+
+def after_command(s, expected):
+    """The status that follows the command; a lost link must come back with the adapter."""
+    if expected == TAKEN:
+        return [] if s.status() == s.connected_text() else [f"status then {s.status()!r}"]
+    problems = []
+    lost = (texts.STATUS_LINK_LOST, texts.STATUS_PORT_FAILED)
+    if not wait_for(lambda: s.status() in lost, 5, step=0.1):
+        problems.append(f"status {s.status()!r} after the adapter was pulled")
+    if s.sim.unplugged() and not s.sim.replug():
+        problems.append("the simulator did not plug its adapter back")
+    if not wait_for(lambda: s.status() == s.connected_text(), 12, step=0.1):
+        problems.append(f"no reconnect after the adapter came back: {s.status()!r}")
+    return problems
+
+
+def widened(level_max, level_min):
+    """Both levels moved apart by 5 % of their distance, halves rounded to even."""
+    d = fractions.Fraction(level_max - level_min) / 20
+    return round(level_max + d), round(level_min - d)
+
+
+def widen(s, expected, fault):
+    problems = []
+    button = s.level_button()
+    mark = s.sim.mark()
+    if expected == IGNORED:
+        if button.enabled():
+            problems.append("the level correction button is enabled")
+        s.x.click(button.centre())
+        time.sleep(1.0)
+        if s.ui.window(texts.LEVEL_DIALOG_CAPTION) is not None:
+            problems.append("the level correction dialog opened")
+            s.close_window(texts.LEVEL_DIALOG_CAPTION)
+        if s.sim.writes(mark):
+            problems.append(f"written: {s.sim.writes(mark)}")
+        return problems
+
+    before = (s.field("max"), s.field("min"))
+    s.x.click(button.centre())
+    dialog = s.wait_window(texts.LEVEL_DIALOG_CAPTION, 5)
+    if dialog is None:
+        return ["the level correction dialog did not open"]
+    edits = (dialog.at(ROLE.TEXT, 168, 56), dialog.at(ROLE.TEXT, 168, 88))
+    if tuple(e.text() for e in edits) != before:
+        problems.append(f"dialog shows {tuple(e.text() for e in edits)}, main window {before}")
+    new_max, new_min = widened(number(before[0]), number(before[1]))
+    s.x.click(dialog.named(ROLE.PUSH_BUTTON, texts.WIDEN_BUTTON)[0].centre())
+    confirm = s.wait_alert(5)
+    if confirm is None:
+        s.close_window(texts.LEVEL_DIALOG_CAPTION)
+        return problems + ["no confirmation box"]
+    if confirm.title != texts.CONFIRM_TITLE:
+        problems.append(f"confirmation titled {confirm.title!r}")
+    if alert_text(confirm) != texts.widen_confirmation(new_max, new_min):
+        problems.append(f"confirmation says {alert_text(confirm)!r} for {before}")
+    s.press(confirm)
+    box = s.wait_alert(BOX_WAIT_S)
+    if box is None:
+        s.close_window(texts.LEVEL_DIALOG_CAPTION)
+        return problems + [f"no outcome box within {BOX_WAIT_S} s"]
+    text = alert_text(box)
+    s.press(box)
+    success, failure = texts.MESSAGES["widen"]
+    after = (s.field("max"), s.field("min"))
+    in_dialog = tuple(e.text() for e in edits)
+    if text == success:
+        problems += claim_held(s, {4: new_max, 5: new_min}, mark)
+        if after != (str(new_max), str(new_min)) or in_dialog != after:
+            problems.append(f"after success the levels show {after} and {in_dialog}")
+    elif after != before:
+        problems.append(f"after a failure the levels changed from {before} to {after}")
+    problems += judge_box(text, expected, success, failure)
+    if not s.close_window(texts.LEVEL_DIALOG_CAPTION):
+        problems.append("the level correction dialog did not close")
+    problems += after_command(s, expected)
+    return problems
+
+
+def output(s, expected, fault):
+    problems = []
+    mark = s.sim.mark()
+    s.x.click(s.menu_button().centre())
+    dialog = s.wait_window(texts.OUTPUT_DIALOG_CAPTION, BOX_WAIT_S)
+    if dialog is None:
+        return ["the output settings dialog did not open"]
+    # The showing reads parameters 8 and 9; with a silent sensor each read takes 2.6 s.
+    settle(s, mark, (8, 9))
+    lists = sorted(dialog.widgets(ROLE.COMBO_BOX), key=lambda w: w.y)
+    if len(lists) != 2:
+        s.close_window(texts.OUTPUT_DIALOG_CAPTION)
+        return [f"{len(lists)} lists in the output settings dialog"]
+    enabled = [w.enabled() for w in lists]
+    want = {WRITTEN: [True, True], LOST: [True, True], DISABLED: [False, False]}.get(expected)
+    if want is not None and enabled != want:
+        problems.append(f"lists enabled {enabled}, expected {want}")
+
+    choices = ((lists[0], 8, texts.RESOLUTION_ITEMS, texts.RESOLUTION_CODES, 1),
+               (lists[1], 9, texts.INTERVAL_ITEMS, texts.INTERVAL_CODES, 5))
+    held = {}
+    for widget, param, items, codes, kept_as in choices:
+        since = s.sim.mark()
+        if not widget.enabled():
+            s.x.click(widget.centre())
+            time.sleep(0.5)
+            if s.sim.writes(since, param):
+                problems.append(f"a disabled list wrote {s.sim.writes(since, param)}")
+            continue
+        current = items.index(widget.name) if widget.name in items else 0
+        target = current + 1 if current + 1 < len(items) else current - 1
+        choose(s, widget, target - current)
+        wrote = wait_for(lambda: s.sim.writes(since, param), 3)
+        if expected == WRITTEN and not wrote:
+            problems.append(f"choosing {items[target]!r} wrote nothing to {param}")
+        elif wrote and s.sim.writes(since, param)[-1].value != codes[target]:
+            problems.append(f"{items[target]!r} wrote {s.sim.writes(since, param)}")
+        held[param] = codes[target] * kept_as
+        if expected == LOST:
+            break  # the adapter is out now
+    boxes = s.take_alerts()
+    if boxes:
+        problems.append(f"a box appeared: {boxes}")
+    if expected == WRITTEN:
+        actual = s.sim.params()
+        for param, value in held.items():
+            if actual.get(param) != value:
+                problems.append(f"the sensor holds {param} = {actual.get(param)}, not {value}")
+    if not s.close_window(texts.OUTPUT_DIALOG_CAPTION):
+        problems.append("the output settings dialog did not close")
+    if expected in (WRITTEN, LOST):
+        problems += after_command(s, TAKEN if expected == WRITTEN else FAILED)
+    return problems
+
+
+def settle(s, since, params, quiet_s=0.6, limit_s=12):
+    """Waits until the sensor has seen no request for these parameters for a while."""
+    def count():
+        return sum(1 for r in s.sim.requests(since) if r.number in params)
+
+    last, calm_since = count(), time.monotonic()
+    deadline = time.monotonic() + limit_s
+    while time.monotonic() < deadline:
+        time.sleep(0.1)
+        now = count()
+        if now != last:
+            last, calm_since = now, time.monotonic()
+        elif time.monotonic() - calm_since >= quiet_s:
+            return
+
+
+def choose(s, widget, steps):
+    """Opens a list with the mouse and moves its choice by steps items with the keyboard."""
+    s.x.click(widget.centre())
+    time.sleep(0.3)
+    for _ in range(abs(steps)):
+        s.x.key("Down" if steps > 0 else "Up")
+    s.x.key("Return")
+
+
+OPERATIONS = {
+    "connect": connect,
+    "F4": lambda s, expected, fault: hot_key(s, "F4", expected, fault),
+    "F1": lambda s, expected, fault: hot_key(s, "F1", expected, fault),
+    "F9": lambda s, expected, fault: hot_key(s, "F9", expected, fault),
+    "widen": widen,
+    "output": output,
+}
