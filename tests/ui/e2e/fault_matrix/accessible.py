@@ -35,11 +35,11 @@ class Widget:
             Atspi.StateType.SENSITIVE)
 
     def text(self):
-        """The text of an edit box, or the name of anything else (a label's text)."""
-        iface = self.node.get_text_iface()
-        if iface is not None and self.role == Atspi.Role.TEXT:
-            return iface.get_text(0, -1)
-        return self.name
+        """The text of an edit box, or the name of anything else (a label's text), as it
+        stands now."""
+        if self.role == Atspi.Role.TEXT:
+            return self.node.get_text_iface().get_text(0, -1)
+        return self.node.get_name() or ""
 
 
 def _walk(node, depth=0):

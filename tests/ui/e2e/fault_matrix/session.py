@@ -32,6 +32,7 @@ class Session:
         with open(self.log_path, "wb") as log:
             self.process = subprocess.Popen([program], env=env, stdout=log, stderr=log)
         self.ui = Program(self.process.pid)
+        self._fields = {}
         if not wait_for(lambda: self.ui.window(texts.MAIN_CAPTION) is not None, 15):
             raise RuntimeError("no main window with the caption " + texts.MAIN_CAPTION)
 
@@ -65,7 +66,11 @@ class Session:
         return window
 
     def field(self, name):
-        return self.main().at(*MAIN_FIELDS[name]).text()
+        # Found once by its place, then only its text is read: the widgets live as long as
+        # the window, and a full walk of the window on every poll would load the machine.
+        if name not in self._fields:
+            self._fields[name] = self.main().at(*MAIN_FIELDS[name])
+        return self._fields[name].text()
 
     def status(self):
         return self.field("status")
