@@ -6,6 +6,7 @@ import os
 import subprocess
 import time
 
+import processes
 from Xlib import X, display, protocol
 
 
@@ -37,13 +38,7 @@ class XServer:
         self.x = display.Display(self.display)
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait(timeout=5)
+        processes.stop(self.process)
 
     # The user's hands.
     def key(self, name):

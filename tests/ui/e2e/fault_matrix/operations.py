@@ -10,9 +10,10 @@ import time
 
 import texts
 from accessible import ROLE, alert_text
-from outcomes import (AS_READ, CONNECTED, DISABLED, FAILED, IGNORED, LOST, NO_ANSWER,
-                      NO_NUMBER, PORT_BUSY, TAKEN, WRITTEN)
-from simulator import READ, wait_for
+from outcomes import (CONNECTED, DISABLED, FAILED, IGNORED, LOST, NO_ANSWER, NO_NUMBER,
+                      PORT_BUSY, TAKEN, WRITTEN)
+from processes import wait_for
+from simulator import READ
 
 HOT_KEYS = {"F4": ("max", 4), "F1": ("min", 5), "F9": ("address", 3)}
 # A failing exchange holds on for about 2.6 s while a port is open; a widening makes four.

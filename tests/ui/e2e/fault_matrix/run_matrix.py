@@ -18,8 +18,9 @@ import traceback
 from desktop import XServer
 from matrix_table import FAULTS, OPERATIONS
 from operations import OPERATIONS as RUN
+from processes import wait_for
 from session import Session
-from simulator import PortHolder, Simulator, wait_for
+from simulator import PortHolder, Simulator
 
 # What a sanitizer build of the program prints when it finds a fault.
 SANITIZER_REPORTS = ("ERROR: AddressSanitizer", "runtime error:", "ERROR: LeakSanitizer")

@@ -5,9 +5,10 @@ import os
 import subprocess
 import time
 
+import processes
 import texts
 from accessible import ROLE, Program, alert_text
-from simulator import wait_for
+from processes import wait_for
 
 # Places in the main window (left, top of the client area) of what the matrix reads.
 MAIN_FIELDS = {
@@ -37,13 +38,7 @@ class Session:
             raise RuntimeError("no main window with the caption " + texts.MAIN_CAPTION)
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait(timeout=5)
+        processes.stop(self.process)
 
     def alive(self):
         return self.process.poll() is None

@@ -7,7 +7,9 @@ import select
 import signal
 import subprocess
 import sys
-import time
+
+import processes
+from processes import wait_for
 
 READ, WRITE = 1, 2
 
@@ -36,13 +38,7 @@ class Simulator:
             raise RuntimeError("the simulator made no device: " + self.log_tail())
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait(timeout=5)
+        processes.stop(self.process)
 
     def _lines(self, path):
         with open(path, "r", encoding="utf-8", errors="replace") as f:
@@ -111,18 +107,5 @@ class PortHolder:
             raise RuntimeError("the second program could not take the port")
 
     def release(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            self.process.wait(timeout=5)
+        processes.stop(self.process)
         self.process.stdout.close()
-
-
-def wait_for(condition, seconds, step=0.05):
-    """Polls the condition until it holds or the time is up; returns whether it held."""
-    deadline = time.monotonic() + seconds
-    while True:
-        if condition():
-            return True
-        if time.monotonic() >= deadline:
-            return False
-        time.sleep(step)
