@@ -34,6 +34,14 @@ class Widget:
         return states.contains(Atspi.StateType.ENABLED) and states.contains(
             Atspi.StateType.SENSITIVE)
 
+    def list_open(self):
+        """Whether the drop-down list of a combo box is open."""
+        for i in range(self.node.get_child_count()):
+            child = self.node.get_child_at_index(i)
+            if child is not None and child.get_role() == Atspi.Role.LIST:
+                return _showing(child)
+        return False
+
     def text(self):
         """The text of an edit box, or the name of anything else (a label's text), as it
         stands now."""
