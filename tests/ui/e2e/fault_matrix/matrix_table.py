@@ -39,8 +39,8 @@ FAULTS = [
     Fault("garbage after the answers", ["--garbage"], WORKS,
           known_fault="the stray bytes that trail an answer by 5 ms arrive inside the next "
           "exchange when it follows at once (the connect's reads, a write's read-back), and "
-          "each immediate retry meets the strays of the answer before it; the connect gives "
-          "up after the address"),
+          "each immediate retry meets the strays of the answer before it: the connect's "
+          "second or third read fails 16 times and the sensor is never connected"),
     # Negative values read as 0: address, levels and the sensor number.
     Fault("negative values", ["--negative"], UNNUMBERED, shown=("0", "0", "0")),
     Fault("sensor number 0", ["--number-zero"], UNNUMBERED),
