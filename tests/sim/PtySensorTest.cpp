@@ -196,6 +196,31 @@ TEST(PtySensor, UnplugHangsUpAndReplugComesBackAtTheSamePath) {
     EXPECT_FALSE(exists(options.linkPath)) << "stop removes the link";
 }
 
+TEST(PtySensor, UnplugOnWritePullsTheAdapterInsteadOfTakingTheWrite) {
+    TempDir dir;
+    PtySensorOptions options;
+    options.linkPath = dir.file("adapter");
+    options.paced = false;
+    options.unplugOnWrite = true;
+    PtySensor sensor(options);
+    ASSERT_TRUE(sensor.start());
+    for (int round = 0; round < 2; ++round) {
+        TestPort port(options.linkPath);
+        ASSERT_GE(port.fd(), 0) << "round " << round;
+        const auto read = askSensor(port, SimSensor::makeRequest(SimSensor::kRead, 4, 1));
+        ASSERT_TRUE(goodFrame(read.bytes)) << "reads are answered, round " << round;
+        EXPECT_EQ(valueIn(read.bytes), 3000);
+
+        const auto write = askSensor(port, SimSensor::makeRequest(SimSensor::kWrite, 4, 1111));
+        EXPECT_TRUE(write.bytes.empty()) << "round " << round;
+        EXPECT_FALSE(sensor.plugged());
+        EXPECT_FALSE(exists(options.linkPath));
+        EXPECT_EQ(sensor.param(4), 3000) << "the write never reached the sensor";
+        EXPECT_EQ(sensor.requests().back()[8], SimSensor::kWrite);
+        ASSERT_TRUE(sensor.replug());
+    }
+}
+
 TEST(PtySensor, ClosingThePortDoesNotUnplug) {
     PtySensorOptions options;
     options.paced = false;

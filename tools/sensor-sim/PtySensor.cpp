@@ -121,6 +121,18 @@ void PtySensor::Impl::collect(Clock::time_point now) {
 }
 
 void PtySensor::Impl::serve(const SimSensor::Frame& request, std::uint64_t generation) {
+    if (options.unplugOnWrite && request[8] == SimSensor::kWrite) {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            requests.push_back(request);
+        }
+        {
+            std::lock_guard<std::mutex> lock(lineMutex);
+            if (line.plugged() && line.generation() == generation) line.unplug();
+        }
+        if (options.onExchange) options.onExchange(request, {});
+        return;
+    }
     std::vector<std::uint8_t> answer;
     std::vector<std::uint8_t> stray;
     int lateMs = 0;

@@ -15,6 +15,9 @@ struct PtySensorOptions {
     std::string linkPath;  // optional symlink to the pseudo-terminal, for a stable name
     bool paced = true;     // 10 bit times per byte at 19200 baud, like a real line
     int turnaroundMs = 2;  // the sensor's think time before it starts answering
+    // The adapter is pulled out the moment a write request arrives, so the sensor neither
+    // takes nor answers it: a cable lost in the middle of a command, at a known moment.
+    bool unplugOnWrite = false;
     // Called on the serving thread after each answered or ignored request (the answer is
     // empty when the sensor kept silent). Must not call back into the PtySensor.
     std::function<void(const SimSensor::Frame& request, const std::vector<std::uint8_t>& answer)>

@@ -25,12 +25,15 @@ namespace {
 volatile sig_atomic_t gQuit = 0;
 volatile sig_atomic_t gUnplug = 0;
 volatile sig_atomic_t gReplug = 0;
+volatile sig_atomic_t gShowParams = 0;
 
 void onSignal(int sig) {
     if (sig == SIGUSR1) {
         gUnplug = 1;
     } else if (sig == SIGUSR2) {
         gReplug = 1;
+    } else if (sig == SIGHUP) {
+        gShowParams = 1;
     } else {
         gQuit = 1;
     }
@@ -40,16 +43,19 @@ const char* const kUsage =
     "Usage: dut-sensor-sim [options]\n"
     "Simulates the fuel level sensor on a pseudo-terminal and prints \"device: <path>\".\n"
     "Runs until SIGINT or SIGTERM. SIGUSR1 pulls the adapter out, SIGUSR2 plugs it back.\n"
+    "SIGHUP prints the sensor's parameters: \"params 0=<raw> 3=<address> ...\".\n"
     "\n"
     "Line:\n"
     "  --link PATH              also make PATH a symlink to the device\n"
     "  --no-pacing              write answers at once instead of at 19200 baud\n"
     "  --turnaround MS          delay before answering (default 2)\n"
     "  --unplug-after SEC       pull the adapter out after SEC seconds plugged in\n"
+    "  --unplug-on-write        pull the adapter out when a write request arrives\n"
     "  --replug-after SEC       plug it back after SEC seconds out\n"
     "  --verbose                print every exchange on stderr\n"
     "Sensor values:\n"
     "  --number N               sensor number (default 1234)\n"
+    "  --address A              network address (default 1)\n"
     "  --raw VALUE              hold the raw measurement (parameter 0) at VALUE\n"
     "Sensor faults:\n"
     "  --silent                 never answer\n"
@@ -129,6 +135,8 @@ struct Settings {
     std::int32_t number = 0;
     bool haveRaw = false;
     std::int32_t raw = 0;
+    bool haveAddress = false;
+    std::int32_t address = 0;
     double unplugAfter = -1;
     double replugAfter = -1;
     bool verbose = false;
@@ -178,6 +186,11 @@ bool parse(int argc, char** argv, Settings& s) {
         } else if (arg == "--number") {
             s.haveNumber = true;
             s.number = static_cast<std::int32_t>(toInteger(arg, next(), kIntMin, kIntMax));
+        } else if (arg == "--address") {
+            s.haveAddress = true;
+            s.address = static_cast<std::int32_t>(toInteger(arg, next(), 0, 255));
+        } else if (arg == "--unplug-on-write") {
+            s.sensor.unplugOnWrite = true;
         } else if (arg == "--raw") {
             s.haveRaw = true;
             s.raw = static_cast<std::int32_t>(toInteger(arg, next(), kIntMin, kIntMax));
@@ -209,10 +222,20 @@ struct Device {
     std::function<std::string()> path;
     std::function<void()> unplug;
     std::function<bool()> replug;
+    std::function<bool()> plugged;
+    std::function<std::string()> params;  // empty for the bus
 };
 
 void announce(const std::string& path) {
     std::cout << "device: " << path << std::endl;
+}
+
+std::string paramsLine(const sim::PtySensor& sensor) {
+    std::string line = "params";
+    for (const std::uint8_t number : {0, 3, 4, 5, 6, 7, 8, 9, 10}) {
+        line += " " + std::to_string(number) + "=" + std::to_string(sensor.param(number));
+    }
+    return line;
 }
 
 }  // namespace
@@ -232,7 +255,9 @@ int main(int argc, char** argv) {
     struct sigaction action {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
-    for (const int sig : {SIGINT, SIGTERM, SIGUSR1, SIGUSR2}) sigaction(sig, &action, nullptr);
+    for (const int sig : {SIGINT, SIGTERM, SIGUSR1, SIGUSR2, SIGHUP}) {
+        sigaction(sig, &action, nullptr);
+    }
 
     std::unique_ptr<sim::PtySensor> sensor;
     std::unique_ptr<sim::PtyLlsBus> bus;
@@ -249,8 +274,11 @@ int main(int argc, char** argv) {
                       << (settings.bus.linkPath.empty() ? "" : " or create the link") << "\n";
             return 1;
         }
-        device = {[&] { return bus->devicePath(); }, [&] { bus->unplug(); },
-                  [&] { return bus->replug(); }};
+        device = {[&] { return bus->devicePath(); },
+                  [&] { bus->unplug(); },
+                  [&] { return bus->replug(); },
+                  [&] { return bus->plugged(); },
+                  {}};
     } else {
         if (settings.verbose) {
             settings.sensor.onExchange = [](const sim::SimSensor::Frame& request,
@@ -263,6 +291,7 @@ int main(int argc, char** argv) {
         sensor = std::make_unique<sim::PtySensor>(settings.sensor);
         sensor->setFaults(settings.faults);
         if (settings.haveNumber) sensor->setParam(7, settings.number);
+        if (settings.haveAddress) sensor->setParam(3, settings.address);
         if (settings.haveRaw) {
             sensor->setParam(0, settings.raw);
             sensor->freezeRaw(true);
@@ -273,7 +302,8 @@ int main(int argc, char** argv) {
             return 1;
         }
         device = {[&] { return sensor->devicePath(); }, [&] { sensor->unplug(); },
-                  [&] { return sensor->replug(); }};
+                  [&] { return sensor->replug(); }, [&] { return sensor->plugged(); },
+                  [&] { return paramsLine(*sensor); }};
     }
 
     std::string path = device.path();
@@ -309,6 +339,16 @@ int main(int argc, char** argv) {
     while (!gQuit) {
         const timespec pause{0, 20 * 1000 * 1000};
         nanosleep(&pause, nullptr);
+        if (gShowParams) {
+            gShowParams = 0;
+            if (device.params) std::cout << device.params() << std::endl;
+        }
+        if (plugged && !device.plugged()) {
+            // The sensor pulled its own adapter (--unplug-on-write).
+            plugged = false;
+            since = Clock::now();
+            if (settings.verbose) std::cerr << "unplugged" << std::endl;
+        }
         if (gUnplug) {
             gUnplug = 0;
             if (plugged) pull();

@@ -1,0 +1,146 @@
+"""Reads the program's windows through the accessibility bus (AT-SPI), the way a screen
+reader does: Qt publishes every widget with its role, its text and its place on the screen
+when QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1. Nothing in the program is made for this reader."""
+
+import time
+
+import gi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi  # noqa: E402
+
+# A program that is busy in a serial exchange answers late; never wait for ever.
+Atspi.set_timeout(15000, 15000)
+
+
+class Widget:
+    """One accessible object with its box relative to its window's top left corner."""
+
+    def __init__(self, node, origin):
+        self.node = node
+        self.role = node.get_role()
+        self.name = node.get_name() or ""
+        box = node.get_component_iface().get_extents(Atspi.CoordType.SCREEN)
+        self.screen = (box.x, box.y, box.width, box.height)
+        self.x = box.x - origin[0]
+        self.y = box.y - origin[1]
+
+    def centre(self):
+        x, y, w, h = self.screen
+        return x + w // 2, y + h // 2
+
+    def enabled(self):
+        states = self.node.get_state_set()
+        return states.contains(Atspi.StateType.ENABLED) and states.contains(
+            Atspi.StateType.SENSITIVE)
+
+    def list_open(self):
+        """Whether the drop-down list of a combo box is open."""
+        for i in range(self.node.get_child_count()):
+            child = self.node.get_child_at_index(i)
+            if child is not None and child.get_role() == Atspi.Role.LIST:
+                return _showing(child)
+        return False
+
+    def text(self):
+        """The text of an edit box, or the name of anything else (a label's text), as it
+        stands now."""
+        if self.role == Atspi.Role.TEXT:
+            return self.node.get_text_iface().get_text(0, -1)
+        return self.node.get_name() or ""
+
+
+def _walk(node, depth=0):
+    yield node
+    if depth > 12:
+        return
+    for i in range(node.get_child_count()):
+        child = node.get_child_at_index(i)
+        if child is not None:
+            yield from _walk(child, depth + 1)
+
+
+def _showing(node):
+    return node.get_state_set().contains(Atspi.StateType.SHOWING)
+
+
+class Window:
+    def __init__(self, node):
+        self.node = node
+        self.title = node.get_name() or ""
+        self.role = node.get_role()
+        box = node.get_component_iface().get_extents(Atspi.CoordType.SCREEN)
+        self.origin = (box.x, box.y)
+
+    def widgets(self, role=None):
+        found = []
+        for node in _walk(self.node):
+            if node is self.node or not _showing(node):
+                continue
+            if role is None or node.get_role() == role:
+                found.append(Widget(node, self.origin))
+        return found
+
+    def at(self, role, x, y, tolerance=6):
+        """The widget of that role whose top left corner is at (x, y) in the window."""
+        best = None
+        for w in self.widgets(role):
+            distance = abs(w.x - x) + abs(w.y - y)
+            if distance <= tolerance and (best is None or distance < best[0]):
+                best = (distance, w)
+        if best is None:
+            raise LookupError(f"no {role.value_nick} at {x},{y} in '{self.title}'")
+        return best[1]
+
+    def named(self, role, name):
+        return [w for w in self.widgets(role) if w.name == name]
+
+    def labels(self):
+        return [w.name for w in self.widgets(Atspi.Role.LABEL) if w.name]
+
+
+class Program:
+    """The running program as the accessibility bus shows it."""
+
+    def __init__(self, pid, wait_s=20.0):
+        self.app = None
+        deadline = time.monotonic() + wait_s
+        while self.app is None and time.monotonic() < deadline:
+            desktop = Atspi.get_desktop(0)
+            for i in range(desktop.get_child_count()):
+                app = desktop.get_child_at_index(i)
+                if app is not None and app.get_process_id() == pid:
+                    self.app = app
+                    break
+            else:
+                time.sleep(0.2)
+        if self.app is None:
+            raise RuntimeError("the program never appeared on the accessibility bus")
+        # Read every value afresh: the program changes its texts all the time.
+        self.app.set_cache_mask(Atspi.Cache.NONE)
+
+    def windows(self):
+        found = []
+        for i in range(self.app.get_child_count()):
+            node = self.app.get_child_at_index(i)
+            if node is not None and _showing(node):
+                found.append(Window(node))
+        return found
+
+    def window(self, title):
+        for w in self.windows():
+            if w.title == title and w.role != Atspi.Role.ALERT:
+                return w
+        return None
+
+    def alerts(self):
+        return [w for w in self.windows() if w.role == Atspi.Role.ALERT]
+
+
+def alert_text(alert):
+    """The message of a box: its one label with text."""
+    texts = alert.labels()
+    return texts[0] if len(texts) == 1 else "\n--\n".join(texts)
+
+
+ROLE = Atspi.Role
