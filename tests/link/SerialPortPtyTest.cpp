@@ -170,12 +170,12 @@ struct Child {
             (void)!::write(toParent[1], &result, 1);
             char go;
             pollfd pfd{toChild[0], POLLIN, 0};
-            ::poll(&pfd, 1, 10000);  // never outlives a stuck parent for long
+            ::poll(&pfd, 1, 30000);  // never outlives a stuck parent for long
             (void)!::read(toChild[0], &go, 1);
             ::_exit(0);
         }
         pollfd pfd{toParent[0], POLLIN, 0};
-        if (::poll(&pfd, 1, 5000) != 1) return -1;
+        if (::poll(&pfd, 1, 20000) != 1) return -1;
         char result = 0;
         if (::read(toParent[0], &result, 1) != 1) return -1;
         return result;
@@ -237,6 +237,7 @@ TEST_F(SerialPortPty, SendFillsTheCrcOnACopyAndDropsStaleInput) {
 
     const Bytes answer = goodFrame(40);
     pty.write(answer);
+    ASSERT_TRUE(waitForInput(port, 15));
     Bytes got(15);
     EXPECT_TRUE(port.receive(got.data(), got.size()));
     EXPECT_EQ(got, answer);  // not the stale bytes
@@ -244,17 +245,21 @@ TEST_F(SerialPortPty, SendFillsTheCrcOnACopyAndDropsStaleInput) {
 
 TEST_F(SerialPortPty, ReceiveWantsExactlyTheCountWithAGoodCrc) {
     Bytes got(15);
+    // Each frame is wholly in the port before the read, however slowly the line hands it over.
     Bytes bad = goodFrame(9);
     bad[14] ^= 1;
     pty.write(bad);
+    ASSERT_TRUE(waitForInput(port, 15));
     EXPECT_FALSE(port.receive(got.data(), got.size()));
 
     Bytes shortOne = goodFrame(9);
     shortOne.pop_back();
     pty.write(shortOne);
+    ASSERT_TRUE(waitForInput(port, 14));
     EXPECT_FALSE(port.receive(got.data(), got.size()));
 
     pty.write(goodFrame(9));
+    ASSERT_TRUE(waitForInput(port, 15));
     EXPECT_TRUE(port.receive(got.data(), got.size()));
 }
 
@@ -418,6 +423,7 @@ TEST_F(SerialPortPty, HangUpMidReadFailsPromptlyAndThePortRecovers) {
     ASSERT_TRUE(replacement.ok());
     ASSERT_TRUE(port.open(replacement.path()));
     replacement.write(goodFrame(1));
+    ASSERT_TRUE(waitForInput(port, 15));
     Bytes got(15);
     EXPECT_TRUE(port.receive(got.data(), got.size()));
 }
