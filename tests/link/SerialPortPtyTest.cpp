@@ -368,7 +368,7 @@ TEST_F(SerialPortPty, TotalBoundEndsReadsWithSilenceOrATrickle) {
     constexpr long kSilenceRuleMs = 30;
     std::string record;
     int judged = 0;
-    for (int attempt = 0; attempt < 8; ++attempt) {
+    for (int attempt = 0; attempt < 12; ++attempt) {
         const TrickleRead r = readATrickle();
         ASSERT_TRUE(r.opened);
         record += "\n  " + r.describe();

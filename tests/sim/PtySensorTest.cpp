@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <iostream>
 #include <string>
 #include <thread>
 
@@ -105,7 +106,10 @@ TEST(PtySensor, PacedAnswerTakesLineTime) {
         EXPECT_GE(std::chrono::duration_cast<microseconds>(got.last - sent).count(),
                   earliest.count());
         const auto spread = std::chrono::duration_cast<microseconds>(got.last - got.first);
-        if (spread >= microseconds(4000)) return;
+        if (spread >= microseconds(4000)) {
+            if (attempt > 0) std::cout << "[ info ] earlier spreads (us):" << spreads << "\n";
+            return;
+        }
         spreads += " " + std::to_string(spread.count());
     }
     GTEST_SKIP() << "no answer reached this reader spread out over 4 ms or more, the sensor's "
