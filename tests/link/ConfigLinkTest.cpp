@@ -189,7 +189,7 @@ TEST_F(ConfigLinkTest, ClosedPortFailsAtOnce) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(link.read(dut::param::kRawValue));
     const auto took = std::chrono::steady_clock::now() - start;
-    EXPECT_LT(took, std::chrono::milliseconds(500));
+    EXPECT_LT(took, std::chrono::milliseconds(2000));
     EXPECT_FALSE(state.linkFlag);
     EXPECT_EQ(state.lastValue, 55);
     EXPECT_TRUE(port.sent.empty());

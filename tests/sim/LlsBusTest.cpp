@@ -2,7 +2,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
+#include <string>
 #include <thread>
 
 #include "LlsBus.h"
@@ -168,8 +170,37 @@ TEST(LlsBusFaults, MergedAnswerIsOneThirteenByteChunk) {
 }
 
 // Reads one chunk as the monitor does: 30 ms of silence ends it.
-simtest::Received readChunk(TestPort& port, int totalMs = 1000) {
+simtest::Received readChunk(TestPort& port, int totalMs = 2000) {
     return port.read(100, 30, totalMs);
+}
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes joined(const std::vector<Bytes>& chunks) {
+    Bytes all;
+    for (const Bytes& c : chunks) all.insert(all.end(), c.begin(), c.end());
+    return all;
+}
+
+// Which packets a read holds is up to two threads: the bus's, which pauses between the bytes
+// of a paced packet, and the reader's. On a loaded machine either may be held up for longer
+// than the 30 ms silence rule, which cuts a packet in two or joins two packets, without any
+// fault. So a reading that depends on it is tried again a bounded number of times and must
+// come out right once; `attempt` returns what went wrong, or nothing.
+void expectInOneOfThreeAttempts(const std::function<std::string()>& attempt) {
+    std::string record;
+    for (int i = 0; i < 3; ++i) {
+        const std::string wrong = attempt();
+        if (wrong.empty()) return;
+        record += "\n  " + wrong;
+    }
+    ADD_FAILURE() << "wrong in every attempt:" << record;
+}
+
+std::string sizesOf(const std::vector<Bytes>& reads) {
+    std::string out;
+    for (const Bytes& r : reads) out += " " + std::to_string(r.size());
+    return out;
 }
 
 TEST(PtyLlsBus, ScriptedChunksArriveOneReadEach) {
@@ -180,29 +211,42 @@ TEST(PtyLlsBus, ScriptedChunksArriveOneReadEach) {
     TestPort port(bus.devicePath());
     ASSERT_GE(port.fd(), 0);
 
-    std::vector<std::vector<std::uint8_t>> script = {
+    std::vector<Bytes> script = {
         makeRequest(5), makeAnswer(5, 1200), makeRequest(7, false), {0xAA, 0xBB}};
-    std::vector<std::uint8_t> merged = makeRequest(7);
+    Bytes merged = makeRequest(7);
     const auto answer = makeAnswer(7, 0);
     merged.insert(merged.end(), answer.begin(), answer.end());
     script.push_back(merged);
 
-    std::thread player([&] { EXPECT_TRUE(bus.play(script, 60)); });
-    std::vector<simtest::Received> reads;
-    for (std::size_t i = 0; i < script.size(); ++i) reads.push_back(readChunk(port));
-    player.join();
-
-    for (std::size_t i = 0; i < script.size(); ++i) {
-        EXPECT_EQ(reads[i].bytes, script[i]) << "chunk " << i;
-        if (i > 0 && !reads[i].bytes.empty() && !reads[i - 1].bytes.empty()) {
-            EXPECT_GT(std::chrono::duration_cast<std::chrono::milliseconds>(reads[i].first -
-                                                                            reads[i - 1].last)
-                          .count(),
-                      30)
-                << "gap before chunk " << i;
+    expectInOneOfThreeAttempts([&]() -> std::string {
+        bus.clearSent();
+        std::thread player([&] { EXPECT_TRUE(bus.play(script, 60)); });
+        std::vector<simtest::Received> reads;
+        for (std::size_t i = 0; i < script.size(); ++i) reads.push_back(readChunk(port));
+        player.join();
+        std::vector<Bytes> got;
+        for (const auto& r : reads) got.push_back(r.bytes);
+        // Whatever a held-up thread did to the chunks, no byte is lost, added or reordered.
+        for (int i = 0; i < 10; ++i) {
+            const auto rest = readChunk(port, 100);
+            if (rest.bytes.empty()) break;
+            got.push_back(rest.bytes);
         }
-    }
-    EXPECT_EQ(bus.sent(), script);
+        EXPECT_EQ(joined(got), joined(script));
+        EXPECT_EQ(bus.sent(), script);
+
+        for (std::size_t i = 0; i < script.size(); ++i) {
+            if (reads[i].bytes != script[i]) return "chunk sizes read:" + sizesOf(got);
+            if (i == 0) continue;
+            const auto gap = std::chrono::duration_cast<std::chrono::milliseconds>(
+                reads[i].first - reads[i - 1].last);
+            if (gap.count() <= 30) {
+                return "only " + std::to_string(gap.count()) + " ms before chunk " +
+                       std::to_string(i);
+            }
+        }
+        return {};
+    });
     bus.clearSent();
     EXPECT_TRUE(bus.sent().empty());
 }
@@ -213,17 +257,24 @@ TEST(PtyLlsBus, PollingTrafficIsRequestsAndAnswers) {
     sim::PtyLlsBus bus(options);
     ASSERT_TRUE(bus.start());
     TestPort port(bus.devicePath());
-    std::map<std::size_t, int> sizes;
-    for (int i = 0; i < 8; ++i) {
-        const auto got = readChunk(port);
-        ASSERT_FALSE(got.bytes.empty());
-        ++sizes[got.bytes.size()];
-        EXPECT_TRUE(crcRight(got.bytes));
-    }
-    // The port may open in the middle of a packet; all others must be whole.
-    EXPECT_GE(sizes[4] + sizes[9], 7);
-    EXPECT_GE(sizes[4], 3);
-    EXPECT_GE(sizes[9], 3);
+    expectInOneOfThreeAttempts([&]() -> std::string {
+        std::map<std::size_t, int> sizes;
+        std::vector<Bytes> reads;
+        int badCrc = 0;
+        for (int i = 0; i < 8; ++i) {
+            const auto got = readChunk(port);
+            EXPECT_FALSE(got.bytes.empty()) << "the terminal polls every 50 to 80 ms";
+            if (got.bytes.empty()) return "silence";
+            reads.push_back(got.bytes);
+            ++sizes[got.bytes.size()];
+            // The first read may begin in the middle of a packet.
+            if (i > 0 && !crcRight(got.bytes)) ++badCrc;
+        }
+        if (badCrc > 0 || sizes[4] + sizes[9] < 7 || sizes[4] < 3 || sizes[9] < 3) {
+            return "sizes read:" + sizesOf(reads);
+        }
+        return {};
+    });
 }
 
 TEST(PtyLlsBus, MergeFaultGivesThirteenByteReads) {
@@ -232,8 +283,15 @@ TEST(PtyLlsBus, MergeFaultGivesThirteenByteReads) {
     sim::PtyLlsBus bus(options);
     ASSERT_TRUE(bus.start());
     TestPort port(bus.devicePath());
-    readChunk(port);  // may be cut by the moment of opening
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(readChunk(port).bytes.size(), 13u);
+    expectInOneOfThreeAttempts([&]() -> std::string {
+        std::vector<Bytes> reads;
+        reads.push_back(readChunk(port).bytes);  // may be cut by the moment of opening
+        for (int i = 0; i < 3; ++i) reads.push_back(readChunk(port).bytes);
+        for (std::size_t i = 1; i < reads.size(); ++i) {
+            if (reads[i].size() != 13u) return "sizes read:" + sizesOf(reads);
+        }
+        return {};
+    });
 }
 
 TEST(PtyLlsBus, UnplugAndReplugKeepTheLink) {

@@ -70,7 +70,7 @@ KeyRun pressInRealBox(Qt::Key key, bool warning) {
                 run.centre = modal->frameGeometry().center();
                 // Keys go to the active window, as a user's would.
                 modal->activateWindow();
-                EXPECT_TRUE(QTest::qWaitForWindowActive(modal, 2000));
+                EXPECT_TRUE(QTest::qWaitForWindowActive(modal, 10000));
                 EXPECT_EQ(modal, &box);
                 QWidget* target = modal->focusWidget() ? modal->focusWidget() : modal;
                 QTest::keyClick(target, key);

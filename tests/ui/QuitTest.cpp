@@ -22,7 +22,7 @@ TEST(Startup, ClosingTheMainWindowEndsTheLoopWithCodeZero) {
     QTimer guard;
     guard.setSingleShot(true);
     QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(3); });
-    guard.start(5000);
+    guard.start(30000);
     EXPECT_EQ(QCoreApplication::exec(), 0);
     guard.stop();
     EXPECT_TRUE(closedWithHelpOpen);

@@ -5,35 +5,37 @@ set -euo pipefail
 test_program="$1"
 shift
 
-display=""
-for n in $(seq 90 99); do
-    if [ ! -e "/tmp/.X${n}-lock" ] && [ ! -e "/tmp/.X11-unix/X${n}" ]; then
-        display=":$n"
-        break
-    fi
-done
-if [ -z "$display" ]; then
-    echo "no free X display between :90 and :99" >&2
-    exit 1
-fi
-
-Xvfb "$display" -noreset -nolisten tcp -screen 0 1280x1024x24 >/dev/null 2>&1 &
-xvfb_pid=$!
+# Xvfb picks a free display itself and reports it: a display chosen here could be taken by
+# a test run beside this one before the server is up.
+workdir="$(mktemp -d)"
+xvfb_pid=""
 cleanup() {
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    rm -rf "$workdir"
 }
 trap cleanup EXIT
 
-# Wait (bounded) until the server answers.
-for _ in $(seq 1 100); do
-    if xdpyinfo -display "$display" >/dev/null 2>&1; then break; fi
+Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 \
+    3>"$workdir/display" >/dev/null 2>&1 &
+xvfb_pid=$!
+
+# Bounded wait for the display number; the server answers once it has reported it.
+for _ in $(seq 1 300); do
+    if [ -s "$workdir/display" ]; then break; fi
     if ! kill -0 "$xvfb_pid" 2>/dev/null; then
-        echo "Xvfb on $display did not start" >&2
+        echo "Xvfb did not start" >&2
         exit 1
     fi
     sleep 0.1
 done
+display=":$(head -n1 "$workdir/display")"
+if [ "$display" = ":" ]; then
+    echo "Xvfb reported no display" >&2
+    exit 1
+fi
 xdpyinfo -display "$display" >/dev/null
 
 echo "Xft.dpi: 144" | xrdb -display "$display" -merge

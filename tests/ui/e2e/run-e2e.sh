@@ -21,7 +21,7 @@ Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 \
 xvfb_pid=$!
 
 # Bounded wait for the display number.
-for _ in $(seq 1 100); do
+for _ in $(seq 1 300); do
     if [ -s "$workdir/display" ]; then break; fi
     if ! kill -0 "$xvfb_pid" 2>/dev/null; then
         echo "Xvfb did not start" >&2

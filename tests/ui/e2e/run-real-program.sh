@@ -59,7 +59,7 @@ find_window() {
         head -n1)
     [ -n "$window" ]
 }
-wait_for 150 find_window || fail "no main window with the caption 'Brindolex DUT configurator v1.3'"
+wait_for 300 find_window || fail "no main window with the caption 'Brindolex DUT configurator v1.3'"
 echo "main window up"
 
 # The first focus is on the address box; Tab moves to the port box.
@@ -70,7 +70,7 @@ xdotool type --delay 5 "$workdir/sensor"
 # Nothing is clicked: the automatic reconnect uses the typed name and reads parameters
 # 3, 4, 5, 7 and 10; the version read (operation 01, parameter 0A) ends the sequence.
 version_read() { grep -q '^rx 00 00 00 00 BB CF 58 00 01 0A' "$workdir/sim.log"; }
-wait_for 100 version_read || fail "the typed port was never connected"
+wait_for 300 version_read || fail "the typed port was never connected"
 echo "connected through the typed port name"
 
 # Another program takes the focus; F4 still reaches the configurator.
@@ -81,9 +81,19 @@ find_other() {
     other=$(xdotool search --onlyvisible --name '^other-program$' 2>/dev/null | head -n1)
     [ -n "$other" ]
 }
-wait_for 100 find_other || fail "the other program's window did not appear"
+wait_for 200 find_other || fail "the other program's window did not appear"
 xdotool windowfocus --sync "$other"
-sleep 0.5 # two polling ticks fill the current value
+
+# F4 takes the current value that a poll of parameter 0 filled in. A poll of parameter 6
+# comes a tick after that one, so once the simulator has answered one after the other
+# (and both after the connect sequence), the value is there, however slow the ticks are.
+value_polled() {
+    awk '/^rx 00 00 00 00 BB CF 58 00 01 0A/ { connected = 1 }
+         connected && /^rx 00 00 00 00 BB CF 58 00 01 00/ { raw = 1 }
+         raw && /^rx 00 00 00 00 BB CF 58 00 01 06/ { level = 1 }
+         END { exit !level }' "$workdir/sim.log"
+}
+wait_for 300 value_polled || fail "the program never polled after connecting"
 xdotool key F4
 
 # 1834 = 0x072A, written to parameter 4 and read back with value field 0.
@@ -91,7 +101,7 @@ full_written() {
     grep -q '^rx 00 00 00 00 BB CF 58 00 02 04 2A 07 00 00' "$workdir/sim.log" &&
         grep -q '^rx 00 00 00 00 BB CF 58 00 01 04 00 00 00 00' "$workdir/sim.log"
 }
-wait_for 50 full_written || fail "F4 in the background wrote no full-tank level"
+wait_for 200 full_written || fail "F4 in the background wrote no full-tank level"
 echo "F4 wrote and read back the full-tank level while another window had the focus"
 
 kill -0 "$program_pid" 2>/dev/null || fail "the program died"
