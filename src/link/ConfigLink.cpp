@@ -1,5 +1,6 @@
 #include "ConfigLink.h"
 
+#include <chrono>
 #include <optional>
 
 namespace dut {
@@ -32,26 +33,56 @@ ConfigLink::Frame ConfigLink::buildRequest(std::uint32_t leading, std::uint32_t 
 
 bool ConfigLink::transact(std::uint32_t leading, std::uint32_t access, std::uint8_t operation,
                           std::uint8_t parameter, std::int32_t value) {
+    using Clock = std::chrono::steady_clock;
     const Frame request = buildRequest(leading, access, operation, parameter, value);
     state_.linkFlag = false;
 
+    const bool dropStrays = echoes_;
     std::optional<std::int32_t> answered;
+    std::optional<std::int32_t> lastStray;
+    bool echoed = false;
+    int attemptsWithOnlyStrays = 0;
     wait_.run([&] {
         for (int attempt = 0; attempt < kMaxAttempts && !answered; ++attempt) {
             // A failed write needs no handling of its own: the read that follows fails too.
             port_.send(request.data(), request.size());
+            const auto readFrom = Clock::now();
             Frame answer{};
-            if (port_.receive(answer.data(), answer.size())) {
-                // Only the CRC-8 decides; the sensor's echo of operation and parameter is not
-                // compared with the request.
+            bool good = port_.receive(answer.data(), answer.size());
+            bool strayMet = false;
+            // Beyond the CRC-8, only the echoed parameter number is compared, and only with a
+            // sensor known to echo it.
+            while (good && dropStrays && answer[9] != parameter) {
+                strayMet = true;
+                lastStray = getLe32(&answer[10]);
+                const auto spent =
+                    std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - readFrom);
+                const int left = kAttemptReadMs - static_cast<int>(spent.count());
+                good = left > 0 && port_.receiveWithin(answer.data(), answer.size(), left);
+            }
+            if (good) {
                 answered = getLe32(&answer[10]);
+                echoed = answer[9] == parameter;
+            } else if (strayMet) {
+                ++attemptsWithOnlyStrays;
             }
         }
     });
 
+    if (!answered && attemptsWithOnlyStrays == kMaxAttempts) {
+        // Every attempt was answered, never with the number asked for: no longer a sensor
+        // that echoes.
+        echoes_ = false;
+        firstEchoed_ = 0;
+        answered = lastStray;
+    }
     if (answered) {
         state_.lastValue = *answered;
         state_.linkFlag = true;
+        if (echoed && parameter != 0 && !echoes_) {
+            if (firstEchoed_ != 0 && firstEchoed_ != parameter) echoes_ = true;
+            if (firstEchoed_ == 0) firstEchoed_ = parameter;
+        }
     }
     if (state_.lastValue < 0) state_.lastValue = 0;
     return answered.has_value();

@@ -45,6 +45,18 @@ class ConfigLink {
         return transact(0, kAccessCode, kOpWrite, parameter, value);
     }
 
+    // A sensor that echoes the parameter number in byte 9 of its answers lets a late answer
+    // owed to another request be told apart from the one asked for. Once answers for two
+    // different parameters (other than 0) have carried their numbers (the connect sequence
+    // reads five), an answer with another number is a stray: it is dropped and the attempt
+    // reads on for the rest of its time. A sensor that does not echo stays accepted by its
+    // CRC-8 alone, and so does one put in the place of an echoing one: an exchange whose every
+    // attempt met only strays takes the last of them and the link stops expecting the echo.
+    bool echoesParameter() const { return echoes_; }
+
+    // How long one attempt reads for its answer: the port's bound for one frame.
+    static constexpr int kAttemptReadMs = 10 * static_cast<int>(kFrameSize) + 10;
+
     LinkState& state() { return state_; }
     PortIo& port() { return port_; }
 
@@ -52,6 +64,8 @@ class ConfigLink {
     PortIo& port_;
     LinkState& state_;
     LineWait& wait_;
+    bool echoes_ = false;
+    std::uint8_t firstEchoed_ = 0;  // the first parameter whose number came back, 0: none yet
 };
 
 }  // namespace dut

@@ -49,6 +49,7 @@ class SerialPort : public PortIo {
     std::intptr_t nativeHandle() const;
     bool send(const std::uint8_t* frame, std::size_t count) override;
     bool receive(std::uint8_t* buffer, std::size_t count) override;
+    bool receiveWithin(std::uint8_t* buffer, std::size_t count, int totalMs) override;
     std::size_t read(std::uint8_t* buffer, std::size_t count) override;
     // The bytes the driver holds that no read has taken yet, without waiting: 0 when none
     // have arrived or no device is open. Lets a caller wait for input without blocking.

@@ -59,13 +59,16 @@ bool applyLineSettings(int fd) {
            ::cfgetospeed(&now) == B19200;
 }
 
+// The total bound of a read of count bytes: 10 ms a byte and 10 ms more.
+long totalBoundMs(std::size_t count) {
+    return SerialPort::kTotalPerByteMs * static_cast<long>(count) + SerialPort::kTotalConstantMs;
+}
+
 // Bounded read: the count, silence for more than 30 ms after the first byte, or the
 // total bound, whichever comes first. -1 when the device failed or hung up.
-long boundedRead(int fd, std::uint8_t* buffer, std::size_t count) {
+long boundedRead(int fd, std::uint8_t* buffer, std::size_t count, long totalMs) {
     if (count == 0) return 0;
-    const auto totalDeadline =
-        Clock::now() + milliseconds(SerialPort::kTotalPerByteMs * static_cast<long>(count) +
-                                    SerialPort::kTotalConstantMs);
+    const auto totalDeadline = Clock::now() + milliseconds(totalMs);
     Clock::time_point lastByte{};
     std::size_t got = 0;
     while (got < count) {
@@ -228,14 +231,18 @@ bool SerialPort::send(const std::uint8_t* frame, std::size_t count) {
 }
 
 bool SerialPort::receive(std::uint8_t* buffer, std::size_t count) {
-    if (!isOpen() || buffer == nullptr || count == 0) return false;
-    const long got = boundedRead(backend_->fd, buffer, count);
+    return receiveWithin(buffer, count, static_cast<int>(totalBoundMs(count)));
+}
+
+bool SerialPort::receiveWithin(std::uint8_t* buffer, std::size_t count, int totalMs) {
+    if (!isOpen() || buffer == nullptr || count == 0 || totalMs <= 0) return false;
+    const long got = boundedRead(backend_->fd, buffer, count, totalMs);
     return got == static_cast<long>(count) && buffer[count - 1] == crc8(buffer, count - 1);
 }
 
 std::size_t SerialPort::read(std::uint8_t* buffer, std::size_t count) {
     if (!isOpen() || buffer == nullptr) return 0;
-    const long got = boundedRead(backend_->fd, buffer, count);
+    const long got = boundedRead(backend_->fd, buffer, count, totalBoundMs(count));
     return got > 0 ? static_cast<std::size_t>(got) : 0;
 }
 

@@ -153,6 +153,22 @@ bool SerialPort::receive(std::uint8_t* buffer, std::size_t count) {
     return got == static_cast<DWORD>(count) && buffer[count - 1] == crc8(buffer, count - 1);
 }
 
+bool SerialPort::receiveWithin(std::uint8_t* buffer, std::size_t count, int totalMs) {
+    if (!isOpen() || buffer == nullptr || count == 0 || totalMs <= 0) return false;
+    // The driver applies one set of time-outs to every read: this one gets a total of its own
+    // and the line's usual bounds come back after it.
+    COMMTIMEOUTS usual;
+    ZeroMemory(&usual, sizeof(usual));
+    if (!GetCommTimeouts(backend_->handle, &usual)) return false;
+    COMMTIMEOUTS within = usual;
+    within.ReadTotalTimeoutMultiplier = 0;
+    within.ReadTotalTimeoutConstant = static_cast<DWORD>(totalMs);
+    if (!SetCommTimeouts(backend_->handle, &within)) return false;
+    const bool ok = receive(buffer, count);
+    (void)SetCommTimeouts(backend_->handle, &usual);
+    return ok;
+}
+
 std::size_t SerialPort::read(std::uint8_t* buffer, std::size_t count) {
     if (!isOpen() || buffer == nullptr || count == 0) return 0;
     DWORD got = 0;

@@ -280,8 +280,19 @@ class FaultPort : public dut::PortIo {
         return inner_.send(frame, count);
     }
     bool receive(std::uint8_t* buffer, std::size_t count) override {
+        return altered(buffer, count, inner_.receive(buffer, count));
+    }
+    bool receiveWithin(std::uint8_t* buffer, std::size_t count, int totalMs) override {
+        return altered(buffer, count, inner_.receiveWithin(buffer, count, totalMs));
+    }
+    std::size_t read(std::uint8_t* buffer, std::size_t count) override {
+        return inner_.read(buffer, count);
+    }
+
+  private:
+    bool altered(std::uint8_t* buffer, std::size_t count, bool received) {
         if (dropped_) return false;
-        if (!inner_.receive(buffer, count)) return false;
+        if (!received) return false;
         if (altered_ && count == dut::ConfigLink::kFrameSize) {
             const auto v = static_cast<std::uint32_t>(*altered_);
             for (int i = 0; i < 4; ++i) buffer[10 + i] = static_cast<std::uint8_t>(v >> (8 * i));
@@ -289,11 +300,7 @@ class FaultPort : public dut::PortIo {
         }
         return true;
     }
-    std::size_t read(std::uint8_t* buffer, std::size_t count) override {
-        return inner_.read(buffer, count);
-    }
 
-  private:
     dut::PortIo& inner_;
     std::map<std::pair<std::uint8_t, std::uint8_t>, std::optional<std::int32_t>> rules_;
     bool dropped_ = false;

@@ -197,3 +197,98 @@ TEST_F(ConfigLinkTest, ClosedPortFailsAtOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+// Connect-like reads of two parameters whose answers carry their numbers: from then on the
+// link knows the sensor echoes.
+void learnEcho(ScriptedPort& port, ConfigLink& link) {
+    port.answers.push_back(answerFrame(1, 3, 17));
+    ASSERT_TRUE(link.read(3));
+    EXPECT_FALSE(link.echoesParameter()) << "one echoed number could be chance";
+    port.answers.push_back(answerFrame(1, 4, 3000));
+    ASSERT_TRUE(link.read(4));
+    EXPECT_TRUE(link.echoesParameter());
+}
+
+}  // namespace
+
+TEST_F(ConfigLinkTest, AnEchoingSensorsStrayAnswerIsDroppedAndTheAttemptReadsOn) {
+    learnEcho(port, link);
+    port.sent.clear();
+    port.receives = 0;
+    // A late answer to a raw-value read arrives first, then the output level asked for.
+    port.answers.push_back(answerFrame(1, 0, 1000));
+    port.answers.push_back(answerFrame(1, 6, 2222));
+    ASSERT_TRUE(link.read(6));
+    EXPECT_EQ(state.lastValue, 2222);
+    EXPECT_EQ(port.sent.size(), 1u) << "the stray cost no new request";
+    EXPECT_EQ(port.receives, 2);
+}
+
+TEST_F(ConfigLinkTest, StraysAloneFailTheAttemptAndNeverBecomeTheValue) {
+    learnEcho(port, link);
+    state.lastValue = 55;
+    port.sent.clear();
+    // The scripted line has no clock: the first attempt reads until its strays run out; the
+    // later attempts hear nothing at all.
+    for (int i = 0; i < 40; ++i) port.answers.push_back(answerFrame(1, 0, 1000));
+    EXPECT_FALSE(link.read(6));
+    EXPECT_FALSE(state.linkFlag);
+    EXPECT_EQ(state.lastValue, 55);
+    EXPECT_TRUE(link.echoesParameter());
+}
+
+// The scripted line without a clock would read strays forever within one attempt: this one
+// hands out one frame per attempt.
+class OneFramePerAttempt : public ScriptedPort {
+  public:
+    bool receiveWithin(std::uint8_t*, std::size_t, int) override { return false; }
+};
+
+TEST(ConfigLinkEcho, ASensorThatStopsEchoingIsTakenByItsCrcAfterOneExchange) {
+    OneFramePerAttempt port;
+    dut::LinkState state;
+    ConfigLink link{port, state};
+    learnEcho(port, link);
+    Bytes noEcho = answerFrame(1, 0, 777);
+    noEcho[8] = noEcho[9] = 0;
+    noEcho[14] = dut::crc8(noEcho.data(), 14);
+    for (int i = 0; i < ConfigLink::kMaxAttempts; ++i) port.answers.push_back(noEcho);
+    EXPECT_TRUE(link.read(6));
+    EXPECT_EQ(state.lastValue, 777);
+    EXPECT_FALSE(link.echoesParameter());
+    // From then on the CRC-8 alone decides, at once.
+    port.answers.push_back(noEcho);
+    port.sent.clear();
+    EXPECT_TRUE(link.read(5));
+    EXPECT_EQ(port.sent.size(), 1u);
+}
+
+TEST(ConfigLinkEcho, OneAttemptWithTheRightNumberAmongStraysKeepsTheEcho) {
+    OneFramePerAttempt port;
+    dut::LinkState state;
+    ConfigLink link{port, state};
+    learnEcho(port, link);
+    for (int i = 0; i < ConfigLink::kMaxAttempts - 1; ++i) {
+        port.answers.push_back(answerFrame(1, 0, 1000));
+    }
+    port.answers.push_back(answerFrame(1, 6, 2222));
+    EXPECT_TRUE(link.read(6));
+    EXPECT_EQ(state.lastValue, 2222);
+    EXPECT_TRUE(link.echoesParameter());
+}
+
+TEST_F(ConfigLinkTest, ASensorWithoutEchoIsStillTakenByItsCrcAlone) {
+    Bytes noEcho = answerFrame(1, 0, 17);
+    noEcho[8] = noEcho[9] = 0;
+    noEcho[14] = dut::crc8(noEcho.data(), 14);
+    for (std::uint8_t parameter : {3, 4, 5, 7, 10}) {
+        port.answers.push_back(noEcho);
+        ASSERT_TRUE(link.read(parameter));
+    }
+    EXPECT_FALSE(link.echoesParameter());
+    port.answers.push_back(answerFrame(1, 0, 1000));
+    ASSERT_TRUE(link.read(6));
+    EXPECT_EQ(state.lastValue, 1000);
+}

@@ -51,6 +51,9 @@ class SensorLineRecord {
             if (r.ok) r.answer.assign(buffer, buffer + count);
             return r.ok;
         }
+        bool receiveWithin(std::uint8_t* buffer, std::size_t count, int totalMs) override {
+            return inner_.receiveWithin(buffer, count, totalMs);
+        }
         std::size_t read(std::uint8_t* buffer, std::size_t count) override {
             return inner_.read(buffer, count);
         }

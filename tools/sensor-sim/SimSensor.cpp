@@ -139,6 +139,7 @@ std::vector<std::uint8_t> SimSensor::answer(const Frame& request) {
 
     std::vector<std::uint8_t> out(request.begin(), request.begin() + 10);
     out.resize(kFrameSize);
+    if (faults.noEcho) out[8] = out[9] = 0;
     putValue(out.data(), value);
     out[14] = crc8(out.data(), kFrameSize - 1);
 

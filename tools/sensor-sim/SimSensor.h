@@ -18,6 +18,7 @@ struct SensorFaults {
     bool garbage = false;           // a few stray bytes on the line after each answer
     bool negativeValue = false;     // every answered value is negative (-5 for 0)
     bool sensorNumberZero = false;  // parameter 7 reads as 0
+    bool noEcho = false;            // answers carry 0 in place of operation and parameter
 };
 
 // The sensor's protocol side, without any I/O: takes one 15-byte request and yields the

@@ -67,6 +67,7 @@ const char* const kUsage =
     "  --garbage                stray bytes on the line after each answer\n"
     "  --negative               every answered value is negative (-5 for 0)\n"
     "  --number-zero            the sensor number reads as 0\n"
+    "  --no-echo                answers carry 0 instead of the operation and parameter number\n"
     "LLS bus (a terminal polling sensors, for the bus monitor):\n"
     "  --lls-bus                run the bus instead of the configurable sensor\n"
     "  --addresses A,B,...      polled addresses (default 1)\n"
@@ -183,6 +184,8 @@ bool parse(int argc, char** argv, Settings& s) {
             s.faults.negativeValue = true;
         } else if (arg == "--number-zero") {
             s.faults.sensorNumberZero = true;
+        } else if (arg == "--no-echo") {
+            s.faults.noEcho = true;
         } else if (arg == "--number") {
             s.haveNumber = true;
             s.number = static_cast<std::int32_t>(toInteger(arg, next(), kIntMin, kIntMax));
