@@ -280,10 +280,10 @@ class FaultPort : public dut::PortIo {
         return inner_.send(frame, count);
     }
     bool receive(std::uint8_t* buffer, std::size_t count) override {
-        return altered(buffer, count, inner_.receive(buffer, count));
+        return !dropped_ && altered(buffer, count, inner_.receive(buffer, count));
     }
     bool receiveWithin(std::uint8_t* buffer, std::size_t count, int totalMs) override {
-        return altered(buffer, count, inner_.receiveWithin(buffer, count, totalMs));
+        return !dropped_ && altered(buffer, count, inner_.receiveWithin(buffer, count, totalMs));
     }
     std::size_t read(std::uint8_t* buffer, std::size_t count) override {
         return inner_.read(buffer, count);
@@ -291,7 +291,6 @@ class FaultPort : public dut::PortIo {
 
   private:
     bool altered(std::uint8_t* buffer, std::size_t count, bool received) {
-        if (dropped_) return false;
         if (!received) return false;
         if (altered_ && count == dut::ConfigLink::kFrameSize) {
             const auto v = static_cast<std::uint32_t>(*altered_);
