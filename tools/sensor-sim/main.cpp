@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "EventLog.h"
 #include "PtyLlsBus.h"
 #include "PtySensor.h"
 
@@ -48,6 +49,7 @@ const char* const kUsage =
     "  --unplug-after SEC       pull the adapter out after SEC seconds plugged in\n"
     "  --replug-after SEC       plug it back after SEC seconds out\n"
     "  --verbose                print every exchange on stderr\n"
+    "  --log FILE               write a timed line for every request, pull and re-plug\n"
     "Sensor values:\n"
     "  --number N               sensor number (default 1234)\n"
     "  --raw VALUE              hold the raw measurement (parameter 0) at VALUE\n"
@@ -132,6 +134,7 @@ struct Settings {
     double unplugAfter = -1;
     double replugAfter = -1;
     bool verbose = false;
+    std::string logPath;
     bool llsBus = false;
     sim::PtyLlsBusOptions bus;
 };
@@ -187,6 +190,8 @@ bool parse(int argc, char** argv, Settings& s) {
             s.replugAfter = toReal(arg, next(), 0.0, 1e6);
         } else if (arg == "--verbose") {
             s.verbose = true;
+        } else if (arg == "--log") {
+            s.logPath = next();
         } else if (arg == "--lls-bus") {
             s.llsBus = true;
         } else if (arg == "--addresses") {
@@ -234,6 +239,12 @@ int main(int argc, char** argv) {
     sigemptyset(&action.sa_mask);
     for (const int sig : {SIGINT, SIGTERM, SIGUSR1, SIGUSR2}) sigaction(sig, &action, nullptr);
 
+    sim::EventLog log;
+    if (!settings.logPath.empty() && !log.open(settings.logPath)) {
+        std::cerr << "dut-sensor-sim: cannot write " << settings.logPath << "\n";
+        return 1;
+    }
+
     std::unique_ptr<sim::PtySensor> sensor;
     std::unique_ptr<sim::PtyLlsBus> bus;
     Device device;
@@ -252,12 +263,18 @@ int main(int argc, char** argv) {
         device = {[&] { return bus->devicePath(); }, [&] { bus->unplug(); },
                   [&] { return bus->replug(); }};
     } else {
-        if (settings.verbose) {
-            settings.sensor.onExchange = [](const sim::SimSensor::Frame& request,
-                                            const std::vector<std::uint8_t>& answer) {
-                std::cerr << "rx " << hex({request.begin(), request.end()}) << "\ntx "
-                          << (answer.empty() ? std::string("(no answer)") : hex(answer))
-                          << std::endl;
+        if (settings.verbose || log.isOpen()) {
+            const bool verbose = settings.verbose;
+            settings.sensor.onExchange = [verbose, &log](const sim::SimSensor::Frame& request,
+                                                         const std::vector<std::uint8_t>& answer) {
+                if (verbose) {
+                    std::cerr << "rx " << hex({request.begin(), request.end()}) << "\ntx "
+                              << (answer.empty() ? std::string("(no answer)") : hex(answer))
+                              << std::endl;
+                }
+                // Operation and parameter number: enough to tell the exchanges apart.
+                log.write("request " + hex({request[8], request[9]}) +
+                          (answer.empty() ? " unanswered" : " answered"));
             };
         }
         sensor = std::make_unique<sim::PtySensor>(settings.sensor);
@@ -289,6 +306,7 @@ int main(int argc, char** argv) {
         device.unplug();
         plugged = false;
         since = Clock::now();
+        log.write("unplugged");
         if (settings.verbose) std::cerr << "unplugged" << std::endl;
     };
     const auto plugIn = [&] {
@@ -298,6 +316,7 @@ int main(int argc, char** argv) {
         }
         plugged = true;
         since = Clock::now();
+        log.write("plugged in");
         if (settings.verbose) std::cerr << "plugged in" << std::endl;
         const std::string now = device.path();
         if (now != path) {
