@@ -225,10 +225,11 @@ int main(int argc, char** argv) {
     titleFont.setPixelSize(17);
     titleFont.setBold(true);
     p.setFont(titleFont);
-    p.drawText(QRectF(kLeft, 10, kWidth - kLeft - kRight, 30), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Hot-plug soak: %1 min, %2 re-plugs of the adapter, a sample every 10 s")
-                   .arg(QString::number(minutes, 'f', previousT < 600 ? 1 : 0))
-                   .arg(replugs.size()));
+    p.drawText(
+        QRectF(kLeft, 10, kWidth - kLeft - kRight, 30), Qt::AlignLeft | Qt::AlignVCenter,
+        QStringLiteral("Hot-plug soak: %1 min, %2 re-plugs of the adapter, a sample every 10 s")
+            .arg(QString::number(minutes, 'f', previousT < 600 ? 1 : 0))
+            .arg(replugs.size()));
     p.setFont(font);
     for (std::size_t i = 0; i < panels.size(); ++i) {
         const QRectF box(kLeft, kTop + static_cast<double>(i) * (kPanelHeight + kGap),
