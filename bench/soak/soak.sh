@@ -41,14 +41,8 @@ duration=$((minutes * 60))
 mkdir -p "$out"
 out="$(cd "$out" && pwd)"
 
-workdir="$(mktemp -d)"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    rm -rf "$workdir"
-}
-trap cleanup EXIT
+# shellcheck source=../../tests/ui/e2e/x-session.sh
+source "$root/tests/ui/e2e/x-session.sh"
 # Qt wants a private runtime folder; without a session one, the run brings its own.
 if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
     export XDG_RUNTIME_DIR="$workdir/runtime"
@@ -61,24 +55,9 @@ fail_setup() {
     exit 2
 }
 
-# Waits up to $1 tenths of a second for the command that follows to succeed.
-wait_for() {
-    local tenths="$1"
-    shift
-    for _ in $(seq 1 "$tenths"); do
-        if "$@"; then return 0; fi
-        sleep 0.1
-    done
-    return 1
-}
-
 now_us() { echo $((10#${EPOCHREALTIME//[.,]/})); }
 
-Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$workdir/display" \
-    >/dev/null 2>&1 &
-pids+=($!)
-wait_for 100 test -s "$workdir/display" || fail_setup "Xvfb reported no display"
-export DISPLAY=":$(head -n1 "$workdir/display")"
+start_xvfb || fail_setup "Xvfb reported no display"
 
 link="$workdir/sensor"
 "$simulator" --link "$link" --log "$out/sim-events.log" >/dev/null 2>&1 &
@@ -94,18 +73,7 @@ program_pid=$!
 pids+=("$program_pid")
 
 if [ ${#program_args[@]} -eq 0 ]; then
-    window=""
-    find_window() {
-        window=$(xdotool search --onlyvisible --name '^Brindolex DUT configurator v1\.3$' \
-            2>/dev/null | head -n1)
-        [ -n "$window" ]
-    }
-    wait_for 150 find_window || fail_setup "no main window appeared"
-    # The first focus is on the address box; Tab moves to the port box. The automatic
-    # reconnect then opens the typed name by itself.
-    xdotool windowfocus --sync "$window"
-    xdotool key Tab
-    xdotool type --delay 5 "$link"
+    type_port "$link" || fail_setup "no main window appeared"
 fi
 answered() { grep -q ' answered$' "$out/sim-events.log"; }
 wait_for 150 answered || fail_setup "the program never reached the simulated sensor"

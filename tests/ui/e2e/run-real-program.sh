@@ -6,14 +6,8 @@ set -euo pipefail
 program="$1"
 simulator="$2"
 
-workdir="$(mktemp -d)"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    rm -rf "$workdir"
-}
-trap cleanup EXIT
+# shellcheck source=x-session.sh
+source "$(dirname "$0")/x-session.sh"
 
 fail() {
     echo "FAILED: $*" >&2
@@ -22,22 +16,7 @@ fail() {
     exit 1
 }
 
-# Waits up to $1 tenths of a second for the command that follows to succeed.
-wait_for() {
-    local tenths="$1"
-    shift
-    for _ in $(seq 1 "$tenths"); do
-        if "$@"; then return 0; fi
-        sleep 0.1
-    done
-    return 1
-}
-
-Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$workdir/display" \
-    >/dev/null 2>&1 &
-pids+=($!)
-wait_for 100 test -s "$workdir/display" || fail "Xvfb reported no display"
-export DISPLAY=":$(head -n1 "$workdir/display")"
+start_xvfb || fail "Xvfb reported no display"
 
 # A sensor whose raw value stays at 1834, so the full-tank write is known in advance.
 "$simulator" --link "$workdir/sensor" --raw 1834 --verbose >/dev/null 2>"$workdir/sim.log" &
@@ -48,19 +27,9 @@ QT_QPA_PLATFORM=xcb "$program" >"$workdir/program.log" 2>&1 &
 program_pid=$!
 pids+=("$program_pid")
 
-window=""
-find_window() {
-    window=$(xdotool search --onlyvisible --name '^Brindolex DUT configurator v1\.3$' 2>/dev/null |
-        head -n1)
-    [ -n "$window" ]
-}
-wait_for 150 find_window || fail "no main window with the caption 'Brindolex DUT configurator v1.3'"
-echo "main window up"
-
-# The first focus is on the address box; Tab moves to the port box.
-xdotool windowfocus --sync "$window"
-xdotool key Tab
-xdotool type --delay 5 "$workdir/sensor"
+type_port "$workdir/sensor" ||
+    fail "no main window with the caption 'Brindolex DUT configurator v1.3'"
+echo "main window up, port typed"
 
 # Nothing is clicked: the automatic reconnect uses the typed name and reads parameters
 # 3, 4, 5, 7 and 10; the version read (operation 01, parameter 0A) ends the sequence.
