@@ -121,7 +121,8 @@ void drawPanel(QPainter& p, const Panel& panel, const QRectF& box, double minute
     }
     if (panel.limit) {
         p.setPen(QPen(QColor(200, 40, 40), 1.5, Qt::DashLine));
-        p.drawLine(at(0, *panel.limit), at(minutes, *panel.limit));
+        // A limit that counts only after the warm-up starts where the warm-up ends.
+        p.drawLine(at(panel.markMinute.value_or(0), *panel.limit), at(minutes, *panel.limit));
         const QPointF end = at(minutes, *panel.limit);
         p.drawText(QRectF(box.right() - 308, end.y() - 20, 300, 18),
                    Qt::AlignRight | Qt::AlignBottom, panel.limitLabel);
