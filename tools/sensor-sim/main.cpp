@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "EventLog.h"
 #include "PtyLlsBus.h"
 #include "PtySensor.h"
 
@@ -53,6 +54,7 @@ const char* const kUsage =
     "  --unplug-on-write        pull the adapter out when a write request arrives\n"
     "  --replug-after SEC       plug it back after SEC seconds out\n"
     "  --verbose                print every exchange on stderr\n"
+    "  --log FILE               write a timed line for every request, pull and re-plug\n"
     "Sensor values:\n"
     "  --number N               sensor number (default 1234)\n"
     "  --address A              network address (default 1)\n"
@@ -141,6 +143,7 @@ struct Settings {
     double unplugAfter = -1;
     double replugAfter = -1;
     bool verbose = false;
+    std::string logPath;
     bool llsBus = false;
     sim::PtyLlsBusOptions bus;
 };
@@ -203,6 +206,8 @@ bool parse(int argc, char** argv, Settings& s) {
             s.replugAfter = toReal(arg, next(), 0.0, 1e6);
         } else if (arg == "--verbose") {
             s.verbose = true;
+        } else if (arg == "--log") {
+            s.logPath = next();
         } else if (arg == "--lls-bus") {
             s.llsBus = true;
         } else if (arg == "--addresses") {
@@ -262,6 +267,12 @@ int main(int argc, char** argv) {
         sigaction(sig, &action, nullptr);
     }
 
+    sim::EventLog log;
+    if (!settings.logPath.empty() && !log.open(settings.logPath)) {
+        std::cerr << "dut-sensor-sim: cannot write " << settings.logPath << "\n";
+        return 1;
+    }
+
     std::unique_ptr<sim::PtySensor> sensor;
     std::unique_ptr<sim::PtyLlsBus> bus;
     Device device;
@@ -283,12 +294,18 @@ int main(int argc, char** argv) {
                   [&] { return bus->plugged(); },
                   {}};
     } else {
-        if (settings.verbose) {
-            settings.sensor.onExchange = [](const sim::SimSensor::Frame& request,
-                                            const std::vector<std::uint8_t>& answer) {
-                std::cerr << "rx " << hex({request.begin(), request.end()}) << "\ntx "
-                          << (answer.empty() ? std::string("(no answer)") : hex(answer))
-                          << std::endl;
+        if (settings.verbose || log.isOpen()) {
+            const bool verbose = settings.verbose;
+            settings.sensor.onExchange = [verbose, &log](const sim::SimSensor::Frame& request,
+                                                         const std::vector<std::uint8_t>& answer) {
+                if (verbose) {
+                    std::cerr << "rx " << hex({request.begin(), request.end()}) << "\ntx "
+                              << (answer.empty() ? std::string("(no answer)") : hex(answer))
+                              << std::endl;
+                }
+                // Operation and parameter number: enough to tell the exchanges apart.
+                log.write("request " + hex({request[8], request[9]}) +
+                          (answer.empty() ? " unanswered" : " answered"));
             };
         }
         sensor = std::make_unique<sim::PtySensor>(settings.sensor);
@@ -322,6 +339,7 @@ int main(int argc, char** argv) {
         device.unplug();
         plugged = false;
         since = Clock::now();
+        log.write("unplugged");
         if (settings.verbose) std::cerr << "unplugged" << std::endl;
     };
     const auto plugIn = [&] {
@@ -331,6 +349,7 @@ int main(int argc, char** argv) {
         }
         plugged = true;
         since = Clock::now();
+        log.write("plugged in");
         if (settings.verbose) std::cerr << "plugged in" << std::endl;
         const std::string now = device.path();
         if (now != path) {

@@ -6,25 +6,14 @@ set -euo pipefail
 program="$1"
 simulator="$2"
 
-# shellcheck source=../script-helpers.sh
-source "$(dirname "$0")/../script-helpers.sh"
+# shellcheck source=x-session.sh
+source "$(dirname "$0")/x-session.sh"
 
 fail() {
     echo "FAILED: $*" >&2
     echo "--- simulator log (last lines)" >&2
     tail -n 20 "$workdir/sim.log" >&2 || true
     exit 1
-}
-
-# Waits up to $1 tenths of a second for the command that follows to succeed.
-wait_for() {
-    local tenths="$1"
-    shift
-    for _ in $(seq 1 "$tenths"); do
-        if "$@"; then return 0; fi
-        sleep 0.1
-    done
-    return 1
 }
 
 # The command line is answered before any window exists, so without a display.
@@ -38,11 +27,7 @@ status=0
     fail "an unknown option ended with status $status, not 2 with the usage on stderr"
 echo "command line answered"
 
-Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$workdir/display" \
-    >/dev/null 2>&1 &
-pids+=($!)
-wait_for 100 test -s "$workdir/display" || fail "Xvfb reported no display"
-export DISPLAY=":$(head -n1 "$workdir/display")"
+start_xvfb || fail "Xvfb reported no display"
 
 # A sensor whose raw value stays at 1834, so the full-tank write is known in advance.
 "$simulator" --link "$workdir/sensor" --raw 1834 --verbose >/dev/null 2>"$workdir/sim.log" &
@@ -53,19 +38,9 @@ QT_QPA_PLATFORM=xcb XDG_SESSION_TYPE=x11 "$program" >"$workdir/program.log" 2>&1
 program_pid=$!
 pids+=("$program_pid")
 
-window=""
-find_window() {
-    window=$(xdotool search --onlyvisible --name '^Brindolex DUT configurator v1\.3$' 2>/dev/null |
-        head -n1)
-    [ -n "$window" ]
-}
-wait_for 300 find_window || fail "no main window with the caption 'Brindolex DUT configurator v1.3'"
-echo "main window up"
-
-# The first focus is on the address box; Tab moves to the port box.
-xdotool windowfocus --sync "$window"
-xdotool key Tab
-xdotool type --delay 5 "$workdir/sensor"
+type_port "$workdir/sensor" ||
+    fail "no main window with the caption 'Brindolex DUT configurator v1.3'"
+echo "main window up, port typed"
 
 # Nothing is clicked: the automatic reconnect uses the typed name and reads parameters
 # 3, 4, 5, 7 and 10; the version read (operation 01, parameter 0A) ends the sequence.
@@ -110,7 +85,7 @@ kill -0 "$program_pid" 2>/dev/null || fail "the program died"
 restart() {
     kill "$program_pid" 2>/dev/null || true
     wait "$program_pid" 2>/dev/null || true
-    QT_QPA_PLATFORM=xcb "$program" "$@" >"$workdir/program.log" 2>&1 &
+    QT_QPA_PLATFORM=xcb XDG_SESSION_TYPE=x11 "$program" "$@" >"$workdir/program.log" 2>&1 &
     program_pid=$!
     pids+=("$program_pid")
 }
@@ -127,7 +102,7 @@ said_why() {
     grep -qx "brindolex-dut-configurator: Cannot open $workdir/no-such-port: .*\. The adapter is not plugged in, or the name is wrong\." "$workdir/program.log"
 }
 wait_for 150 said_why || fail "no reason on stderr for a missing port: $(cat "$workdir/program.log")"
-wait_for 150 find_window || fail "no main window after a port that could not be opened"
+wait_for 150 find_main_window || fail "no main window after a port that could not be opened"
 kill -0 "$program_pid" 2>/dev/null || fail "the program died on a port it could not open"
 echo "a missing port given on the command line said why and the program kept running"
 echo "1 passed, 0 failed"

@@ -1,0 +1,32 @@
+# Sourced by the scripts that drive the real program on a private X server. Sets workdir
+# (removed on exit) and pids (ended on exit); defines wait_for, start_xvfb and type_port.
+
+# shellcheck source=../script-helpers.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../script-helpers.sh"
+
+# Xvfb picks a free display itself and reports it, so parallel runs never collide.
+# Exports DISPLAY; false when no display is reported within 10 s.
+start_xvfb() {
+    Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$workdir/display" \
+        >/dev/null 2>&1 &
+    pids+=($!)
+    wait_for 100 test -s "$workdir/display" || return 1
+    export DISPLAY=":$(head -n1 "$workdir/display")"
+}
+
+main_window=""
+find_main_window() {
+    main_window=$(xdotool search --onlyvisible --name '^Brindolex DUT configurator v1\.3$' \
+        2>/dev/null | head -n1)
+    [ -n "$main_window" ]
+}
+
+# Types $1 into the port box of the main window, as the installer does; the automatic
+# reconnect then opens the typed name by itself. False when no main window shows in 15 s.
+type_port() {
+    wait_for 150 find_main_window || return 1
+    # The first focus is on the address box; Tab moves to the port box.
+    xdotool windowfocus --sync "$main_window"
+    xdotool key Tab
+    xdotool type --delay 5 "$1"
+}
