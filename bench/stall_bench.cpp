@@ -25,6 +25,7 @@
 #include "MessageBox.h"
 #include "PtyLlsBus.h"
 #include "PtySensor.h"
+#include "StallProbe.h"
 #include "Windows.h"
 
 namespace {
@@ -34,29 +35,7 @@ using Clock = std::chrono::steady_clock;
 // A window's first showing paints everything once; that is not a wait on the line.
 constexpr int kSettleMs = 500;
 
-// Records the largest gap between consecutive ticks of a 10 ms timer.
-class Probe {
-  public:
-    Probe() {
-        timer_.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            const auto now = Clock::now();
-            longest_ = std::max(longest_, now - last_);
-            last_ = now;
-            ++ticks_;
-        });
-        last_ = Clock::now();
-        timer_.start(10);
-    }
-    double longestMs() const { return std::chrono::duration<double, std::milli>(longest_).count(); }
-    long ticks() const { return ticks_; }
-
-  private:
-    QTimer timer_;
-    Clock::time_point last_;
-    Clock::duration longest_{};
-    long ticks_ = 0;
-};
+using Probe = testsupport::StallProbe;
 
 void runFor(int ms) {
     QEventLoop loop;
@@ -73,7 +52,7 @@ void runUntil(Condition done, int limitMs) {
 
 void report(const char* what, const Probe& probe, double seconds) {
     std::printf("%-44s longest stall %7.1f ms  (%ld probe ticks in %.1f s)\n", what,
-                probe.longestMs(), probe.ticks(), seconds);
+                probe.longestGapMs(), probe.ticks(), seconds);
 }
 
 std::unique_ptr<sim::PtySensor> startSensor(bool silent) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "StallProbe.h"
 #include "WiringFixture.h"
 
 namespace {
@@ -15,37 +16,7 @@ namespace {
 using namespace wiring;
 using Clock = std::chrono::steady_clock;
 
-// A 10 ms timer that records the largest gap between its ticks: what a user would see as
-// the window standing still.
-class Probe {
-  public:
-    Probe() {
-        timer_.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            const auto now = Clock::now();
-            longestGap_ = std::max(longestGap_, now - last_);
-            last_ = now;
-            ++ticks_;
-            if (onTick) onTick();
-        });
-        last_ = Clock::now();
-        timer_.start(10);
-    }
-
-    long longestGapMs() const {
-        return static_cast<long>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(longestGap_).count());
-    }
-    int ticks() const { return ticks_; }
-
-    std::function<void()> onTick;
-
-  private:
-    QTimer timer_;
-    Clock::time_point last_;
-    Clock::duration longestGap_{};
-    int ticks_ = 0;
-};
+using Probe = testsupport::StallProbe;
 
 class Responsiveness : public ConnectionWiring {
   protected:
