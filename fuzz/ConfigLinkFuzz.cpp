@@ -1,0 +1,158 @@
+// The receive path of the configuration protocol on arbitrary line traffic. Input: a list of
+// exchanges. Each starts with an operation byte (bit 7: first overwrite the last value with
+// the next four bytes, as callers may), the parameter and four value bytes; then, for every
+// request written, one burst of answer bytes: a length byte (bits 0..4; bit 7 seals the
+// burst's first 15 bytes with a good CRC-8, to reach the accepting code often) and the bytes.
+//
+// The fake sits behind the narrowest interface the link needs from a line, write and read
+// of raw bytes; LinePort puts today's PortIo contract (CRC-8 filled in by send and checked
+// by receive) on top. When that framing moves above the backends, LinePort shrinks to
+// forwarding and nothing else here changes.
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "ConfigLink.h"
+#include "Crc8.h"
+#include "FuzzCheck.h"
+#include "InputReader.h"
+#include "LinkState.h"
+#include "PortIo.h"
+#include "ReferenceCrc8.h"
+
+namespace {
+
+using dut::ConfigLink;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr std::size_t kFrame = ConfigLink::kFrameSize;
+constexpr int kMaxExchanges = 64;
+
+// The sensor's end of the wire as the fuzzer plays it. Writing a request brings the next
+// burst onto the line and drops whatever was left of the last one; reads take from that
+// burst only.
+class FuzzedLine {
+  public:
+    explicit FuzzedLine(fuzz::InputReader& input) : input_(input) {}
+
+    bool write(const std::uint8_t* bytes, std::size_t count) {
+        written.emplace_back(bytes, bytes + count);
+        const std::uint8_t header = input_.byte();
+        burst_.assign(header & 0x1F, 0);
+        burst_.resize(input_.take(burst_.data(), burst_.size()));
+        if ((header & 0x80) && burst_.size() >= kFrame) {
+            burst_[kFrame - 1] = fuzz::referenceCrc8(burst_.data(), kFrame - 1);
+        }
+        unread_ = 0;
+        return true;
+    }
+
+    std::size_t read(std::uint8_t* buffer, std::size_t count) {
+        const std::size_t n = std::min(count, burst_.size() - unread_);
+        std::copy_n(burst_.begin() + static_cast<long>(unread_), n, buffer);
+        unread_ += n;
+        delivered.emplace_back(buffer, buffer + n);
+        return n;
+    }
+
+    std::vector<Bytes> written;    // every write, as it went onto the wire
+    std::vector<Bytes> delivered;  // every read, as the reader got it
+
+  private:
+    fuzz::InputReader& input_;
+    Bytes burst_;
+    std::size_t unread_ = 0;
+};
+
+class LinePort : public dut::PortIo {
+  public:
+    explicit LinePort(FuzzedLine& line) : line_(line) {}
+
+    bool isOpen() const override { return true; }
+    bool send(const std::uint8_t* frame, std::size_t count) override {
+        FUZZ_CHECK(frame != nullptr && count == kFrame);
+        Bytes copy(frame, frame + count);
+        copy[count - 1] = dut::crc8(copy.data(), count - 1);
+        return line_.write(copy.data(), copy.size());
+    }
+    bool receive(std::uint8_t* buffer, std::size_t count) override {
+        FUZZ_CHECK(buffer != nullptr && count == kFrame);
+        const std::size_t got = line_.read(buffer, count);
+        return got == count && buffer[count - 1] == dut::crc8(buffer, count - 1);
+    }
+    std::size_t read(std::uint8_t* buffer, std::size_t count) override {
+        return line_.read(buffer, count);
+    }
+
+  private:
+    FuzzedLine& line_;
+};
+
+std::int32_t le32(const std::uint8_t* at) {
+    return static_cast<std::int32_t>(std::uint32_t{at[0]} | std::uint32_t{at[1]} << 8 |
+                                     std::uint32_t{at[2]} << 16 | std::uint32_t{at[3]} << 24);
+}
+
+// Every attempt writes the same request: zero leading word, the access code, the fields
+// asked for, and a good CRC-8.
+void checkRequests(const FuzzedLine& line, std::size_t from, std::uint8_t operation,
+                   std::uint8_t parameter, std::int32_t value) {
+    for (std::size_t i = from; i < line.written.size(); ++i) {
+        const Bytes& w = line.written[i];
+        FUZZ_CHECK(w.size() == kFrame);
+        FUZZ_CHECK(le32(&w[0]) == 0);
+        FUZZ_CHECK(static_cast<std::uint32_t>(le32(&w[4])) == ConfigLink::kAccessCode);
+        FUZZ_CHECK(w[8] == operation && w[9] == parameter);
+        FUZZ_CHECK(le32(&w[10]) == value);
+        FUZZ_CHECK(fuzz::referenceCrcOk(w.data(), w.size()));
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzz::InputReader input(data, size);
+    FuzzedLine line(input);
+    LinePort port(line);
+    dut::LinkState state;
+    ConfigLink link(port, state);
+
+    for (int exchange = 0; exchange < kMaxExchanges && !input.empty(); ++exchange) {
+        std::uint8_t operation = input.byte();
+        if (operation & 0x80) {
+            state.lastValue = static_cast<std::int32_t>(input.le32());
+            operation &= 0x7F;
+        }
+        const std::uint8_t parameter = input.byte();
+        const auto value = static_cast<std::int32_t>(input.le32());
+        const std::int32_t valueBefore = state.lastValue;
+        const std::size_t writesBefore = line.written.size();
+        const std::size_t readsBefore = line.delivered.size();
+
+        const bool ok = link.transact(0, ConfigLink::kAccessCode, operation, parameter, value);
+
+        const std::size_t attempts = line.written.size() - writesBefore;
+        FUZZ_CHECK(attempts >= 1 && attempts <= ConfigLink::kMaxAttempts);
+        FUZZ_CHECK(line.delivered.size() - readsBefore == attempts);
+        checkRequests(line, writesBefore, operation, parameter, value);
+
+        // The exchange stops at the first whole frame with a good CRC-8 and at no other.
+        const Bytes* accepted = nullptr;
+        for (std::size_t i = readsBefore; i < line.delivered.size(); ++i) {
+            const Bytes& got = line.delivered[i];
+            const bool good = got.size() == kFrame && fuzz::referenceCrcOk(got.data(), kFrame);
+            if (good) {
+                FUZZ_CHECK(i + 1 == line.delivered.size());
+                accepted = &got;
+            }
+        }
+        FUZZ_CHECK(ok == (accepted != nullptr));
+        FUZZ_CHECK(state.linkFlag == ok);
+        FUZZ_CHECK(ok || attempts == static_cast<std::size_t>(ConfigLink::kMaxAttempts));
+        // The value comes from the accepted frame alone; a failed exchange keeps the old one.
+        const std::int32_t expected = accepted ? le32(&(*accepted)[10]) : valueBefore;
+        FUZZ_CHECK(state.lastValue == std::max(expected, 0));
+    }
+    return 0;
+}
