@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <vector>
 
 #include "ConfigLink.h"
 #include "Crc8.h"
@@ -24,24 +23,40 @@
 namespace {
 
 using dut::ConfigLink;
-using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::size_t kFrame = ConfigLink::kFrameSize;
-constexpr int kMaxExchanges = 64;
+constexpr std::size_t kMaxBurst = 0x1F;
+constexpr int kMaxExchanges = 8;
+
+// What one attempt put on the wire and what came back to the reader.
+struct Attempt {
+    std::array<std::uint8_t, kFrame> written{};
+    std::array<std::uint8_t, kMaxBurst> delivered{};
+    std::size_t deliveredCount = 0;
+};
 
 // The sensor's end of the wire as the fuzzer plays it. Writing a request brings the next
 // burst onto the line and drops whatever was left of the last one; reads take from that
-// burst only.
+// burst only. Keeps the attempts of the current exchange (fixed storage: no allocation per
+// attempt keeps the runs fast).
 class FuzzedLine {
   public:
     explicit FuzzedLine(fuzz::InputReader& input) : input_(input) {}
 
+    void beginExchange() { attemptCount_ = 0; }
+    std::size_t attemptCount() const { return attemptCount_; }
+    const Attempt& attempt(std::size_t i) const { return attempts_[i]; }
+
     bool write(const std::uint8_t* bytes, std::size_t count) {
-        written.emplace_back(bytes, bytes + count);
+        FUZZ_CHECK(bytes != nullptr && count == kFrame);
+        FUZZ_CHECK(attemptCount_ < attempts_.size());  // never more than 16 attempts
+        Attempt& attempt = attempts_[attemptCount_++];
+        std::copy_n(bytes, kFrame, attempt.written.begin());
+        attempt.deliveredCount = 0;
+
         const std::uint8_t header = input_.byte();
-        burst_.assign(header & 0x1F, 0);
-        burst_.resize(input_.take(burst_.data(), burst_.size()));
-        if ((header & 0x80) && burst_.size() >= kFrame) {
+        burstSize_ = input_.take(burst_.data(), header & kMaxBurst);
+        if ((header & 0x80) && burstSize_ >= kFrame) {
             burst_[kFrame - 1] = fuzz::referenceCrc8(burst_.data(), kFrame - 1);
         }
         unread_ = 0;
@@ -49,19 +64,23 @@ class FuzzedLine {
     }
 
     std::size_t read(std::uint8_t* buffer, std::size_t count) {
-        const std::size_t n = std::min(count, burst_.size() - unread_);
+        FUZZ_CHECK(attemptCount_ > 0);  // nothing is read before a request went out
+        Attempt& attempt = attempts_[attemptCount_ - 1];
+        const std::size_t n = std::min(count, burstSize_ - unread_);
         std::copy_n(burst_.begin() + static_cast<long>(unread_), n, buffer);
+        std::copy_n(buffer, n,
+                    attempt.delivered.begin() + static_cast<long>(attempt.deliveredCount));
         unread_ += n;
-        delivered.emplace_back(buffer, buffer + n);
+        attempt.deliveredCount += n;
         return n;
     }
 
-    std::vector<Bytes> written;    // every write, as it went onto the wire
-    std::vector<Bytes> delivered;  // every read, as the reader got it
-
   private:
     fuzz::InputReader& input_;
-    Bytes burst_;
+    std::array<Attempt, ConfigLink::kMaxAttempts> attempts_;
+    std::size_t attemptCount_ = 0;
+    std::array<std::uint8_t, kMaxBurst> burst_{};
+    std::size_t burstSize_ = 0;
     std::size_t unread_ = 0;
 };
 
@@ -72,8 +91,9 @@ class LinePort : public dut::PortIo {
     bool isOpen() const override { return true; }
     bool send(const std::uint8_t* frame, std::size_t count) override {
         FUZZ_CHECK(frame != nullptr && count == kFrame);
-        Bytes copy(frame, frame + count);
-        copy[count - 1] = dut::crc8(copy.data(), count - 1);
+        std::array<std::uint8_t, kFrame> copy;
+        std::copy_n(frame, kFrame, copy.begin());
+        copy[kFrame - 1] = dut::crc8(copy.data(), kFrame - 1);
         return line_.write(copy.data(), copy.size());
     }
     bool receive(std::uint8_t* buffer, std::size_t count) override {
@@ -96,17 +116,14 @@ std::int32_t le32(const std::uint8_t* at) {
 
 // Every attempt writes the same request: zero leading word, the access code, the fields
 // asked for, and a good CRC-8.
-void checkRequests(const FuzzedLine& line, std::size_t from, std::uint8_t operation,
-                   std::uint8_t parameter, std::int32_t value) {
-    for (std::size_t i = from; i < line.written.size(); ++i) {
-        const Bytes& w = line.written[i];
-        FUZZ_CHECK(w.size() == kFrame);
-        FUZZ_CHECK(le32(&w[0]) == 0);
-        FUZZ_CHECK(static_cast<std::uint32_t>(le32(&w[4])) == ConfigLink::kAccessCode);
-        FUZZ_CHECK(w[8] == operation && w[9] == parameter);
-        FUZZ_CHECK(le32(&w[10]) == value);
-        FUZZ_CHECK(fuzz::referenceCrcOk(w.data(), w.size()));
-    }
+void checkRequest(const Attempt& attempt, std::uint8_t operation, std::uint8_t parameter,
+                  std::int32_t value) {
+    const std::uint8_t* w = attempt.written.data();
+    FUZZ_CHECK(le32(&w[0]) == 0);
+    FUZZ_CHECK(static_cast<std::uint32_t>(le32(&w[4])) == ConfigLink::kAccessCode);
+    FUZZ_CHECK(w[8] == operation && w[9] == parameter);
+    FUZZ_CHECK(le32(&w[10]) == value);
+    FUZZ_CHECK(fuzz::referenceCrcOk(w, kFrame));
 }
 
 }  // namespace
@@ -127,31 +144,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::uint8_t parameter = input.byte();
         const auto value = static_cast<std::int32_t>(input.le32());
         const std::int32_t valueBefore = state.lastValue;
-        const std::size_t writesBefore = line.written.size();
-        const std::size_t readsBefore = line.delivered.size();
+        line.beginExchange();
 
         const bool ok = link.transact(0, ConfigLink::kAccessCode, operation, parameter, value);
 
-        const std::size_t attempts = line.written.size() - writesBefore;
-        FUZZ_CHECK(attempts >= 1 && attempts <= ConfigLink::kMaxAttempts);
-        FUZZ_CHECK(line.delivered.size() - readsBefore == attempts);
-        checkRequests(line, writesBefore, operation, parameter, value);
-
+        const std::size_t attempts = line.attemptCount();
+        FUZZ_CHECK(attempts >= 1);
         // The exchange stops at the first whole frame with a good CRC-8 and at no other.
-        const Bytes* accepted = nullptr;
-        for (std::size_t i = readsBefore; i < line.delivered.size(); ++i) {
-            const Bytes& got = line.delivered[i];
-            const bool good = got.size() == kFrame && fuzz::referenceCrcOk(got.data(), kFrame);
-            if (good) {
-                FUZZ_CHECK(i + 1 == line.delivered.size());
-                accepted = &got;
+        const Attempt* accepted = nullptr;
+        for (std::size_t i = 0; i < attempts; ++i) {
+            const Attempt& attempt = line.attempt(i);
+            checkRequest(attempt, operation, parameter, value);
+            if (attempt.deliveredCount == kFrame &&
+                fuzz::referenceCrcOk(attempt.delivered.data(), kFrame)) {
+                FUZZ_CHECK(i + 1 == attempts);
+                accepted = &attempt;
             }
         }
         FUZZ_CHECK(ok == (accepted != nullptr));
         FUZZ_CHECK(state.linkFlag == ok);
         FUZZ_CHECK(ok || attempts == static_cast<std::size_t>(ConfigLink::kMaxAttempts));
         // The value comes from the accepted frame alone; a failed exchange keeps the old one.
-        const std::int32_t expected = accepted ? le32(&(*accepted)[10]) : valueBefore;
+        const std::int32_t expected = accepted ? le32(&accepted->delivered[10]) : valueBefore;
         FUZZ_CHECK(state.lastValue == std::max(expected, 0));
     }
     return 0;

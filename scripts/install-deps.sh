@@ -11,6 +11,7 @@ PACKAGES=(
   fonts-dejavu-core fonts-dejavu-extra fonts-liberation2
   xvfb xdotool x11-xserver-utils x11-utils socat
   clang-format
+  clang libclang-rt-dev llvm
   mingw-w64 wine wine64
 )
 

@@ -23,3 +23,4 @@ LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp" UBSAN_OPTIONS=print_stacktrace=
 
 step "Windows cross build of the link layer (mingw-w64)"
 bash scripts/windows-tests.sh
+bash scripts/fuzz.sh
