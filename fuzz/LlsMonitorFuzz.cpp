@@ -14,7 +14,6 @@
 #include "LlsMonitor.h"
 #include "LlsPacketClassifier.h"
 #include "ReferenceCrc8.h"
-#include "TextInput.h"
 
 namespace {
 
