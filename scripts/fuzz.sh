@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 SECONDS_EACH=${1:-30}
-case $SECONDS_EACH in '' | *[!0-9]*) echo "usage: $0 [SECONDS]" >&2; exit 2 ;; esac
+case $SECONDS_EACH in '' | *[!0-9]* | 0*) echo "usage: $0 [SECONDS]" >&2; exit 2 ;; esac
 
 bash scripts/install-deps.sh
 printf '\n== fuzz targets (%s s each)\n' "$SECONDS_EACH"
