@@ -20,6 +20,7 @@ TEST_PACKAGES=(
   weston dbus-daemon dbus-bin python3 python3-dbus python3-gi
   gir1.2-atspi-2.0 at-spi2-core python3-xlib
   clang-format
+  clang libclang-rt-dev llvm
   mingw-w64 wine wine64
   lintian desktop-file-utils appstream
 )

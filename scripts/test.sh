@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the normal build, a format check, the
-# sanitizer build, the Windows cross build of the Qt-free parts, and the Debian package.
+# sanitizer build, the Windows cross build of the Qt-free parts, the Debian package and the
+# fuzz targets.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -26,3 +27,5 @@ bash scripts/windows-tests.sh
 
 step "Debian package: lintian, appstreamcli, desktop-file-validate"
 bash scripts/package-check.sh
+
+bash scripts/fuzz.sh
