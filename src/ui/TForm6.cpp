@@ -13,6 +13,7 @@
 #include "AppContext.h"
 #include "OutputSettingsDialog.h"
 #include "OutputSettingsView.h"
+#include "SensorParams.h"
 #include "UiStyle.h"
 
 // The two lists as the dialog's logic fills them.
@@ -82,11 +83,10 @@ TForm6::TForm6(QWidget* parent)
     Label2 = ui::makeLabel(this, QStringLiteral("Переодическая выдача данных:"), px(16), px(48), -1,
                            -1, font());
     ComboBox2 = new QComboBox(this);
-    ComboBox2->addItems({QStringLiteral("Выключена"), QStringLiteral("10 сек"),
-                         QStringLiteral("20 сек"), QStringLiteral("30 сек"),
-                         QStringLiteral("40 сек"), QStringLiteral("50 сек"),
-                         QStringLiteral("1 мин"), QStringLiteral("2 мин"), QStringLiteral("3 мин"),
-                         QStringLiteral("4 мин"), QStringLiteral("5 мин")});
+    // The intervals the sensor takes, in the order and with the labels of the parameter map.
+    for (const dut::param::IntervalChoice& choice : dut::param::kIntervalChoices) {
+        ComboBox2->addItem(QString::fromUtf8(choice.label));
+    }
     ComboBox2->setCurrentIndex(0);
     ComboBox2->setGeometry(px(192), px(48), px(145), ComboBox2->sizeHint().height());
 
