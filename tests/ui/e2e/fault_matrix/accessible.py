@@ -7,7 +7,7 @@ import time
 import gi
 
 gi.require_version("Atspi", "2.0")
-from gi.repository import Atspi  # noqa: E402
+from gi.repository import Atspi, GLib  # noqa: E402
 
 # A program that is busy in a serial exchange answers late; never wait for ever.
 Atspi.set_timeout(15000, 15000)
@@ -54,14 +54,26 @@ def _walk(node, depth=0):
     yield node
     if depth > 12:
         return
-    for i in range(node.get_child_count()):
-        child = node.get_child_at_index(i)
+    try:
+        children = [node.get_child_at_index(i) for i in range(node.get_child_count())]
+    except GLib.Error:
+        return  # the node went away while it was read: a box that just closed
+    for child in children:
         if child is not None:
             yield from _walk(child, depth + 1)
 
 
 def _showing(node):
     return node.get_state_set().contains(Atspi.StateType.SHOWING)
+
+
+def _read(make, node):
+    """make(node), or None when the object left the bus between listing and reading:
+    a message box that is closing is still listed by its parent for a moment."""
+    try:
+        return make(node)
+    except GLib.Error:
+        return None
 
 
 class Window:
@@ -75,10 +87,13 @@ class Window:
     def widgets(self, role=None):
         found = []
         for node in _walk(self.node):
-            if node is self.node or not _showing(node):
+            if node is self.node:
                 continue
-            if role is None or node.get_role() == role:
-                found.append(Widget(node, self.origin))
+            widget = _read(lambda n: Widget(n, self.origin)
+                           if _showing(n) and (role is None or n.get_role() == role)
+                           else None, node)
+            if widget is not None:
+                found.append(widget)
         return found
 
     def at(self, role, x, y, tolerance=6):
@@ -122,9 +137,10 @@ class Program:
     def windows(self):
         found = []
         for i in range(self.app.get_child_count()):
-            node = self.app.get_child_at_index(i)
-            if node is not None and _showing(node):
-                found.append(Window(node))
+            node = _read(self.app.get_child_at_index, i)
+            window = _read(lambda n: Window(n) if _showing(n) else None, node) if node else None
+            if window is not None:
+                found.append(window)
         return found
 
     def window(self, title):
