@@ -22,6 +22,8 @@
 
 #include "Application.h"
 #include "GlobalHotKeys.h"
+#include "HotKeys.h"
+#include "MainControls.h"
 #include "MessageBox.h"
 #include "PtyLlsBus.h"
 #include "PtySensor.h"
@@ -73,7 +75,8 @@ void reconnectAttempts(int seconds) {
     ui::Startup program;
     program.show();
     // A typed name: the automatic reconnect tries it every eleventh tick.
-    program.mainWindow().COMSelect->setEditText(QString::fromStdString(sensor->devicePath()));
+    testsupport::MainControls(program.mainWindow())
+        .COMSelect->setEditText(QString::fromStdString(sensor->devicePath()));
     runFor(kSettleMs);
     Probe probe;
     runFor(seconds * 1000);
@@ -86,9 +89,9 @@ void fullTankOnSilentSensor() {
     ui::Startup program;
     program.show();
     TForm1& window = program.mainWindow();
-    window.COMSelect->setEditText(QString::fromStdString(sensor->devicePath()));
-    window.COMSelectSelect();
-    runUntil([&] { return window.Edit1->text() == QStringLiteral("1834"); }, 5000);
+    const testsupport::MainControls controls(window);
+    window.choosePort(QString::fromStdString(sensor->devicePath()));
+    runUntil([&] { return controls.Edit1->text() == QStringLiteral("1834"); }, 5000);
     sim::SensorFaults faults;
     faults.silent = true;
     sensor->setFaults(faults);
@@ -101,7 +104,7 @@ void fullTankOnSilentSensor() {
     QElapsedTimer clock;
     clock.start();
     Probe probe;
-    emit window.hotKeys()->activated(2, GlobalHotKeys::VkF4);
+    emit controls.hotKeys()->activated(dut::config::kHotKeyFull);
     runUntil([&] { return boxShown; }, 20000);
     ui::setMessageBoxHook({});
     report("F4 on a silent sensor", probe, clock.elapsed() / 1000.0);

@@ -41,7 +41,8 @@ int main(int argc, char** argv) {
     sensor.clearRequests();
     for (int i = 0; i < exchanges; ++i) {
         const auto start = Clock::now();
-        const bool ok = link.read(i % 2 == 0 ? dut::param::kRawValue : dut::param::kOutputLevel);
+        const bool ok =
+            link.read(i % 2 == 0 ? dut::param::kRawValue : dut::param::kOutputLevel).has_value();
         ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
         if (!ok) ++failed;
     }

@@ -28,6 +28,8 @@
 
 #include "Application.h"
 #include "GlobalHotKeys.h"
+#include "HotKeys.h"
+#include "MainControls.h"
 #include "MessageBox.h"
 #include "Windows.h"
 
@@ -101,7 +103,8 @@ int main(int argc, char** argv) {
 
     ui::Startup program;
     program.show();
-    TForm1& form = program.mainWindow();
+    TForm1& window = program.mainWindow();
+    const testsupport::MainControls form(window);
     if (stopMonitorTimer) program.windows().form4->Timer1->stop();
     QCoreApplication::processEvents();
 
@@ -111,7 +114,7 @@ int main(int argc, char** argv) {
         form.COMSelect->setEditText(path);
         QElapsedTimer clock;
         clock.start();
-        form.COMSelectSelect();
+        window.COMSelectSelect();
         connectMs.push_back(double(clock.nsecsElapsed()) / 1e6);
         if (!form.ConnectStatusText->text().contains(QStringLiteral("Весия:"))) {
             std::fprintf(stderr, "connect %d did not reach the version line\n", i);
@@ -140,7 +143,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < repeats; ++i) {
         shown = false;
         clock.start();
-        emit form.hotKeys()->activated(2, 115);
+        emit form.hotKeys()->activated(dut::config::kHotKeyFull);
         QElapsedTimer bound;
         bound.start();
         while (!shown && bound.elapsed() < 10000) QCoreApplication::processEvents();

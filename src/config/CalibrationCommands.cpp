@@ -25,24 +25,25 @@ constexpr std::int32_t kAddressMax = 255;
 
 }  // namespace
 
-CalibrationCommands::CalibrationCommands(ConfigLink& link, MainView& view, Notifier& notifier,
-                                         std::function<void()> raiseApplication)
+CalibrationCommands::CalibrationCommands(ConfigLink& link, MainValues& values, MainView& view,
+                                         Notifier& notifier, std::function<void()> raiseApplication)
     : link_(link),
+      values_(values),
       view_(view),
       notifier_(notifier),
       raiseApplication_(std::move(raiseApplication)) {}
 
 void CalibrationCommands::Button2Click() {
-    const std::int32_t value = toInt(view_.currentValueText());
+    const std::int32_t value = toInt(values_.currentValue());
     // The level box shows the new value even when the sensor then refuses it.
-    view_.setLevelMaxText(intToText(value));
+    values_.setLevelMax(intToText(value));
     const bool ok = writeVerified(link_, param::kFullLevel, value);
     notifier_.showMessage(ok ? kFullOk : kFullFailed);
 }
 
 void CalibrationCommands::Button3Click() {
-    const std::int32_t value = toInt(view_.currentValueText());
-    view_.setLevelMinText(intToText(value));
+    const std::int32_t value = toInt(values_.currentValue());
+    values_.setLevelMin(intToText(value));
     const bool ok = writeVerified(link_, param::kEmptyLevel, value);
     notifier_.showMessage(ok ? kEmptyOk : kEmptyFailed);
 }
@@ -62,24 +63,31 @@ void CalibrationCommands::Button5Click() {
     notifier_.showMessage(ok ? kAddressOk : kAddressFailed);
 }
 
-bool CalibrationCommands::hotKey(int id, int key) {
+bool CalibrationCommands::hotKey(int id) {
     if (link_.state().sensorNumber == 0) return false;
 
-    if (id == kHotKeyEmpty && key == kVkF1) {
-        if (raiseApplication_) raiseApplication_();
-        Button3Click();
-    } else if (id == kHotKeyFull && key == kVkF4) {
-        Button2Click();
-    } else if (id == kHotKeyAddress1 && key == kVkF9) {
-        view_.setAddressText("1");
+    // The address keys put their address in the box first, so the box shows what was sent.
+    const auto writeAddress = [this](const char* address) {
+        view_.setAddressText(address);
         Button5Click();
-    } else if (id == kHotKeyAddress2 && key == kVkF10) {
-        view_.setAddressText("2");
-        Button5Click();
-    } else {
-        return false;
+    };
+    switch (id) {
+        case kHotKeyEmpty:
+            if (raiseApplication_) raiseApplication_();
+            Button3Click();
+            return true;
+        case kHotKeyFull:
+            Button2Click();
+            return true;
+        case kHotKeyAddress1:
+            writeAddress("1");
+            return true;
+        case kHotKeyAddress2:
+            writeAddress("2");
+            return true;
+        default:
+            return false;
     }
-    return true;
 }
 
 }  // namespace dut::config

@@ -22,7 +22,7 @@ const char* const kPortPrefix = "COM";
 }  // namespace
 
 ConnectionController::ConnectionController(PortControl& port, ConfigLink& link, MainView& view)
-    : port_(port), link_(link), state_(link.state()), view_(view) {}
+    : port_(port), link_(link), state_(link.state()), view_(view), values_(view) {}
 
 void ConnectionController::COMSelectDropDown() {
     std::vector<std::string> names;
@@ -46,45 +46,45 @@ void ConnectionController::Button1Click() {
 
     port_.close();
     if (!port_.open(name)) {
-        view_.setStatus(kPortOpenFailed, StatusColour::Red);
+        values_.setStatus(kPortOpenFailed, StatusColour::Red);
         view_.setStatusReason(portOpenReason(name, port_.lastOpenError()));
         return;
     }
     view_.setStatusReason({});
     state_.linkFlag = true;
 
-    if (link_.read(param::kNetworkAddress)) view_.setAddressText(intToText(state_.lastValue));
+    if (const auto address = link_.read(param::kNetworkAddress)) {
+        view_.setAddressText(intToText(*address));
+    }
     if (!state_.linkFlag) return;
-    if (link_.read(param::kFullLevel)) view_.setLevelMaxText(intToText(state_.lastValue));
+    if (const auto full = link_.read(param::kFullLevel)) values_.setLevelMax(intToText(*full));
     if (!state_.linkFlag) return;
-    if (link_.read(param::kEmptyLevel)) view_.setLevelMinText(intToText(state_.lastValue));
+    if (const auto empty = link_.read(param::kEmptyLevel)) values_.setLevelMin(intToText(*empty));
     if (!state_.linkFlag) return;
 
-    if (link_.read(param::kSensorNumber)) {
-        state_.sensorNumber = state_.lastValue;
+    if (const auto number = link_.read(param::kSensorNumber)) {
+        state_.sensorNumber = *number;
         if (state_.sensorNumber == 0) {
-            view_.setStatus(kNoSensorNumber, StatusColour::Green);
+            values_.setStatus(kNoSensorNumber, StatusColour::Green);
             state_.linkFlag = false;
             return;
         }
     }
     if (!state_.linkFlag) return;
-    view_.setStatus(kConnected + intToText(state_.sensorNumber), StatusColour::Green);
+    values_.setStatus(kConnected + intToText(state_.sensorNumber), StatusColour::Green);
 
-    if (link_.read(param::kVersion)) {
-        view_.setStatus(view_.statusText() + kVersionLine + intToText(state_.lastValue),
-                        StatusColour::Green);
+    if (const auto version = link_.read(param::kVersion)) {
+        values_.setStatus(values_.status() + kVersionLine + intToText(*version),
+                          StatusColour::Green);
     }
 }
 
 void ConnectionController::Timer2Timer() {
-    if (view_.monitorVisible()) return;
-
     view_.setCommandButtonsEnabled(state_.sensorNumber != 0);
 
     if (!state_.linkFlag) {
         if (state_.sensorNumber > 0) {
-            view_.setStatus(kLinkLost, StatusColour::Red);
+            values_.setStatus(kLinkLost, StatusColour::Red);
         } else {
             view_.setStatusColour(StatusColour::Red);
         }
@@ -107,22 +107,27 @@ void ConnectionController::Timer2Timer() {
 }
 
 void ConnectionController::pollRawValue() {
-    if (!link_.read(param::kRawValue)) return;
-    view_.setCurrentValueText(intToText(state_.lastValue));
-    plot(state_.lastValue);
+    const auto raw = link_.read(param::kRawValue);
+    if (!raw) return;
+    values_.setCurrentValue(intToText(*raw));
+    plot(*raw);
 }
 
 void ConnectionController::pollOutputLevel() {
-    if (!link_.read(param::kOutputLevel)) return;
-    view_.setProgress(state_.lastValue);
-    view_.setOutputLevelText(intToText(state_.lastValue));
+    const auto level = link_.read(param::kOutputLevel);
+    if (!level) return;
+    view_.setProgress(*level);
+    view_.setOutputLevelText(intToText(*level));
 }
 
 void ConnectionController::plot(std::int32_t raw) {
-    if (view_.chartPointCount() >= kChartCapacity) view_.removeOldestChartPoint();
+    if (chartPoints_ >= kChartCapacity) {
+        view_.removeOldestChartPoint();
+        --chartPoints_;
+    }
     const std::int32_t y = raw / kChartDivisor;  // truncates toward zero
-    state_.lastValue = y;
     view_.appendChartPoint(sampleCounter_++, y);
+    ++chartPoints_;
     // Minimum first to 0, then maximum, then the real minimum: whatever the jump from the
     // previous point, the axis never has its minimum above its maximum.
     view_.setChartAxisMin(0);

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "ConfigLink.h"
+#include "MainValues.h"
 #include "MainView.h"
 #include "PortControl.h"
 
@@ -29,6 +30,10 @@ class ConnectionController {
     // One tick of Timer2.
     void Timer2Timer();
 
+    // The texts the main window shows, as this controller and the commands set them.
+    MainValues& values() { return values_; }
+    const MainValues& values() const { return values_; }
+
     std::uint8_t pollPhase() const { return pollPhase_; }
     std::int32_t reconnectCounter() const { return reconnectCounter_; }
     std::int64_t sampleCounter() const { return sampleCounter_; }
@@ -42,7 +47,9 @@ class ConnectionController {
     ConfigLink& link_;
     LinkState& state_;
     MainView& view_;
+    MainValues values_;
 
+    int chartPoints_ = 0;
     std::uint8_t pollPhase_ = 0;
     std::int32_t reconnectCounter_ = 0;
     std::int64_t sampleCounter_ = 0;

@@ -65,12 +65,12 @@ std::optional<WidenedLevels> widenLevels(std::int32_t max, std::int32_t min) {
 }
 
 LevelCorrectionDialog::LevelCorrectionDialog(ConfigLink& link, LevelCorrectionView& view,
-                                             MainView& mainView, Notifier& notifier)
-    : link_(link), view_(view), mainView_(mainView), notifier_(notifier) {}
+                                             MainValues& mainValues, Notifier& notifier)
+    : link_(link), view_(view), mainValues_(mainValues), notifier_(notifier) {}
 
 void LevelCorrectionDialog::open() {
-    view_.setLevelMaxText(mainView_.levelMaxText());
-    view_.setLevelMinText(mainView_.levelMinText());
+    view_.setLevelMaxText(mainValues_.levelMax());
+    view_.setLevelMinText(mainValues_.levelMin());
 }
 
 void LevelCorrectionDialog::Button2Click() {
@@ -78,7 +78,7 @@ void LevelCorrectionDialog::Button2Click() {
     const std::string text = view_.levelMaxText();
     const std::int32_t value = toInt(text);
     if (writeVerified(link_, param::kFullLevel, value)) {
-        mainView_.setLevelMaxText(text);
+        mainValues_.setLevelMax(text);
         notifier_.showMessage(kFullOk);
     } else {
         notifier_.showMessage(kFullFailed);
@@ -89,7 +89,7 @@ void LevelCorrectionDialog::Button3Click() {
     const std::string text = view_.levelMinText();
     const std::int32_t value = toInt(text);
     if (writeVerified(link_, param::kEmptyLevel, value)) {
-        mainView_.setLevelMinText(text);
+        mainValues_.setLevelMin(text);
         notifier_.showMessage(kEmptyOk);
     } else {
         notifier_.showMessage(kEmptyFailed);
@@ -113,11 +113,11 @@ void LevelCorrectionDialog::Button1Click() {
     // Only a level the sensor confirmed is shown, so no window claims a level it lacks.
     if (maxOk) {
         view_.setLevelMaxText(intToText(levels->max));
-        mainView_.setLevelMaxText(intToText(levels->max));
+        mainValues_.setLevelMax(intToText(levels->max));
     }
     if (minOk) {
         view_.setLevelMinText(intToText(levels->min));
-        mainView_.setLevelMinText(intToText(levels->min));
+        mainValues_.setLevelMin(intToText(levels->min));
     }
     notifier_.showMessage(maxOk && minOk ? kWidenOk : kWidenFailed);
 }

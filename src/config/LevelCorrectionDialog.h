@@ -5,7 +5,7 @@
 
 #include "ConfigLink.h"
 #include "LevelCorrectionView.h"
-#include "MainView.h"
+#include "MainValues.h"
 #include "Notifier.h"
 
 namespace dut::config {
@@ -26,7 +26,9 @@ std::optional<WidenedLevels> widenLevels(std::int32_t max, std::int32_t min);
 // nothing is written and the application's event loop shows the error box.
 class LevelCorrectionDialog {
   public:
-    LevelCorrectionDialog(ConfigLink& link, LevelCorrectionView& view, MainView& mainView,
+    // mainValues: the main window's levels, read when the dialog opens and set when the
+    // sensor confirmed a new one.
+    LevelCorrectionDialog(ConfigLink& link, LevelCorrectionView& view, MainValues& mainValues,
                           Notifier& notifier);
 
     // Before the dialog is shown: copies the main window's levels into it.
@@ -39,7 +41,7 @@ class LevelCorrectionDialog {
   private:
     ConfigLink& link_;
     LevelCorrectionView& view_;
-    MainView& mainView_;
+    MainValues& mainValues_;
     Notifier& notifier_;
 };
 

@@ -8,7 +8,8 @@ namespace dut::config {
 
 enum class StatusColour { Red, Green };
 
-// What the connection controller and the commands read from and show in the main window.
+// What the connection controller and the commands show in the main window, and the two boxes
+// the user types into (the port and the address), which are the only texts read from it.
 // Texts are UTF-8; "\r\n" and lone "\r" or "\n" inside them are passed through unchanged for
 // the window to display as line breaks.
 class MainView {
@@ -20,7 +21,6 @@ class MainView {
     virtual void setPortItems(const std::vector<std::string>& items) = 0;
 
     // ConnectStatusText.
-    virtual std::string statusText() const = 0;
     virtual void setStatus(const std::string& text, StatusColour colour) = 0;
     virtual void setStatusColour(StatusColour colour) = 0;
     // Why the status reads as it does, where the status text cannot say it (the system's
@@ -34,16 +34,12 @@ class MainView {
     virtual void focusAddress() = 0;
 
     // LEVELMAX, LEVELMIN and Edit1 (the current raw value).
-    virtual std::string levelMaxText() const = 0;
     virtual void setLevelMaxText(const std::string& text) = 0;
-    virtual std::string levelMinText() const = 0;
     virtual void setLevelMinText(const std::string& text) = 0;
-    virtual std::string currentValueText() const = 0;
     virtual void setCurrentValueText(const std::string& text) = 0;
 
     // Chart1/Series1. The axis is fixed: the window never rescales it by itself, and the
     // controller sets minimum and maximum in an order that keeps min <= max at every step.
-    virtual int chartPointCount() const = 0;
     virtual void removeOldestChartPoint() = 0;
     virtual void appendChartPoint(std::int64_t x, std::int32_t y) = 0;
     virtual void setChartAxisMin(std::int32_t y) = 0;
@@ -55,9 +51,6 @@ class MainView {
 
     // Button2, Button3, Button5 and Button6 together.
     virtual void setCommandButtonsEnabled(bool enabled) = 0;
-
-    // Whether the LLS monitor window is shown; polling pauses behind it.
-    virtual bool monitorVisible() const = 0;
 };
 
 }  // namespace dut::config

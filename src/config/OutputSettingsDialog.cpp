@@ -17,22 +17,17 @@ OutputSettingsDialog::OutputSettingsDialog(ConfigLink& link, OutputSettingsView&
     : link_(link), view_(view) {}
 
 void OutputSettingsDialog::FormShow() {
-    LinkState& state = link_.state();
-
-    // Cleared first, so a failed read cannot pass off an older value as this setting.
-    state.lastValue = 0;
-    link_.read(param::kOutputResolution);
+    // A failed read counts as 0, so it cannot pass off an older value as this setting.
     // Only a resolution the dialog can name may be changed; anything else stays untouched.
-    const std::int32_t resolution = state.lastValue;
+    const std::int32_t resolution = link_.read(param::kOutputResolution).value_or(0);
     view_.setResolutionEnabled(resolution == param::kResolution12Bit ||
                                resolution == param::kResolution10Bit);
     if (resolution == param::kResolution12Bit) view_.setResolutionIndex(kItem12Bit);
     if (resolution == param::kResolution10Bit) view_.setResolutionIndex(kItem10Bit);
 
-    state.lastValue = 0;
-    const bool intervalRead = link_.read(param::kOutputInterval);
-    view_.setIntervalEnabled(intervalRead);
-    const std::optional<std::size_t> choice = param::intervalChoiceForSeconds(state.lastValue);
+    const std::optional<std::int32_t> interval = link_.read(param::kOutputInterval);
+    view_.setIntervalEnabled(interval.has_value());
+    const std::optional<std::size_t> choice = param::intervalChoiceForSeconds(interval.value_or(0));
     if (choice) view_.setIntervalIndex(static_cast<int>(*choice));
 }
 

@@ -1,7 +1,6 @@
 #include "ConfigLink.h"
 
 #include <chrono>
-#include <optional>
 
 namespace dut {
 
@@ -31,8 +30,9 @@ ConfigLink::Frame ConfigLink::buildRequest(std::uint32_t leading, std::uint32_t 
     return frame;
 }
 
-bool ConfigLink::transact(std::uint32_t leading, std::uint32_t access, std::uint8_t operation,
-                          std::uint8_t parameter, std::int32_t value) {
+std::optional<std::int32_t> ConfigLink::transact(std::uint32_t leading, std::uint32_t access,
+                                                 std::uint8_t operation, std::uint8_t parameter,
+                                                 std::int32_t value) {
     using Clock = std::chrono::steady_clock;
     const Frame request = buildRequest(leading, access, operation, parameter, value);
     state_.linkFlag = false;
@@ -76,16 +76,13 @@ bool ConfigLink::transact(std::uint32_t leading, std::uint32_t access, std::uint
         firstEchoed_ = 0;
         answered = lastStray;
     }
-    if (answered) {
-        state_.lastValue = *answered;
-        state_.linkFlag = true;
-        if (echoed && parameter != 0 && !echoes_) {
-            if (firstEchoed_ != 0 && firstEchoed_ != parameter) echoes_ = true;
-            if (firstEchoed_ == 0) firstEchoed_ = parameter;
-        }
+    if (!answered) return std::nullopt;
+    state_.linkFlag = true;
+    if (echoed && parameter != 0 && !echoes_) {
+        if (firstEchoed_ != 0 && firstEchoed_ != parameter) echoes_ = true;
+        if (firstEchoed_ == 0) firstEchoed_ = parameter;
     }
-    if (state_.lastValue < 0) state_.lastValue = 0;
-    return answered.has_value();
+    return *answered < 0 ? 0 : *answered;
 }
 
 }  // namespace dut

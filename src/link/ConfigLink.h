@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "LineWait.h"
 #include "LinkState.h"
@@ -32,16 +33,18 @@ class ConfigLink {
     static Frame buildRequest(std::uint32_t leading, std::uint32_t access, std::uint8_t operation,
                               std::uint8_t parameter, std::int32_t value);
 
-    // One exchange with retries. Sets the link flag; on success the answer's value (clamped
-    // to 0 when negative) becomes the last value; on failure the last value is kept.
-    bool transact(std::uint32_t leading, std::uint32_t access, std::uint8_t operation,
-                  std::uint8_t parameter, std::int32_t value);
+    // One exchange with retries. Sets the link flag; returns the answer's value, clamped to 0
+    // when negative (the sensor reports no negative quantity), or nothing after 16 failed
+    // attempts.
+    std::optional<std::int32_t> transact(std::uint32_t leading, std::uint32_t access,
+                                         std::uint8_t operation, std::uint8_t parameter,
+                                         std::int32_t value);
 
     // Shorthands for the two uses every caller makes.
-    bool read(std::uint8_t parameter, std::int32_t valueField = kReadValue) {
+    std::optional<std::int32_t> read(std::uint8_t parameter, std::int32_t valueField = kReadValue) {
         return transact(0, kAccessCode, kOpRead, parameter, valueField);
     }
-    bool write(std::uint8_t parameter, std::int32_t value) {
+    std::optional<std::int32_t> write(std::uint8_t parameter, std::int32_t value) {
         return transact(0, kAccessCode, kOpWrite, parameter, value);
     }
 

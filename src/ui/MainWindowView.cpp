@@ -5,9 +5,7 @@
 #include <algorithm>
 #include <iostream>
 
-#include "MessageBox.h"
 #include "TForm1.h"
-#include "TForm4.h"
 #include "UiStyle.h"
 
 namespace ui {
@@ -28,16 +26,8 @@ void setTextColour(QWidget* widget, const QColor& colour) {
     widget->setPalette(pal);
 }
 
-// The labels show "\n" line breaks, but the controller appends to the text as it set it,
-// so the text with its original breaks is kept beside the one shown.
-void setRawText(QLabel* label, const std::string& text) {
-    label->setProperty(kRawTextProperty, q(text));
+void setShownText(QLabel* label, const std::string& text) {
     label->setText(displayText(q(text)));
-}
-
-std::string rawText(const QLabel* label) {
-    const QVariant raw = label->property(kRawTextProperty);
-    return raw.isValid() ? s(raw.toString()) : s(label->text());
 }
 
 }  // namespace
@@ -59,12 +49,8 @@ void MainWindowView::setPortItems(const std::vector<std::string>& items) {
     form_.COMSelect->setUpdatesEnabled(true);
 }
 
-std::string MainWindowView::statusText() const {
-    return rawText(form_.ConnectStatusText);
-}
-
 void MainWindowView::setStatus(const std::string& text, dut::config::StatusColour colour) {
-    setRawText(form_.ConnectStatusText, text);
+    setShownText(form_.ConnectStatusText, text);
     setStatusColour(colour);
 }
 
@@ -104,28 +90,16 @@ void MainWindowView::focusAddress() {
     form_.LLS_ADRESS->setFocus(Qt::OtherFocusReason);
 }
 
-std::string MainWindowView::levelMaxText() const {
-    return rawText(form_.LEVELMAX);
-}
 void MainWindowView::setLevelMaxText(const std::string& text) {
-    setRawText(form_.LEVELMAX, text);
-}
-std::string MainWindowView::levelMinText() const {
-    return rawText(form_.LEVELMIN);
+    setShownText(form_.LEVELMAX, text);
 }
 void MainWindowView::setLevelMinText(const std::string& text) {
-    setRawText(form_.LEVELMIN, text);
-}
-std::string MainWindowView::currentValueText() const {
-    return rawText(form_.Edit1);
+    setShownText(form_.LEVELMIN, text);
 }
 void MainWindowView::setCurrentValueText(const std::string& text) {
-    setRawText(form_.Edit1, text);
+    setShownText(form_.Edit1, text);
 }
 
-int MainWindowView::chartPointCount() const {
-    return form_.Series1->count();
-}
 void MainWindowView::removeOldestChartPoint() {
     if (form_.Series1->count() > 0) form_.Series1->remove(0);
 }
@@ -151,17 +125,13 @@ void MainWindowView::setProgress(std::int32_t value) {
 }
 
 void MainWindowView::setOutputLevelText(const std::string& text) {
-    setRawText(form_.Label11, text);
+    setShownText(form_.Label11, text);
 }
 
 void MainWindowView::setCommandButtonsEnabled(bool enabled) {
     for (QPushButton* button : {form_.Button5, form_.Button2, form_.Button3, form_.Button6}) {
         button->setEnabled(enabled);
     }
-}
-
-bool MainWindowView::monitorVisible() const {
-    return form_.Form4 && form_.Form4->isVisible();
 }
 
 }  // namespace ui

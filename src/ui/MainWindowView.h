@@ -13,7 +13,6 @@ class MainWindowView : public dut::config::MainView {
 
     std::string portText() const override;
     void setPortItems(const std::vector<std::string>& items) override;
-    std::string statusText() const override;
     void setStatus(const std::string& text, dut::config::StatusColour colour) override;
     void setStatusColour(dut::config::StatusColour colour) override;
     // The tooltip and the accessible description of ConnectStatusText; a new reason also
@@ -23,13 +22,9 @@ class MainWindowView : public dut::config::MainView {
     void setAddressText(const std::string& text) override;
     void setAddressAlert(bool red) override;
     void focusAddress() override;
-    std::string levelMaxText() const override;
     void setLevelMaxText(const std::string& text) override;
-    std::string levelMinText() const override;
     void setLevelMinText(const std::string& text) override;
-    std::string currentValueText() const override;
     void setCurrentValueText(const std::string& text) override;
-    int chartPointCount() const override;
     void removeOldestChartPoint() override;
     void appendChartPoint(std::int64_t x, std::int32_t y) override;
     void setChartAxisMin(std::int32_t y) override;
@@ -37,7 +32,6 @@ class MainWindowView : public dut::config::MainView {
     void setProgress(std::int32_t value) override;
     void setOutputLevelText(const std::string& text) override;
     void setCommandButtonsEnabled(bool enabled) override;
-    bool monitorVisible() const override;
 
   private:
     TForm1& form_;

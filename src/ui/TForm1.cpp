@@ -1,7 +1,6 @@
 #include "TForm1.h"
 
 #include <initializer_list>
-#include <stdexcept>
 #include <utility>
 
 #include <QCloseEvent>
@@ -52,7 +51,7 @@ QLabel* makeHeading(ui::Panel* panel, const QString& text) {
 
 }  // namespace
 
-TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+TForm1::TForm1(ui::AppContext& context, QWidget* parent) : QWidget(parent), context_(context) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Brindolex DUT configurator v1.3"));
     setWindowIcon(ui::appIcon());
@@ -125,6 +124,36 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     monitorKey->setContext(Qt::WindowShortcut);
     connect(monitorKey, &QShortcut::activated, this, &TForm1::Button4Click);
 
+    nameControls();
+
+    view_ = std::make_unique<ui::MainWindowView>(*this);
+    notifier_ = std::make_unique<ui::QtNotifier>(this);
+    controller_ = std::make_unique<dut::config::ConnectionController>(context.portControl,
+                                                                      context.link, *view_);
+    commands_ = std::make_unique<dut::config::CalibrationCommands>(
+        context.link, controller_->values(), *view_, *notifier_, [this] { restoreAndRaise(); });
+    HotKeys = new GlobalHotKeys(this);
+    HotKeys->setObjectName(QStringLiteral("HotKeys"));
+    // The window system's hot-key event arrives in a native event filter, outside the
+    // application's notify(); queued, the command runs as an ordinary event whose
+    // exceptions reach the error box.
+    connect(HotKeys, &GlobalHotKeys::activated, this, &TForm1::hotKeyActivated,
+            Qt::QueuedConnection);
+    // Where the keys work only in this window, the hot-key help button says why.
+    connect(HotKeys, &GlobalHotKeys::notGlobal, Button8, &QWidget::setToolTip);
+
+    ui::setOuterSize(this, 800, 600);
+
+    // The windows this one opens, in their fixed order.
+    Form2 = new TForm2(context.link, controller_->values(), this);
+    Form3 = new TForm3(this);
+    Form4 = new TForm4(context, *Timer2, this);
+    Form5 = new TForm5(this);
+    Form6 = new TForm6(context.link, this);
+    FormCreate();
+}
+
+void TForm1::nameControls() {
     // Controls answer to their own names, e.g. for findChild.
     for (const auto& [control, name] : std::initializer_list<std::pair<QObject*, const char*>>{
              {ScrollBox, "ScrollBox"},   {Content, "Content"},
@@ -153,44 +182,9 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
          }) {
         control->setObjectName(QString::fromLatin1(name));
     }
-
-    view_ = std::make_unique<ui::MainWindowView>(*this);
-    notifier_ = std::make_unique<ui::QtNotifier>(this);
-    HotKeys = new GlobalHotKeys(this);
-    // The window system's hot-key event arrives in a native event filter, outside the
-    // application's notify(); queued, the command runs as an ordinary event whose
-    // exceptions reach the error box.
-    connect(HotKeys, &GlobalHotKeys::activated, this, &TForm1::hotKeyActivated,
-            Qt::QueuedConnection);
-    // Where the keys work only in this window, the hot-key help button says why.
-    connect(HotKeys, &GlobalHotKeys::notGlobal, Button8, &QWidget::setToolTip);
-
-    ui::setOuterSize(this, 800, 600);
-    FormCreate();
 }
 
 TForm1::~TForm1() = default;
-
-void TForm1::setContext(ui::AppContext& context) {
-    context_ = &context;
-    controller_ = std::make_unique<dut::config::ConnectionController>(context.portControl,
-                                                                      context.link, *view_);
-    commands_ = std::make_unique<dut::config::CalibrationCommands>(context.link, *view_, *notifier_,
-                                                                   [this] { restoreAndRaise(); });
-}
-
-ui::AppContext& TForm1::context() {
-    if (!context_) throw std::logic_error("the main window has no link yet");
-    return *context_;
-}
-
-dut::config::MainView& TForm1::mainView() {
-    return *view_;
-}
-
-dut::config::Notifier& TForm1::notifier() {
-    return *notifier_;
-}
 
 void TForm1::restoreAndRaise() {
     if (isMinimized()) showNormal();
@@ -198,12 +192,9 @@ void TForm1::restoreAndRaise() {
     activateWindow();
 }
 
-void TForm1::setForms(TForm2* form2, TForm3* form3, TForm4* form4, TForm5* form5, TForm6* form6) {
-    Form2 = form2;
-    Form3 = form3;
-    Form4 = form4;
-    Form5 = form5;
-    Form6 = form6;
+void TForm1::choosePort(const QString& name) {
+    COMSelect->setEditText(name);
+    COMSelectSelect();
 }
 
 QPushButton* TForm1::makeButton(QWidget* parent, const QString& text, int x, int y, int w, int h) {
@@ -383,64 +374,59 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::COMSelectDropDown() {
-    if (controller_) ui::reportErrors([&] { controller_->COMSelectDropDown(); });
+    ui::reportErrors([&] { controller_->COMSelectDropDown(); });
 }
 
 void TForm1::COMSelectSelect() {
-    if (controller_) ui::reportErrors([&] { controller_->COMSelectSelect(); });
+    ui::reportErrors([&] { controller_->COMSelectSelect(); });
 }
 
 void TForm1::Button1Click() {
-    if (controller_) ui::reportErrors([&] { controller_->Button1Click(); });
+    ui::reportErrors([&] { controller_->Button1Click(); });
 }
 
 void TForm1::Timer2Timer() {
     // A tick that falls due while an exchange waits on the line does nothing; ticks do not
     // queue up behind it.
-    if (controller_ && !context_->lineWait.busy()) controller_->Timer2Timer();
+    if (!context_.lineWait.busy()) controller_->Timer2Timer();
 }
 
 void TForm1::Button2Click() {
-    if (commands_) ui::reportErrors([&] { commands_->Button2Click(); });
+    ui::reportErrors([&] { commands_->Button2Click(); });
 }
 
 void TForm1::Button3Click() {
-    if (commands_) ui::reportErrors([&] { commands_->Button3Click(); });
+    ui::reportErrors([&] { commands_->Button3Click(); });
 }
 
 void TForm1::Button5Click() {
-    if (commands_) ui::reportErrors([&] { commands_->Button5Click(); });
+    ui::reportErrors([&] { commands_->Button5Click(); });
 }
 
-void TForm1::hotKeyActivated(int id, int virtualKey) {
-    if (!commands_) return;
+void TForm1::hotKeyActivated(int id) {
     // Held like the keys of a window blocked on the line: handled once the exchange is over.
-    if (context_->lineWait.holdWhileBusy(
-            [this, id, virtualKey] { hotKeyActivated(id, virtualKey); }))
-        return;
-    ui::reportErrors([&] { commands_->hotKey(id, virtualKey); });
+    if (context_.lineWait.holdWhileBusy([this, id] { hotKeyActivated(id); })) return;
+    ui::reportErrors([&] { commands_->hotKey(id); });
 }
 
 void TForm1::Button6Click() {
-    if (!Form2) return;
     Form2->copyLevelsFromMain();
     Form2->exec();
 }
 
 void TForm1::Button9Click() {
-    if (Form6) Form6->exec();
+    Form6->exec();
 }
 
 void TForm1::Button4Click() {
-    if (Form4) Form4->exec();
+    Form4->exec();
 }
 
 void TForm1::Button7Click() {
-    if (Form3) Form3->exec();
+    Form3->exec();
 }
 
 void TForm1::Button8Click() {
-    if (!Form5) return;
     Form5->show();
     Form5->raise();
     Form5->activateWindow();

@@ -26,8 +26,6 @@ class GlobalHotKeys;
 namespace dut::config {
 class CalibrationCommands;
 class ConnectionController;
-class MainView;
-class Notifier;
 }  // namespace dut::config
 
 namespace ui {
@@ -36,37 +34,66 @@ class MainWindowView;
 class QtNotifier;
 }  // namespace ui
 
-// The main window: a menu band and the four numbered steps, at fixed pixel positions.
-// Every control is reachable by the name it bears so the configurator logic can drive it.
+// The main window: a menu band and the four numbered steps, at fixed pixel positions. It
+// creates the five windows it opens as its own, so they have no taskbar entries of their own
+// and go when it goes. Every control bears its name (findChild finds it by that name).
 class TForm1 : public QWidget {
     Q_OBJECT
   public:
-    explicit TForm1(QWidget* parent = nullptr);
+    // The context is the process-wide link this window and those it opens talk through; it
+    // must outlive the window.
+    explicit TForm1(ui::AppContext& context, QWidget* parent = nullptr);
     ~TForm1() override;
-
-    // The process-wide link this window drives; set once, before the first event is
-    // dispatched (ui::createWindows does it). Until then the handlers do nothing.
-    void setContext(ui::AppContext& context);
-    bool hasContext() const { return context_ != nullptr; }
-    ui::AppContext& context();
-    // This window's controls as the configurator logic sees them.
-    dut::config::MainView& mainView();
-    // The outcome and confirmation boxes, over this window.
-    dut::config::Notifier& notifier();
-    GlobalHotKeys* hotKeys() const { return HotKeys; }
-    // Null until setContext.
-    dut::config::ConnectionController* controller() const { return controller_.get(); }
-    dut::config::CalibrationCommands* commands() const { return commands_.get(); }
-
-    // F1's extra: a minimised window is restored, raised and given the focus.
-    void restoreAndRaise();
-
-    // The windows this one opens; set once after all six exist.
-    void setForms(TForm2* form2, TForm3* form3, TForm4* form4, TForm5* form5, TForm6* form6);
 
     // The extent of the controls; a smaller client area gets scroll bars.
     static constexpr int kContentWidth = 761;
     static constexpr int kContentHeight = 554;
+
+    // F1's extra: a minimised window is restored, raised and given the focus.
+    void restoreAndRaise();
+    // Puts the name into COMSelect and connects as picking it there does: the port given on
+    // the command line.
+    void choosePort(const QString& name);
+
+    TForm2* form2() const { return Form2; }
+    TForm3* form3() const { return Form3; }
+    TForm4* form4() const { return Form4; }
+    TForm5* form5() const { return Form5; }
+    TForm6* form6() const { return Form6; }
+
+  public slots:
+    void FormCreate();
+    void COMSelectDropDown();
+    void COMSelectSelect();
+    void Button1Click();
+    void Timer2Timer();
+    void Button2Click();
+    void Button3Click();
+    void Button5Click();
+    void Button6Click();
+    void Button9Click();
+    void Button4Click();
+    void Button7Click();
+    void Button8Click();
+    // A hot key from the window system, by its registration identifier.
+    void hotKeyActivated(int id);
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    friend class ui::MainWindowView;
+
+    void buildMenuBand();
+    void buildStep1();
+    void buildStep2();
+    void buildStep3();
+    void buildStep4();
+    void buildChart();
+    void nameControls();
+    QPushButton* makeButton(QWidget* parent, const QString& text, int x, int y, int w, int h);
+
+    ui::AppContext& context_;
 
     QScrollArea* ScrollBox = nullptr;  // the client area
     QWidget* Content = nullptr;        // holds the controls at their designed positions
@@ -125,46 +152,16 @@ class TForm1 : public QWidget {
     QLabel* Label11 = nullptr;
 
     QTimer* Timer2 = nullptr;
+    GlobalHotKeys* HotKeys = nullptr;
+
+    std::unique_ptr<ui::MainWindowView> view_;
+    std::unique_ptr<ui::QtNotifier> notifier_;
+    std::unique_ptr<dut::config::ConnectionController> controller_;
+    std::unique_ptr<dut::config::CalibrationCommands> commands_;
 
     TForm2* Form2 = nullptr;
     TForm3* Form3 = nullptr;
     TForm4* Form4 = nullptr;
     TForm5* Form5 = nullptr;
     TForm6* Form6 = nullptr;
-
-  public slots:
-    void FormCreate();
-    void COMSelectDropDown();
-    void COMSelectSelect();
-    void Button1Click();
-    void Timer2Timer();
-    void Button2Click();
-    void Button3Click();
-    void Button5Click();
-    void Button6Click();
-    void Button9Click();
-    void Button4Click();
-    void Button7Click();
-    void Button8Click();
-    // A hot key from the window system, with its registration identifier and virtual key.
-    void hotKeyActivated(int id, int virtualKey);
-
-  protected:
-    void closeEvent(QCloseEvent* event) override;
-
-  private:
-    void buildMenuBand();
-    void buildStep1();
-    void buildStep2();
-    void buildStep3();
-    void buildStep4();
-    void buildChart();
-    QPushButton* makeButton(QWidget* parent, const QString& text, int x, int y, int w, int h);
-
-    GlobalHotKeys* HotKeys = nullptr;
-    ui::AppContext* context_ = nullptr;
-    std::unique_ptr<ui::MainWindowView> view_;
-    std::unique_ptr<ui::QtNotifier> notifier_;
-    std::unique_ptr<dut::config::ConnectionController> controller_;
-    std::unique_ptr<dut::config::CalibrationCommands> commands_;
 };

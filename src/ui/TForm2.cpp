@@ -5,7 +5,6 @@
 
 #include <QResizeEvent>
 
-#include "AppContext.h"
 #include "Application.h"
 #include "LevelCorrectionDialog.h"
 #include "LevelCorrectionView.h"
@@ -48,7 +47,8 @@ QPushButton* makeButton(QWidget* parent, const QString& text, int x, int y, int 
 
 }  // namespace
 
-TForm2::TForm2(QWidget* parent)
+TForm2::TForm2(dut::ConfigLink& link, dut::config::MainValues& mainValues, QWidget* parent,
+               dut::config::Notifier* notifier)
     : ui::FormDialog(parent), editsView_(std::make_unique<EditsView>(*this)) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Ручная корректировка Полного и Пустого"));
@@ -94,6 +94,13 @@ TForm2::TForm2(QWidget* parent)
     }
 
     ui::setOuterSize(this, 525, 246);
+
+    if (!notifier) {
+        ownNotifier_ = std::make_unique<ui::QtNotifier>(this);
+        notifier = ownNotifier_.get();
+    }
+    logic_ = std::make_unique<dut::config::LevelCorrectionDialog>(link, *editsView_, mainValues,
+                                                                  *notifier);
 }
 
 void TForm2::resizeEvent(QResizeEvent* event) {
@@ -104,32 +111,20 @@ void TForm2::resizeEvent(QResizeEvent* event) {
 
 TForm2::~TForm2() = default;
 
-void TForm2::setContext(ui::AppContext& context, dut::config::MainView& mainView,
-                        dut::config::Notifier* notifier) {
-    if (!notifier) {
-        ownNotifier_ = std::make_unique<ui::QtNotifier>(this);
-        notifier = ownNotifier_.get();
-    } else {
-        ownNotifier_.reset();
-    }
-    logic_ = std::make_unique<dut::config::LevelCorrectionDialog>(context.link, *editsView_,
-                                                                  mainView, *notifier);
-}
-
 void TForm2::copyLevelsFromMain() {
-    if (logic_) logic_->open();
+    logic_->open();
 }
 
 // A text that is not a number raises dut::ConversionError in the logic before anything is
 // written; the handler shows it in the error box.
 void TForm2::Button1Click() {
-    if (logic_) ui::reportErrors([&] { logic_->Button1Click(); });
+    ui::reportErrors([&] { logic_->Button1Click(); });
 }
 
 void TForm2::Button2Click() {
-    if (logic_) ui::reportErrors([&] { logic_->Button2Click(); });
+    ui::reportErrors([&] { logic_->Button2Click(); });
 }
 
 void TForm2::Button3Click() {
-    if (logic_) ui::reportErrors([&] { logic_->Button3Click(); });
+    ui::reportErrors([&] { logic_->Button3Click(); });
 }

@@ -8,12 +8,12 @@
 #include "FormDialog.h"
 #include "UiStyle.h"
 
-namespace ui {
-struct AppContext;
+namespace dut {
+class ConfigLink;
 }
 namespace dut::config {
 class LevelCorrectionDialog;
-class MainView;
+class MainValues;
 class Notifier;
 }  // namespace dut::config
 
@@ -21,14 +21,12 @@ class Notifier;
 class TForm2 : public ui::FormDialog {
     Q_OBJECT
   public:
-    explicit TForm2(QWidget* parent = nullptr);
+    // The link the buttons write through and the main window's levels, which the dialog
+    // copies and updates. Outcome boxes go to the application's message boxes unless another
+    // notifier is given.
+    TForm2(dut::ConfigLink& link, dut::config::MainValues& mainValues, QWidget* parent,
+           dut::config::Notifier* notifier = nullptr);
     ~TForm2() override;
-
-    // The link the buttons write through and the main window whose levels the dialog copies
-    // and updates. Until this is called the buttons do nothing. Outcome boxes go to the
-    // application's message boxes unless another notifier is given.
-    void setContext(ui::AppContext& context, dut::config::MainView& mainView,
-                    dut::config::Notifier* notifier = nullptr);
 
     // Before the dialog is shown: takes over the main window's LEVELMAX and LEVELMIN texts.
     void copyLevelsFromMain();

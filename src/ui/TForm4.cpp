@@ -42,7 +42,8 @@ constexpr int kReadTotalMs =
 
 }  // namespace
 
-TForm4::TForm4(QWidget* parent) : ui::FormDialog(parent) {
+TForm4::TForm4(ui::AppContext& context, QTimer& pollingTimer, QWidget* parent)
+    : ui::FormDialog(parent), context_(context), pollingTimer_(pollingTimer) {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Монитор работы LLS"));
     setWindowIcon(ui::pictureIcon(QStringLiteral("step4")));
@@ -125,6 +126,9 @@ TForm4::TForm4(QWidget* parent) : ui::FormDialog(parent) {
     Timer1->start();
     readyWatch_ = new ui::LineReadyWatch(this);
     connect(readyWatch_, &ui::LineReadyWatch::ended, this, &TForm4::lineReady);
+    // A command started by a hot key takes the line; its answer is not the monitor's to read.
+    connect(&context.lineWait, &ui::ResponsiveLineWait::exchangeStarted, readyWatch_,
+            &ui::LineReadyWatch::cancel);
 
     // Controls answer to their own names, e.g. for findChild.
     for (const auto& [control, name] : std::initializer_list<std::pair<QObject*, const char*>>{
@@ -152,14 +156,6 @@ TForm4::TForm4(QWidget* parent) : ui::FormDialog(parent) {
     move(574, 246);
 }
 
-void TForm4::setContext(ui::AppContext& context, QTimer* pollingTimer) {
-    context_ = &context;
-    pollingTimer_ = pollingTimer;
-    // A command started by a hot key takes the line; its answer is not the monitor's to read.
-    connect(&context.lineWait, &ui::ResponsiveLineWait::exchangeStarted, readyWatch_,
-            &ui::LineReadyWatch::cancel);
-}
-
 void TForm4::showEvent(QShowEvent* event) {
     ui::FormDialog::showEvent(event);
     if (timerParked_) {
@@ -176,13 +172,12 @@ void TForm4::hideEvent(QHideEvent* event) {
 }
 
 void TForm4::FormShow() {
-    // The configurator's polling would put its own frames on the line being watched.
-    if (pollingTimer_) pollingTimer_->stop();
+    pollingTimer_.stop();
 }
 
 void TForm4::FormHide() {
     readyWatch_->cancel();
-    if (pollingTimer_) pollingTimer_->start();
+    pollingTimer_.start();
 }
 
 void TForm4::Timer1Timer() {
@@ -195,8 +190,8 @@ void TForm4::Timer1Timer() {
     }
     // A tick that falls due during an exchange does nothing; neither does one while the
     // previous read still waits for its first byte.
-    if (readyWatch_->armed() || (context_ && context_->lineWait.busy())) return;
-    if (!context_ || !context_->port.isOpen()) {
+    if (readyWatch_->armed() || context_.lineWait.busy()) return;
+    if (!context_.port.isOpen()) {
         // With no line every read fails at once.
         monitor_.finishTick(nullptr, 0);
         showMonitor();
@@ -207,15 +202,15 @@ void TForm4::Timer1Timer() {
     // rule, so the chunks are those a blocking read would have returned.
     resumeTimer_ = Timer1->isActive();
     Timer1->stop();
-    readyWatch_->arm(context_->port, kReadTotalMs);
+    readyWatch_->arm(context_.port, kReadTotalMs);
 }
 
 void TForm4::lineReady(bool inputWaiting) {
     std::uint8_t buffer[dut::LlsMonitor::kReadSize];
     std::size_t count = 0;
-    if (inputWaiting && context_ && !context_->lineWait.busy()) {
-        context_->lineWait.run(
-            [&] { count = context_->port.read(buffer, dut::LlsMonitor::kReadSize); });
+    if (inputWaiting && !context_.lineWait.busy()) {
+        context_.lineWait.run(
+            [&] { count = context_.port.read(buffer, dut::LlsMonitor::kReadSize); });
     }
     monitor_.finishTick(buffer, count);
     showMonitor();

@@ -37,11 +37,10 @@ class LlsCellDelegate : public QStyledItemDelegate {
 class TForm4 : public ui::FormDialog {
     Q_OBJECT
   public:
-    explicit TForm4(QWidget* parent = nullptr);
-
     // The port the monitor listens on and the main window's polling timer, which is held
-    // while the monitor is shown. Until this is called the ticks read nothing.
-    void setContext(ui::AppContext& context, QTimer* pollingTimer);
+    // while the monitor is shown: the configurator's polling would put its own frames on the
+    // line being watched.
+    TForm4(ui::AppContext& context, QTimer& pollingTimer, QWidget* parent);
 
     const dut::LlsMonitor& monitor() const { return monitor_; }
 
@@ -79,8 +78,8 @@ class TForm4 : public ui::FormDialog {
     void showMonitor();
 
     dut::LlsMonitor monitor_;
-    ui::AppContext* context_ = nullptr;
-    QTimer* pollingTimer_ = nullptr;
+    ui::AppContext& context_;
+    QTimer& pollingTimer_;
     ui::LineReadyWatch* readyWatch_ = nullptr;
     bool timerParked_ = false;  // Timer1 stopped itself while the window was hidden
     bool resumeTimer_ = false;  // Timer1 was running when the read in progress began

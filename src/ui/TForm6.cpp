@@ -10,7 +10,7 @@
 #include <QSignalBlocker>
 #include <cmath>
 
-#include "AppContext.h"
+#include "ConfigLink.h"
 #include "OutputSettingsDialog.h"
 #include "OutputSettingsView.h"
 #include "SensorParams.h"
@@ -63,7 +63,7 @@ class DropOnTypingComboBox : public QComboBox {
 
 }  // namespace
 
-TForm6::TForm6(QWidget* parent)
+TForm6::TForm6(dut::ConfigLink& link, QWidget* parent)
     : ui::FormDialog(parent), listsView_(std::make_unique<ListsView>(*this)) {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         scale_ = screen->logicalDotsPerInchY() / 96.0;
@@ -108,13 +108,10 @@ TForm6::TForm6(QWidget* parent)
     }
 
     ui::setOuterSize(this, px(487), px(350));
+    logic_ = std::make_unique<dut::config::OutputSettingsDialog>(link, *listsView_);
 }
 
 TForm6::~TForm6() = default;
-
-void TForm6::setContext(ui::AppContext& context) {
-    logic_ = std::make_unique<dut::config::OutputSettingsDialog>(context.link, *listsView_);
-}
 
 int TForm6::px(int designed) const {
     return int(std::lround(designed * scale_));
@@ -126,13 +123,13 @@ void TForm6::showEvent(QShowEvent* event) {
 }
 
 void TForm6::FormShow() {
-    if (logic_) logic_->FormShow();
+    logic_->FormShow();
 }
 
 void TForm6::ComboBox1Change(int index) {
-    if (logic_) logic_->ComboBox1Change(index);
+    logic_->ComboBox1Change(index);
 }
 
 void TForm6::ComboBox2Change(int index) {
-    if (logic_) logic_->ComboBox2Change(index);
+    logic_->ComboBox2Change(index);
 }

@@ -6,8 +6,8 @@
 
 #include "FormDialog.h"
 
-namespace ui {
-struct AppContext;
+namespace dut {
+class ConfigLink;
 }
 namespace dut::config {
 class OutputSettingsDialog;
@@ -18,11 +18,9 @@ class OutputSettingsDialog;
 class TForm6 : public ui::FormDialog {
     Q_OBJECT
   public:
-    explicit TForm6(QWidget* parent = nullptr);
+    // The link the dialog reads and writes through.
+    TForm6(dut::ConfigLink& link, QWidget* parent);
     ~TForm6() override;
-
-    // The link the dialog reads and writes through. Until this is called it does nothing.
-    void setContext(ui::AppContext& context);
 
     // Screen density over the designed 96 pixels per inch.
     double scale() const { return scale_; }

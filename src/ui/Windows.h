@@ -27,9 +27,8 @@ struct Windows {
     TForm6* form6 = nullptr;
 };
 
-// Creates all six, hidden, in their fixed order TForm1 .. TForm6, lets the main window
-// reach the others, and hands the link to those that talk to the sensor. The context must
-// outlive the windows.
+// Creates all six, hidden, in their fixed order TForm1 .. TForm6 (the main window makes the
+// others), over the given link. The context must outlive the windows.
 Windows createWindows(AppContext& context);
 
 // The same over a link of the windows' own (kept in Windows::ownContext).

@@ -10,6 +10,10 @@ namespace cfgtest {
 namespace {
 
 using dut::config::CalibrationCommands;
+using dut::config::kHotKeyAddress1;
+using dut::config::kHotKeyAddress2;
+using dut::config::kHotKeyEmpty;
+using dut::config::kHotKeyFull;
 
 const std::string kFullOk = "Максимальный уровень установлен!";
 const std::string kFullFailed = "Сбой установки Полного бака. Попробуйте еще раз.";
@@ -33,14 +37,15 @@ class CommandsSimTest : public SimLineTest {
     std::vector<std::string> messages() const { return notifier.messages; }
 
     int raises = 0;
-    CalibrationCommands commands{link, view, notifier, [this] {
+    dut::config::MainValues values{view};
+    CalibrationCommands commands{link, values, view, notifier, [this] {
                                      log.push_back("raise");
                                      ++raises;
                                  }};
 };
 
 TEST_F(CommandsSimTest, FullTankWritesTheCurrentValueAndReadsItBack) {
-    view.currentValue = "1834";
+    values.setCurrentValue("1834");
     commands.Button2Click();
     EXPECT_EQ(view.levelMax, "1834");
     const std::vector<Request> expected = {{kWrite, 4, 1834}, {kRead, 4, 0}};
@@ -51,7 +56,7 @@ TEST_F(CommandsSimTest, FullTankWritesTheCurrentValueAndReadsItBack) {
 }
 
 TEST_F(CommandsSimTest, EmptyTankWritesParameter5) {
-    view.currentValue = "250";
+    values.setCurrentValue("250");
     commands.Button3Click();
     EXPECT_EQ(view.levelMin, "250");
     const std::vector<Request> expected = {{kWrite, 5, 250}, {kRead, 5, 0}};
@@ -61,16 +66,16 @@ TEST_F(CommandsSimTest, EmptyTankWritesParameter5) {
 }
 
 TEST_F(CommandsSimTest, CurrentValueIsShownAsPlainDecimal) {
-    view.currentValue = "  0x7D0";
+    values.setCurrentValue("  0x7D0");
     commands.Button2Click();
     EXPECT_EQ(view.levelMax, "2000");
     EXPECT_EQ(sensor.param(4), 2000);
 }
 
 TEST_F(CommandsSimTest, CurrentValueThatIsNotANumberRaisesAndWritesNothing) {
-    view.levelMax = "3000";
+    values.setLevelMax("3000");
     for (const std::string text : {"", "12a", " ", "--5"}) {
-        view.currentValue = text;
+        values.setCurrentValue(text);
         try {
             commands.Button2Click();
             ADD_FAILURE() << "no conversion error for '" << text << "'";
@@ -85,18 +90,17 @@ TEST_F(CommandsSimTest, CurrentValueThatIsNotANumberRaisesAndWritesNothing) {
 }
 
 TEST_F(CommandsSimTest, SuccessWhenOnlyTheReadBackIsLostButTheWriteAnswerCarriedTheValue) {
-    view.currentValue = "1834";
+    values.setCurrentValue("1834");
     port.drop(kRead, 4);
     commands.Button2Click();
     EXPECT_EQ(requests(), (std::vector<Request>{{kWrite, 4, 1834}}));
     EXPECT_EQ(messages(), std::vector<std::string>{kFullOk});
 }
 
-TEST_F(CommandsSimTest, FailureWhenBothExchangesFailEvenIfThePollingLeftTheSameValue) {
-    view.currentValue = "1834";
+TEST_F(CommandsSimTest, FailureWhenBothExchangesFail) {
+    values.setCurrentValue("1834");
     port.drop(kWrite, 4);
     port.drop(kRead, 4);
-    state.lastValue = 1834;
     commands.Button2Click();
     EXPECT_TRUE(requests().empty());
     EXPECT_EQ(messages(), std::vector<std::string>{kFullFailed});
@@ -104,7 +108,7 @@ TEST_F(CommandsSimTest, FailureWhenBothExchangesFailEvenIfThePollingLeftTheSameV
 }
 
 TEST_F(CommandsSimTest, FailureWhenTheReadBackDisagrees) {
-    view.currentValue = "250";
+    values.setCurrentValue("250");
     port.alterAnswer(kRead, 5, 251);
     commands.Button3Click();
     EXPECT_EQ(messages(), std::vector<std::string>{kEmptyFailed});
@@ -112,8 +116,7 @@ TEST_F(CommandsSimTest, FailureWhenTheReadBackDisagrees) {
 
 TEST_F(CommandsSimTest, ClosedPortFailsAtOnceWithTheFailureMessages) {
     serial.close();
-    state.lastValue = 7;
-    view.currentValue = "7";
+    values.setCurrentValue("7");
     view.address = "7";
     commands.Button2Click();
     commands.Button3Click();
@@ -167,11 +170,11 @@ TEST_F(CommandsSimTest, AcceptedAddressClearsTheAlert) {
 
 TEST_F(CommandsSimTest, F9AndF10WriteTheirAddressWhateverTheBoxShowed) {
     view.address = "7";
-    EXPECT_TRUE(commands.hotKey(3, 120));
+    EXPECT_TRUE(commands.hotKey(kHotKeyAddress1));
     EXPECT_EQ(view.address, "1");
     EXPECT_EQ(sensor.param(3), 1);
     view.address = "300";
-    EXPECT_TRUE(commands.hotKey(4, 121));
+    EXPECT_TRUE(commands.hotKey(kHotKeyAddress2));
     EXPECT_EQ(view.address, "2");
     EXPECT_EQ(sensor.param(3), 2);
     const std::vector<Request> expected = {
@@ -182,8 +185,9 @@ TEST_F(CommandsSimTest, F9AndF10WriteTheirAddressWhateverTheBoxShowed) {
 }
 
 TEST_F(CommandsSimTest, F1RaisesTheApplicationThenSetsTheEmptyLevel) {
-    view.currentValue = "321";
-    EXPECT_TRUE(commands.hotKey(1, 112));
+    values.setCurrentValue("321");
+    log.clear();
+    EXPECT_TRUE(commands.hotKey(kHotKeyEmpty));
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.front(), "raise");
     EXPECT_EQ(sensor.param(5), 321);
@@ -192,19 +196,17 @@ TEST_F(CommandsSimTest, F1RaisesTheApplicationThenSetsTheEmptyLevel) {
 }
 
 TEST_F(CommandsSimTest, F4SetsTheFullLevelWithoutRaising) {
-    view.currentValue = "2900";
-    EXPECT_TRUE(commands.hotKey(2, 115));
+    values.setCurrentValue("2900");
+    EXPECT_TRUE(commands.hotKey(kHotKeyFull));
     EXPECT_EQ(raises, 0);
     EXPECT_EQ(sensor.param(4), 2900);
     EXPECT_EQ(messages(), std::vector<std::string>{kFullOk});
 }
 
-TEST_F(CommandsSimTest, HotKeysNeedAMatchingIdentifierAndKey) {
-    view.currentValue = "100";
+TEST_F(CommandsSimTest, HotKeysNeedAKnownIdentifier) {
+    values.setCurrentValue("100");
     view.address = "5";
-    const std::vector<std::pair<int, int>> mismatched = {{1, 115}, {2, 112}, {3, 121}, {4, 120},
-                                                         {5, 112}, {0, 120}, {1, 113}};
-    for (const auto& [id, key] : mismatched) EXPECT_FALSE(commands.hotKey(id, key)) << id;
+    for (const int id : {0, 5, -1, 112}) EXPECT_FALSE(commands.hotKey(id)) << id;
     EXPECT_TRUE(requests().empty());
     EXPECT_TRUE(messages().empty());
     EXPECT_EQ(raises, 0);
@@ -212,11 +214,9 @@ TEST_F(CommandsSimTest, HotKeysNeedAMatchingIdentifierAndKey) {
 
 TEST_F(CommandsSimTest, HotKeysDoNothingWithoutASensorNumber) {
     state.sensorNumber = 0;
-    view.currentValue = "100";
+    values.setCurrentValue("100");
     view.address = "5";
-    for (const auto& binding : dut::config::kHotKeys) {
-        EXPECT_FALSE(commands.hotKey(binding.id, binding.key));
-    }
+    for (const int id : dut::config::kHotKeyIds) EXPECT_FALSE(commands.hotKey(id)) << id;
     EXPECT_TRUE(requests().empty());
     EXPECT_TRUE(messages().empty());
     EXPECT_EQ(view.address, "5");
@@ -224,8 +224,8 @@ TEST_F(CommandsSimTest, HotKeysDoNothingWithoutASensorNumber) {
 }
 
 TEST_F(CommandsSimTest, EmptyCurrentValueOnAHotKeyReachesTheCaller) {
-    view.currentValue = "";
-    EXPECT_THROW(commands.hotKey(2, 115), dut::ConversionError);
+    values.setCurrentValue("");
+    EXPECT_THROW(commands.hotKey(kHotKeyFull), dut::ConversionError);
     EXPECT_TRUE(requests().empty());
 }
 

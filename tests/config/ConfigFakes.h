@@ -50,14 +50,12 @@ class RecordingMainView : public dut::config::MainView {
     std::deque<std::pair<std::int64_t, std::int32_t>> chart;
     std::optional<std::int32_t> axisMin, axisMax, progress;
     std::optional<bool> buttonsEnabled;
-    bool monitorShown = false;
 
     std::string portText() const override { return port; }
     void setPortItems(const std::vector<std::string>& items) override {
         log_.push_back("setPortItems");
         portItems = items;
     }
-    std::string statusText() const override { return status; }
     void setStatus(const std::string& text, StatusColour c) override {
         log_.push_back("setStatus(" + colourName(c) + ")");
         status = text;
@@ -82,22 +80,18 @@ class RecordingMainView : public dut::config::MainView {
         log_.push_back("focusAddress");
         ++focusCount;
     }
-    std::string levelMaxText() const override { return levelMax; }
     void setLevelMaxText(const std::string& text) override {
         log_.push_back("setLevelMaxText(" + text + ")");
         levelMax = text;
     }
-    std::string levelMinText() const override { return levelMin; }
     void setLevelMinText(const std::string& text) override {
         log_.push_back("setLevelMinText(" + text + ")");
         levelMin = text;
     }
-    std::string currentValueText() const override { return currentValue; }
     void setCurrentValueText(const std::string& text) override {
         log_.push_back("setCurrentValueText(" + text + ")");
         currentValue = text;
     }
-    int chartPointCount() const override { return static_cast<int>(chart.size()); }
     void removeOldestChartPoint() override {
         log_.push_back("removeOldestChartPoint");
         if (chart.empty()) throw std::logic_error("removing from an empty chart");
@@ -127,7 +121,6 @@ class RecordingMainView : public dut::config::MainView {
         log_.push_back(enabled ? "buttons(on)" : "buttons(off)");
         buttonsEnabled = enabled;
     }
-    bool monitorVisible() const override { return monitorShown; }
 
   private:
     EventLog& log_;
@@ -162,8 +155,8 @@ class RecordingLevelView : public dut::config::LevelCorrectionView {
   public:
     std::string levelMax = "0", levelMin = "0";
     std::string levelMaxText() const override { return levelMax; }
-    void setLevelMaxText(const std::string& text) override { levelMax = text; }
     std::string levelMinText() const override { return levelMin; }
+    void setLevelMaxText(const std::string& text) override { levelMax = text; }
     void setLevelMinText(const std::string& text) override { levelMin = text; }
 };
 

@@ -58,7 +58,6 @@ TEST_F(ControllerScriptedTest, RawValueIsShownAndPlottedDividedBy40) {
     EXPECT_EQ(view.currentValue, "1000");
     ASSERT_EQ(view.chart.size(), 1u);
     EXPECT_EQ(view.chart.back(), (std::pair<std::int64_t, std::int32_t>(0, 25)));
-    EXPECT_EQ(state.lastValue, 25);  // the plotted value, not the raw one
     const std::vector<std::string> expected = {"buttons(on)",
                                                "setCurrentValueText(1000)",
                                                "appendChartPoint(0,25)",
@@ -156,22 +155,6 @@ TEST_F(ControllerScriptedTest, FailedPollReadsLeaveTheFieldsAndDropTheLink) {
     controller.Timer2Timer();  // now disconnected: the lost text in red
     EXPECT_EQ(view.status, "Нет\r\nсоединения!\r\nс датчиком");
     EXPECT_EQ(view.colour, StatusColour::Red);
-}
-
-TEST_F(ControllerScriptedTest, NothingHappensWhileTheMonitorIsShown) {
-    connect();
-    view.monitorShown = true;
-    const std::size_t mark = log.size();
-    const std::size_t sent = port.sent.size();
-    for (int i = 0; i < 30; ++i) controller.Timer2Timer();
-    EXPECT_TRUE(logFrom(mark).empty());
-    EXPECT_EQ(port.sent.size(), sent);
-    EXPECT_EQ(controller.pollPhase(), 0);
-
-    state.linkFlag = false;
-    for (int i = 0; i < 30; ++i) controller.Timer2Timer();
-    EXPECT_EQ(controller.reconnectCounter(), 0);
-    EXPECT_TRUE(logFrom(mark).empty());
 }
 
 TEST_F(ControllerScriptedTest, PortListIsRefreshedAndTheTypedTextKept) {

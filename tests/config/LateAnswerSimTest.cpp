@@ -78,7 +78,7 @@ class LateAnswers : public ::testing::TestWithParam<LateCase> {
     RecordingMainView view{log};
     FakeNotifier notifier{log};
     ConnectionController controller{control, link, view};
-    CalibrationCommands commands{link, view, notifier, [] {}};
+    CalibrationCommands commands{link, controller.values(), view, notifier, [] {}};
 };
 
 TEST_P(LateAnswers, NoBoxShowsAnotherParametersValueAndCommandsWriteOnlyTheRawValue) {

@@ -30,8 +30,8 @@ class LevelDialogSimTest : public SimLineTest {
         openLine();
         sensor.setParam(4, 3000);
         sensor.setParam(5, 200);
-        view.levelMax = "3000";
-        view.levelMin = "200";
+        mainValues.setLevelMax("3000");
+        mainValues.setLevelMin("200");
     }
 
     void openWith(const std::string& max, const std::string& min) {
@@ -41,12 +41,13 @@ class LevelDialogSimTest : public SimLineTest {
     }
 
     RecordingLevelView dialogView;
-    LevelCorrectionDialog dialog{link, dialogView, view, notifier};
+    dut::config::MainValues mainValues{view};
+    LevelCorrectionDialog dialog{link, dialogView, mainValues, notifier};
 };
 
 TEST_F(LevelDialogSimTest, OpenCopiesTheMainWindowLevels) {
-    view.levelMax = "$BB8";
-    view.levelMin = "";
+    mainValues.setLevelMax("$BB8");
+    mainValues.setLevelMin("");
     dialog.open();
     EXPECT_EQ(dialogView.levelMax, "$BB8");
     EXPECT_EQ(dialogView.levelMin, "");
@@ -77,9 +78,7 @@ TEST_F(LevelDialogSimTest, FailedSetLeavesTheMainWindowAlone) {
     port.drop(kRead, 4);
     port.drop(kWrite, 5);
     port.drop(kRead, 5);
-    state.lastValue = 1500;  // as a polling read might have left it
     dialog.Button2Click();
-    state.lastValue = 100;
     dialog.Button3Click();
     EXPECT_EQ(view.levelMax, "3000");
     EXPECT_EQ(view.levelMin, "200");

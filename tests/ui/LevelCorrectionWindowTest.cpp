@@ -11,7 +11,7 @@
 
 #include "AppContext.h"
 #include "Application.h"
-#include "MainWindowView.h"
+#include "MainControls.h"
 #include "PtySensor.h"
 #include "SensorRequests.h"
 #include "TForm1.h"
@@ -58,13 +58,21 @@ class LevelCorrectionWindowTest : public ::testing::Test {
         sensor->freezeRaw(true);
         sensor->setParam(4, 3000);
         sensor->setParam(5, 200);
-        ASSERT_TRUE(context.port.open(sensor->devicePath()));
+        // The tests drive the dialog alone: no polling in between.
+        testsupport::MainControls(main).Timer2->stop();
+        // The main window's levels come from the sensor, as in the program: connected.
+        main.choosePort(QString::fromStdString(sensor->devicePath()));
+        ASSERT_EQ(levelMaxShown(), "3000");
+        ASSERT_EQ(levelMinShown(), "200");
+        sensor->clearRequests();
+        form2 = main.form2();
+    }
 
-        form2 = new TForm2(&main);
-        main.setForms(form2, nullptr, nullptr, nullptr, nullptr);
-        form2->setContext(context, mainView);
-        mainView.setLevelMaxText("3000");
-        mainView.setLevelMinText("200");
+    std::string levelMaxShown() const {
+        return testsupport::MainControls(main).LEVELMAX->text().toStdString();
+    }
+    std::string levelMinShown() const {
+        return testsupport::MainControls(main).LEVELMIN->text().toStdString();
     }
 
     void TearDown() override {
@@ -108,15 +116,12 @@ class LevelCorrectionWindowTest : public ::testing::Test {
 
     std::unique_ptr<sim::PtySensor> sensor;
     ui::AppContext context;
-    TForm1 main;
-    ui::MainWindowView mainView{main};
+    TForm1 main{context};
     TForm2* form2 = nullptr;
     std::vector<Box> boxes;
 };
 
 TEST_F(LevelCorrectionWindowTest, Button6OpensTheDialogModallyWithTheMainWindowsLevels) {
-    mainView.setLevelMaxText("$BB8");
-    mainView.setLevelMinText("");
     form2->LEVELMAX->setText(QStringLiteral("stale"));
     bool seen = false;
     QString max, min;
@@ -128,11 +133,11 @@ TEST_F(LevelCorrectionWindowTest, Button6OpensTheDialogModallyWithTheMainWindows
             min = form2->LEVELMIN->text();
         },
         &seen);
-    main.Button6->click();
+    testsupport::MainControls(main).Button6->click();
     ASSERT_TRUE(seen);
     EXPECT_TRUE(modal);
-    EXPECT_EQ(max, QStringLiteral("$BB8"));
-    EXPECT_EQ(min, QString());
+    EXPECT_EQ(max, QStringLiteral("3000"));
+    EXPECT_EQ(min, QStringLiteral("200"));
     EXPECT_FALSE(form2->isVisible());
     EXPECT_TRUE(sensor->requests().empty()) << "opening the dialog talks to nobody";
 }
@@ -149,9 +154,8 @@ TEST_F(LevelCorrectionWindowTest, SetFullWritesVerifiesAndCopiesTheTextAsTyped) 
     EXPECT_EQ(boxes[0].title, ui::applicationTitle());
     EXPECT_EQ(boxes[0].icon, QMessageBox::NoIcon);
     EXPECT_EQ(boxes[0].buttons, std::vector<QMessageBox::StandardButton>{QMessageBox::Ok});
-    EXPECT_EQ(mainView.levelMaxText(), "$5DC");
-    EXPECT_EQ(main.LEVELMAX->text(), QStringLiteral("$5DC"));
-    EXPECT_EQ(mainView.levelMinText(), "200");
+    EXPECT_EQ(levelMaxShown(), "$5DC");
+    EXPECT_EQ(levelMinShown(), "200");
     EXPECT_EQ(form2->LEVELMAX->text(), QStringLiteral("$5DC"));
 }
 
@@ -164,8 +168,8 @@ TEST_F(LevelCorrectionWindowTest, SetEmptyWritesParameter5) {
     EXPECT_EQ(sensor->param(5), 150);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, kEmptyOk);
-    EXPECT_EQ(mainView.levelMinText(), "  150");
-    EXPECT_EQ(mainView.levelMaxText(), "3000");
+    EXPECT_EQ(levelMinShown(), "  150");
+    EXPECT_EQ(levelMaxShown(), "3000");
 }
 
 TEST_F(LevelCorrectionWindowTest, SetFullWithoutALineFailsAndLeavesTheMainWindowAlone) {
@@ -176,7 +180,7 @@ TEST_F(LevelCorrectionWindowTest, SetFullWithoutALineFailsAndLeavesTheMainWindow
 
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, kFullFailed);
-    EXPECT_EQ(mainView.levelMaxText(), "3000");
+    EXPECT_EQ(levelMaxShown(), "3000");
     EXPECT_EQ(form2->LEVELMAX->text(), QStringLiteral("1500"));
     EXPECT_EQ(sensor->param(4), 3000);
 }
@@ -204,8 +208,8 @@ TEST_F(LevelCorrectionWindowTest, WidenAsksFirstThenWritesBothRoundedLevels) {
     EXPECT_EQ(sensor->param(5), 6);
     EXPECT_EQ(form2->LEVELMAX->text(), QStringLiteral("104"));
     EXPECT_EQ(form2->LEVELMIN->text(), QStringLiteral("6"));
-    EXPECT_EQ(mainView.levelMaxText(), "104");
-    EXPECT_EQ(mainView.levelMinText(), "6");
+    EXPECT_EQ(levelMaxShown(), "104");
+    EXPECT_EQ(levelMinShown(), "6");
 }
 
 TEST_F(LevelCorrectionWindowTest, WidenCancelledWritesNothingAndChangesNoText) {
@@ -218,8 +222,8 @@ TEST_F(LevelCorrectionWindowTest, WidenCancelledWritesNothingAndChangesNoText) {
     EXPECT_TRUE(sensor->requests().empty());
     EXPECT_EQ(form2->LEVELMAX->text(), QStringLiteral("3000"));
     EXPECT_EQ(form2->LEVELMIN->text(), QStringLiteral("200"));
-    EXPECT_EQ(mainView.levelMaxText(), "3000");
-    EXPECT_EQ(mainView.levelMinText(), "200");
+    EXPECT_EQ(levelMaxShown(), "3000");
+    EXPECT_EQ(levelMinShown(), "200");
 }
 
 TEST_F(LevelCorrectionWindowTest, WidenWithoutALineReportsFailureAndShowsNoNewLevel) {
@@ -232,8 +236,8 @@ TEST_F(LevelCorrectionWindowTest, WidenWithoutALineReportsFailureAndShowsNoNewLe
     EXPECT_EQ(boxes[1].text, kWidenFailed);
     EXPECT_EQ(form2->LEVELMAX->text(), QStringLiteral("100"));
     EXPECT_EQ(form2->LEVELMIN->text(), QStringLiteral("10"));
-    EXPECT_EQ(mainView.levelMaxText(), "3000");
-    EXPECT_EQ(mainView.levelMinText(), "200");
+    EXPECT_EQ(levelMaxShown(), "3000");
+    EXPECT_EQ(levelMinShown(), "200");
 }
 
 TEST_F(LevelCorrectionWindowTest, TextThatIsNotANumberShowsTheConversionErrorAndWritesNothing) {
@@ -257,8 +261,8 @@ TEST_F(LevelCorrectionWindowTest, TextThatIsNotANumberShowsTheConversionErrorAnd
     EXPECT_TRUE(sensor->requests().empty());
     EXPECT_EQ(sensor->param(4), 3000);
     EXPECT_EQ(sensor->param(5), 200);
-    EXPECT_EQ(mainView.levelMaxText(), "3000");
-    EXPECT_EQ(mainView.levelMinText(), "200");
+    EXPECT_EQ(levelMaxShown(), "3000");
+    EXPECT_EQ(levelMinShown(), "200");
 }
 
 TEST_F(LevelCorrectionWindowTest, AButtonThatRaisedTheConversionErrorWorksAgain) {
@@ -272,19 +276,7 @@ TEST_F(LevelCorrectionWindowTest, AButtonThatRaisedTheConversionErrorWorksAgain)
     EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
     EXPECT_EQ(boxes[1].text, kFullOk);
     EXPECT_EQ(sensor->param(4), 2500);
-    EXPECT_EQ(mainView.levelMaxText(), "2500");
-}
-
-TEST_F(LevelCorrectionWindowTest, WithoutContextTheButtonsDoNothing) {
-    TForm2 bare;
-    const auto hook = recordBoxes();
-    bare.show();
-    bare.LEVELMAX->setText(QStringLiteral("1500"));
-    press(bare.Button2);
-    press(bare.Button1);
-    bare.hide();
-    EXPECT_TRUE(boxes.empty());
-    EXPECT_TRUE(sensor->requests().empty());
+    EXPECT_EQ(levelMaxShown(), "2500");
 }
 
 // The program's own windows: Button6 of the main window opens a dialog that writes through the
@@ -292,11 +284,13 @@ TEST_F(LevelCorrectionWindowTest, WithoutContextTheButtonsDoNothing) {
 TEST_F(LevelCorrectionWindowTest, TheProgramsDialogWritesThroughTheSharedLink) {
     context.port.close();
     ui::Startup program;
-    ASSERT_TRUE(program.context().port.open(sensor->devicePath()));
     TForm1& window = program.mainWindow();
-    window.Timer2->stop();
-    window.mainView().setLevelMaxText("100");
-    window.mainView().setLevelMinText("10");
+    const testsupport::MainControls c(window);
+    c.Timer2->stop();
+    sensor->setParam(4, 100);
+    sensor->setParam(5, 10);
+    window.choosePort(QString::fromStdString(sensor->devicePath()));
+    ASSERT_EQ(c.LEVELMAX->text(), QStringLiteral("100"));
     const auto hook = recordBoxes(QMessageBox::Ok);
     bool seen = false;
     testsupport::whenModal(
@@ -306,14 +300,13 @@ TEST_F(LevelCorrectionWindowTest, TheProgramsDialogWritesThroughTheSharedLink) {
         },
         &seen);
     window.Button6Click();
-    program.context().port.close();
     ASSERT_TRUE(seen);
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[1].text, kWidenOk);
     EXPECT_EQ(sensor->param(4), 104);
     EXPECT_EQ(sensor->param(5), 6);
-    EXPECT_EQ(window.mainView().levelMaxText(), "104");
-    EXPECT_EQ(window.mainView().levelMinText(), "6");
+    EXPECT_EQ(c.LEVELMAX->text(), QStringLiteral("104"));
+    EXPECT_EQ(c.LEVELMIN->text(), QStringLiteral("6"));
 }
 
 }  // namespace

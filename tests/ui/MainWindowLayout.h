@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "MainControls.h"
 #include "TForm1.h"
 
 struct ControlLayout {
@@ -19,7 +20,7 @@ struct ControlLayout {
     std::optional<QString> text;
 };
 
-#define DUT_CONTROL(n) #n, [](TForm1 & f) -> QWidget* { return f.n; }
+#define DUT_CONTROL(n) #n, [](TForm1 & f) -> QWidget* { return testsupport::MainControls(f).n; }
 
 inline const std::vector<ControlLayout>& mainWindowLayout() {
     static const std::vector<ControlLayout> table = {

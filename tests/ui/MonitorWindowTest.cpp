@@ -10,11 +10,13 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QSignalSpy>
 #include <QTest>
 #include <vector>
 
 #include "AppContext.h"
 #include "LineReadyWatch.h"
+#include "MainControls.h"
 #include "PtyLlsBus.h"
 #include "TForm1.h"
 #include "TForm4.h"
@@ -54,9 +56,9 @@ class MonitorWindowTest : public ::testing::Test {
         ASSERT_TRUE(bus->start());
         ASSERT_TRUE(context.port.open(bus->devicePath()));
 
-        form4 = new TForm4(&main);
-        main.setForms(nullptr, nullptr, form4, nullptr, nullptr);
-        form4->setContext(context, main.Timer2);
+        // No polling of the main window's own on the watched line unless a test starts it.
+        pollingTimer()->stop();
+        form4 = main.form4();
         form4->Timer1->stop();
     }
 
@@ -100,9 +102,11 @@ class MonitorWindowTest : public ::testing::Test {
                 form4->Label4->text()};
     }
 
+    QTimer* pollingTimer() const { return testsupport::MainControls(main).Timer2; }
+
     std::unique_ptr<sim::PtyLlsBus> bus;
     ui::AppContext context;
-    TForm1 main;
+    TForm1 main{context};
     TForm4* form4 = nullptr;
 };
 
@@ -270,14 +274,14 @@ TEST_F(MonitorWindowTest, AHiddenWindowDoesNotListen) {
 }
 
 TEST_F(MonitorWindowTest, Button4ShowsTheMonitorModallyAndPollingPausesBehindIt) {
-    main.Timer2->start();
+    pollingTimer()->start();
     bool seen = false;
     bool modal = false;
     bool pollingWhileShown = true;
     testsupport::whenModal(
         [&](QWidget* window) {
             modal = window == form4;
-            pollingWhileShown = main.Timer2->isActive();
+            pollingWhileShown = pollingTimer()->isActive();
             // The monitor listens while it is up.
             if (bus->play({makeRequest(12)}, 40)) tickToEnd(form4);
         },
@@ -286,15 +290,15 @@ TEST_F(MonitorWindowTest, Button4ShowsTheMonitorModallyAndPollingPausesBehindIt)
     ASSERT_TRUE(seen);
     EXPECT_TRUE(modal);
     EXPECT_FALSE(pollingWhileShown);
-    EXPECT_TRUE(main.Timer2->isActive()) << "polling resumes when the monitor hides";
+    EXPECT_TRUE(pollingTimer()->isActive()) << "polling resumes when the monitor hides";
     EXPECT_EQ(form4->monitor().requests(), 1);
 
     // Table and counters survive hiding.
     form4->show();
-    EXPECT_FALSE(main.Timer2->isActive());
+    EXPECT_FALSE(pollingTimer()->isActive());
     EXPECT_EQ(cell(1, 0), QStringLiteral("12"));
     form4->hide();
-    EXPECT_TRUE(main.Timer2->isActive());
+    EXPECT_TRUE(pollingTimer()->isActive());
 }
 
 TEST_F(MonitorWindowTest, TheRunningTimerFollowsAPollingTerminal) {
@@ -356,13 +360,17 @@ TEST_F(MonitorWindowTest, TheProgramsMonitorListensOnTheSharedPortAndHoldsItsPol
     context.port.close();
     ui::Startup program;
     ASSERT_TRUE(program.context().port.open(bus->devicePath()));
-    TForm1& window = program.mainWindow();
+    const testsupport::MainControls window(program.mainWindow());
     TForm4* monitor = program.windows().form4;
     monitor->Timer1->stop();
     ASSERT_TRUE(window.Timer2->isActive());
 
     monitor->show();
     EXPECT_FALSE(window.Timer2->isActive());
+    // Not one polling tick while the monitor is up, however long it stays.
+    QSignalSpy polls(window.Timer2, &QTimer::timeout);
+    QTest::qWait(1000);
+    EXPECT_EQ(polls.count(), 0);
     ASSERT_TRUE(bus->play({makeRequest(33)}, 40));
     tickToEnd(monitor);
     monitor->hide();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "AppContext.h"
+#include "MainControls.h"
 #include "PtySensor.h"
 #include "SensorRequests.h"
 #include "TForm1.h"
@@ -35,9 +36,8 @@ class OutputSettingsWindowTest : public ::testing::Test {
         sensor->setParam(8, 100);
         sensor->setParam(9, 0);
         ASSERT_TRUE(context.port.open(sensor->devicePath()));
-        form6 = new TForm6(&main);
-        main.setForms(nullptr, nullptr, nullptr, nullptr, form6);
-        form6->setContext(context);
+        testsupport::MainControls(main).Timer2->stop();
+        form6 = main.form6();
     }
 
     void TearDown() override {
@@ -56,7 +56,7 @@ class OutputSettingsWindowTest : public ::testing::Test {
 
     std::unique_ptr<sim::PtySensor> sensor;
     ui::AppContext context;
-    TForm1 main;
+    TForm1 main{context};
     TForm6* form6 = nullptr;
 };
 
@@ -180,7 +180,7 @@ TEST_F(OutputSettingsWindowTest, Button9OpensTheDialogModallyAfterReading) {
             requestsWhenShown = sensor->requests().size();
         },
         &seen);
-    main.Button9->click();
+    testsupport::MainControls(main).Button9->click();
     ASSERT_TRUE(seen);
     EXPECT_TRUE(modal);
     EXPECT_EQ(interval, QStringLiteral("40 сек"));
@@ -192,7 +192,7 @@ TEST_F(OutputSettingsWindowTest, TheProgramsDialogReadsThroughTheSharedLink) {
     context.port.close();
     ui::Startup program;
     ASSERT_TRUE(program.context().port.open(sensor->devicePath()));
-    program.mainWindow().Timer2->stop();
+    testsupport::MainControls(program.mainWindow()).Timer2->stop();
     sensor->setParam(8, 200);
     sensor->setParam(9, 180);
     TForm6* dialog = program.windows().form6;

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include "MainControls.h"
 #include "Windows.h"
 
 namespace {
@@ -14,7 +15,7 @@ TEST(Startup, ClosingTheMainWindowEndsTheLoopWithCodeZero) {
     w.form1->show();
     bool closedWithHelpOpen = false;
     QTimer::singleShot(0, [&] {
-        w.form1->Button8->click();  // the hot-key help stays open ...
+        testsupport::MainControls(*w.form1).Button8->click();  // the hot-key help stays open ...
         closedWithHelpOpen = w.form5->isVisible();
         w.form1->close();  // ... and does not keep the program alive
     });

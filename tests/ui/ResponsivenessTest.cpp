@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "HotKeys.h"
 #include "StallProbe.h"
 #include "WiringFixture.h"
 
@@ -26,8 +27,8 @@ class Responsiveness : public ConnectionWiring {
     void connectAndPoll() {
         choosePort();
         tick();
-        ASSERT_EQ(f().Edit1->text(), QStringLiteral("1000"));
-        f().Timer2->start();
+        ASSERT_EQ(c().Edit1->text(), QStringLiteral("1000"));
+        c().Timer2->start();
     }
 
     void silence(bool silent) {
@@ -50,7 +51,7 @@ TEST_F(Responsiveness, F4OnASilentSensorKeepsTheLoopRunningAndTheOrderOfTheBlock
         return int(QMessageBox::Ok);
     });
     Probe probe;
-    emit f().hotKeys()->activated(2, 115);
+    emit c().hotKeys()->activated(dut::config::kHotKeyFull);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.empty(); }, 20000));
 
     // A window blocked for the two failing exchanges would have stood still for 5.1 s.
@@ -68,7 +69,7 @@ TEST_F(Responsiveness, F4OnASilentSensorKeepsTheLoopRunningAndTheOrderOfTheBlock
     }
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, QStringLiteral("Сбой установки Полного бака. Попробуйте еще раз."));
-    f().Timer2->stop();
+    c().Timer2->stop();
 }
 
 TEST_F(Responsiveness, AHotKeyDuringAnExchangeRunsOnceTheExchangeHasEnded) {
@@ -85,14 +86,14 @@ TEST_F(Responsiveness, AHotKeyDuringAnExchangeRunsOnceTheExchangeHasEnded) {
     probe.onTick = [&] {
         if (pressed || !lineWait().busy()) return;
         pressed = true;
-        emit f().hotKeys()->activated(3, 120);
+        emit c().hotKeys()->activated(dut::config::kHotKeyAddress1);
         QTimer::singleShot(400, [&] {
             requestsAtPress = sensor->requests().size();
             silence(false);
         });
     };
     ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.empty(); }, 10000));
-    f().Timer2->stop();
+    c().Timer2->stop();
 
     ASSERT_TRUE(pressed);
     const auto seen = requests();
@@ -111,7 +112,7 @@ TEST_F(Responsiveness, AHotKeyDuringAnExchangeRunsOnceTheExchangeHasEnded) {
 
 TEST_F(Responsiveness, ALongExchangeShowsTheWaitCursorAndTakesItAway) {
     connectAndPoll();
-    f().Timer2->stop();
+    c().Timer2->stop();
     silence(true);
 
     Clock::time_point started{};
@@ -137,7 +138,7 @@ TEST_F(Responsiveness, ALongExchangeShowsTheWaitCursorAndTakesItAway) {
 
 TEST_F(Responsiveness, AShortExchangeShowsNoWaitCursor) {
     connectAndPoll();
-    f().Timer2->stop();
+    c().Timer2->stop();
     bool cursorSeen = false;
     Probe probe;
     probe.onTick = [&] { cursorSeen = cursorSeen || QGuiApplication::overrideCursor() != nullptr; };

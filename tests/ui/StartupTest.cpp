@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "Application.h"
+#include "MainControls.h"
 #include "TestSupport.h"
 #include "Windows.h"
 
@@ -32,11 +33,11 @@ TEST(Startup, WindowsAreCreatedHiddenInTheirFixedOrder) {
         EXPECT_TRUE(form->isWindow()) << form->metaObject()->className();
         EXPECT_FALSE(form->isVisible()) << form->metaObject()->className();
     }
-    EXPECT_EQ(w.form1->Form2, w.form2);
-    EXPECT_EQ(w.form1->Form3, w.form3);
-    EXPECT_EQ(w.form1->Form4, w.form4);
-    EXPECT_EQ(w.form1->Form5, w.form5);
-    EXPECT_EQ(w.form1->Form6, w.form6);
+    EXPECT_EQ(testsupport::MainControls(*w.form1).Form2, w.form2);
+    EXPECT_EQ(testsupport::MainControls(*w.form1).Form3, w.form3);
+    EXPECT_EQ(testsupport::MainControls(*w.form1).Form4, w.form4);
+    EXPECT_EQ(testsupport::MainControls(*w.form1).Form5, w.form5);
+    EXPECT_EQ(testsupport::MainControls(*w.form1).Form6, w.form6);
 }
 
 TEST(Startup, CaptionsAndDesignedSizes) {
@@ -163,7 +164,8 @@ TEST(ErrorBox, ThrowingClickHandlerLeavesTheWindowUsable) {
     });
     // A button of its own: the window's handlers stop their errors before Qt sees them, and
     // this is about what escapes anyway.
-    auto* probe = new QPushButton(QStringLiteral("probe"), w.form1->Content);
+    auto* probe =
+        new QPushButton(QStringLiteral("probe"), testsupport::MainControls(*w.form1).Content);
     probe->setGeometry(0, 0, 60, 20);
     probe->show();
     QObject::connect(probe, &QPushButton::clicked,
@@ -175,9 +177,9 @@ TEST(ErrorBox, ThrowingClickHandlerLeavesTheWindowUsable) {
     EXPECT_EQ(shown, QStringList({QStringLiteral("'' is not a valid integer value."),
                                   QStringLiteral("'' is not a valid integer value.")}));
     // Other controls still take input.
-    w.form1->LLS_ADRESS->setFocus();
-    QTest::keyClicks(w.form1->LLS_ADRESS, QStringLiteral("12"));
-    EXPECT_EQ(w.form1->LLS_ADRESS->text(), QStringLiteral("12"));
+    testsupport::MainControls(*w.form1).LLS_ADRESS->setFocus();
+    QTest::keyClicks(testsupport::MainControls(*w.form1).LLS_ADRESS, QStringLiteral("12"));
+    EXPECT_EQ(testsupport::MainControls(*w.form1).LLS_ADRESS->text(), QStringLiteral("12"));
 }
 
 }  // namespace

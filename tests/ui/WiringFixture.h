@@ -17,6 +17,7 @@
 #include "AppContext.h"
 #include "Application.h"
 #include "GlobalHotKeys.h"
+#include "MainControls.h"
 #include "MessageBox.h"
 #include "PtySensor.h"
 #include "SensorRequests.h"
@@ -38,10 +39,6 @@ struct Box {
     QString text;
     QMessageBox::Icon icon;
 };
-
-inline QString rawText(const QWidget* widget) {
-    return widget->property(ui::kRawTextProperty).toString();
-}
 
 inline QColor textColour(const QWidget* widget) {
     return widget->palette().color(QPalette::WindowText);
@@ -69,7 +66,7 @@ class ConnectionWiring : public ::testing::Test {
 
         program = std::make_unique<ui::Startup>();
         // The tests drive the ticks themselves, one at a time.
-        f().Timer2->stop();
+        c().Timer2->stop();
         program->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&f()));
     }
@@ -80,16 +77,18 @@ class ConnectionWiring : public ::testing::Test {
     }
 
     TForm1& f() { return program->mainWindow(); }
+    // Found afresh each time: a test may start the program again.
+    testsupport::MainControls c() { return testsupport::MainControls(f()); }
 
     std::vector<Request> requests() const { return testsupport::requestsSeenBy(*sensor); }
 
     // Chooses the simulator's device from the list, as with the arrow key on the box.
     void choosePort() {
-        f().COMSelect->clear();
-        f().COMSelect->addItem(QString::fromStdString(sensor->devicePath()));
-        f().COMSelect->setCurrentIndex(-1);
-        f().COMSelect->setFocus();
-        QTest::keyClick(f().COMSelect, Qt::Key_Down);
+        c().COMSelect->clear();
+        c().COMSelect->addItem(QString::fromStdString(sensor->devicePath()));
+        c().COMSelect->setCurrentIndex(-1);
+        c().COMSelect->setFocus();
+        QTest::keyClick(c().COMSelect, Qt::Key_Down);
     }
 
     void tick(int times = 1) {

@@ -6,32 +6,34 @@
 #include <QStringList>
 #include <QWidget>
 #include <cstdio>
+#include <iterator>
 
 #include "GlobalHotKeysBackend.h"
+#include "HotKeys.h"
 
 namespace {
 
-const QList<int> kAllIds = {1, 2, 3, 4};
+using namespace dut::config;
 
-Qt::Key qtKeyOf(int virtualKey) {
-    switch (virtualKey) {
-        case GlobalHotKeys::VkF1:
-            return Qt::Key_F1;
-        case GlobalHotKeys::VkF4:
-            return Qt::Key_F4;
-        case GlobalHotKeys::VkF9:
-            return Qt::Key_F9;
-        default:
-            return Qt::Key_F10;
-    }
-}
+// The keys as the application's own shortcuts, where nothing global is to be had; their
+// names also tell the user which keys act only in the window.
+struct ShortcutKey {
+    HotKeyId id;
+    Qt::Key key;
+};
+constexpr ShortcutKey kShortcutKeys[] = {
+    {kHotKeyEmpty, Qt::Key_F1},
+    {kHotKeyFull, Qt::Key_F4},
+    {kHotKeyAddress1, Qt::Key_F9},
+    {kHotKeyAddress2, Qt::Key_F10},
+};
+
+const QList<int> kAllIds(std::begin(kHotKeyIds), std::end(kHotKeyIds));
 
 QString keyNames(const QList<int>& ids) {
     QStringList names;
-    for (const auto& binding : GlobalHotKeys::kBindings) {
-        if (ids.contains(binding.id)) {
-            names << QKeySequence(qtKeyOf(binding.virtualKey)).toString();
-        }
+    for (const auto& shortcut : kShortcutKeys) {
+        if (ids.contains(shortcut.id)) names << QKeySequence(shortcut.key).toString();
     }
     return names.join(QStringLiteral(", "));
 }
@@ -89,13 +91,13 @@ void GlobalHotKeys::registerAll() {
 }
 
 void GlobalHotKeys::installApplicationShortcuts(const QList<int>& ids) {
-    for (const auto& binding : kBindings) {
-        if (!ids.contains(binding.id) || appShortcuts_.contains(binding.id)) continue;
-        auto* shortcut = new QShortcut(QKeySequence(qtKeyOf(binding.virtualKey)), window_);
+    for (const auto& key : kShortcutKeys) {
+        if (!ids.contains(key.id) || appShortcuts_.contains(key.id)) continue;
+        auto* shortcut = new QShortcut(QKeySequence(key.key), window_);
         shortcut->setContext(Qt::ApplicationShortcut);
-        connect(shortcut, &QShortcut::activated, this,
-                [this, binding] { emit activated(binding.id, binding.virtualKey); });
-        appShortcuts_.insert(binding.id, shortcut);
+        const int id = key.id;
+        connect(shortcut, &QShortcut::activated, this, [this, id] { emit activated(id); });
+        appShortcuts_.insert(id, shortcut);
     }
 }
 

@@ -17,13 +17,6 @@ class QWidget;
 class GlobalHotKeys : public QObject {
     Q_OBJECT
   public:
-    enum VirtualKey { VkF1 = 112, VkF4 = 115, VkF9 = 120, VkF10 = 121 };
-    struct Binding {
-        int id;
-        int virtualKey;
-    };
-    static constexpr Binding kBindings[4] = {{1, VkF1}, {2, VkF4}, {3, VkF9}, {4, VkF10}};
-
     enum class Mode {
         None,
         X11Grab,
@@ -52,8 +45,9 @@ class GlobalHotKeys : public QObject {
     class Backend;
 
   signals:
-    // The window system's hot-key event: identifier and virtual-key code.
-    void activated(int id, int virtualKey);
+    // The window system's hot-key event, by the identifier the key is registered under
+    // (dut::config::HotKeyId).
+    void activated(int id);
     // Some or all of the keys act only while the configurator has the focus. Sent once.
     void notGlobal(const QString& reason);
 

@@ -25,8 +25,8 @@ class GlobalHotKeys::Backend {
 #endif
 
   protected:
-    static void deliver(GlobalHotKeys& owner, int id, int virtualKey) {
-        emit owner.activated(id, virtualKey);
+    static void deliver(GlobalHotKeys& owner, int id) {
+        emit owner.activated(id);
     }
     // The identifiers the window system took; the others fall back to in-app shortcuts.
     static void bound(GlobalHotKeys& owner, const QList<int>& ids) {

@@ -1,5 +1,7 @@
 #include "GlobalHotKeysPortal.h"
 
+#include "HotKeys.h"
+
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusMetaType>
@@ -19,7 +21,7 @@ const QString kShortcutsInterface = QStringLiteral("org.freedesktop.portal.Globa
 const QString kRequestInterface = QStringLiteral("org.freedesktop.portal.Request");
 const QString kSessionInterface = QStringLiteral("org.freedesktop.portal.Session");
 
-// In the order of GlobalHotKeys::kBindings. The triggers follow the freedesktop shortcuts
+// The triggers follow the freedesktop shortcuts
 // syntax; the desktop shows the descriptions in its binding dialog and settings, so the two
 // calibration keys carry their buttons' captions.
 struct PortalShortcutEntry {
@@ -29,10 +31,10 @@ struct PortalShortcutEntry {
     const char* description;
 };
 constexpr PortalShortcutEntry kEntries[4] = {
-    {1, "empty-tank", "F1", "Бак пустой (F1)"},
-    {2, "full-tank", "F4", "Бак полный (F4)"},
-    {3, "address-1", "F9", "Установить адрес 1"},
-    {4, "address-2", "F10", "Установить адрес 2"},
+    {dut::config::kHotKeyEmpty, "empty-tank", "F1", "Бак пустой (F1)"},
+    {dut::config::kHotKeyFull, "full-tank", "F4", "Бак полный (F4)"},
+    {dut::config::kHotKeyAddress1, "address-1", "F9", "Установить адрес 1"},
+    {dut::config::kHotKeyAddress2, "address-2", "F10", "Установить адрес 2"},
 };
 
 // One element of the portal's a(sa{sv}) shortcut lists.
@@ -225,7 +227,7 @@ void PortalHotKeysBackend::onActivated(const QDBusObjectPath& session, const QSt
     if (stage_ != Stage::Bound || session.path() != sessionPath_) return;
     for (std::size_t i = 0; i < 4; ++i) {
         if (shortcutId == QLatin1String(kEntries[i].shortcutId)) {
-            deliver(owner_, GlobalHotKeys::kBindings[i].id, GlobalHotKeys::kBindings[i].virtualKey);
+            deliver(owner_, kEntries[i].id);
             return;
         }
     }

@@ -5,8 +5,28 @@
 #include <QWidget>
 
 #include "GlobalHotKeysBackend.h"
+#include "HotKeys.h"
 
 namespace {
+
+struct RegisteredKey {
+    dut::config::HotKeyId id;
+    UINT virtualKey;
+};
+constexpr RegisteredKey kKeys[] = {
+    {dut::config::kHotKeyEmpty, VK_F1},
+    {dut::config::kHotKeyFull, VK_F4},
+    {dut::config::kHotKeyAddress1, VK_F9},
+    {dut::config::kHotKeyAddress2, VK_F10},
+};
+
+// Only a key that matches its own registration counts: the identifier and the key both.
+bool registered(int id, UINT virtualKey) {
+    for (const auto& key : kKeys) {
+        if (key.id == id && key.virtualKey == virtualKey) return true;
+    }
+    return false;
+}
 
 class Win32Backend : public GlobalHotKeys::Backend, public QAbstractNativeEventFilter {
   public:
@@ -18,9 +38,9 @@ class Win32Backend : public GlobalHotKeys::Backend, public QAbstractNativeEventF
     int grab() override {
         hwnd_ = reinterpret_cast<HWND>(window_->winId());
         int accepted = 0;
-        for (const auto& binding : GlobalHotKeys::kBindings) {
+        for (const auto& key : kKeys) {
             // A key that another program holds is refused; it simply never arrives.
-            if (RegisterHotKey(hwnd_, binding.id, 0, static_cast<UINT>(binding.virtualKey))) {
+            if (RegisterHotKey(hwnd_, key.id, 0, key.virtualKey)) {
                 ++accepted;
             }
         }
@@ -31,7 +51,8 @@ class Win32Backend : public GlobalHotKeys::Backend, public QAbstractNativeEventF
         if (eventType != "windows_generic_MSG") return false;
         const MSG* msg = static_cast<const MSG*>(message);
         if (msg->message != WM_HOTKEY || msg->hwnd != hwnd_) return false;
-        deliver(owner_, static_cast<int>(msg->wParam), HIWORD(msg->lParam));
+        const int id = static_cast<int>(msg->wParam);
+        if (registered(id, HIWORD(msg->lParam))) deliver(owner_, id);
         return true;
     }
 

@@ -9,10 +9,20 @@
 #include <vector>
 
 #include "GlobalHotKeysBackend.h"
+#include "HotKeys.h"
 
 namespace {
 
-constexpr xcb_keysym_t kKeysyms[4] = {0xffbe /*F1*/, 0xffc1 /*F4*/, 0xffc6 /*F9*/, 0xffc7 /*F10*/};
+struct GrabbedKey {
+    dut::config::HotKeyId id;
+    xcb_keysym_t keysym;
+};
+constexpr GrabbedKey kKeys[4] = {
+    {dut::config::kHotKeyEmpty, 0xffbe /*F1*/},
+    {dut::config::kHotKeyFull, 0xffc1 /*F4*/},
+    {dut::config::kHotKeyAddress1, 0xffc6 /*F9*/},
+    {dut::config::kHotKeyAddress2, 0xffc7 /*F10*/},
+};
 constexpr xcb_keysym_t kNumLock = 0xff7f;
 constexpr xcb_keysym_t kScrollLock = 0xff14;
 
@@ -43,7 +53,7 @@ class X11Backend : public GlobalHotKeys::Backend, public QAbstractNativeEventFil
         const std::vector<std::uint16_t> modifierSets = lockCombinations();
         std::vector<xcb_void_cookie_t> cookies;
         for (std::size_t i = 0; i < 4; ++i) {
-            keycodes_[i] = firstKeycode(kKeysyms[i]);
+            keycodes_[i] = firstKeycode(kKeys[i].keysym);
             if (keycodes_[i] == 0) continue;
             for (std::uint16_t mods : modifierSets) {
                 cookies.push_back(xcb_grab_key_checked(connection_, 1, root_, mods, keycodes_[i],
@@ -78,8 +88,7 @@ class X11Backend : public GlobalHotKeys::Backend, public QAbstractNativeEventFil
         if (press->event != root_) return false;
         for (std::size_t i = 0; i < 4; ++i) {
             if (keycodes_[i] != 0 && press->detail == keycodes_[i]) {
-                deliver(owner_, GlobalHotKeys::kBindings[i].id,
-                        GlobalHotKeys::kBindings[i].virtualKey);
+                deliver(owner_, kKeys[i].id);
                 return true;
             }
         }

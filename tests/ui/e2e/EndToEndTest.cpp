@@ -23,6 +23,7 @@
 
 #include "Application.h"
 #include "GlobalHotKeys.h"
+#include "MainControls.h"
 #include "MessageBox.h"
 #include "PtySensor.h"
 #include "SerialPort.h"
@@ -108,10 +109,6 @@ bool remapKeys(MappingNotices& notices, const QStringList& expressions) {
     for (const QString& e : expressions) arguments << QStringLiteral("-e") << e;
     run(QStringLiteral("xmodmap"), arguments);
     return waitFor([&] { return notices.seen() > before; }, 20000);
-}
-
-QString rawText(const QWidget* widget) {
-    return widget->property(ui::kRawTextProperty).toString();
 }
 
 QColor textColour(const QWidget* widget) {
@@ -222,22 +219,23 @@ class EndToEnd : public ::testing::Test {
     }
 
     TForm1& f() { return program->mainWindow(); }
+    // Found afresh each time: a test may start the program again.
+    testsupport::MainControls c() { return testsupport::MainControls(f()); }
 
-    bool connected() const {
-        TForm1& form = program->mainWindow();
-        return rawText(form.ConnectStatusText) == kConnected &&
-               textColour(form.ConnectStatusText) == kGreen;
+    bool connected() {
+        const QLabel* status = c().ConnectStatusText;
+        return status->text() == ui::displayText(kConnected) && textColour(status) == kGreen;
     }
 
     // Connects through the port box as if the name had been chosen, then waits for a poll
     // to fill the current value: the first of every three ticks reads it.
     void connectNow() {
-        f().COMSelect->setEditText(QString::fromStdString(sensor->devicePath()));
+        c().COMSelect->setEditText(QString::fromStdString(sensor->devicePath()));
         f().COMSelectSelect();
         ASSERT_TRUE(connected());
-        TickCount ticks(f().Timer2);
+        TickCount ticks(c().Timer2);
         ASSERT_TRUE(
-            waitForTicks([&] { return f().Edit1->text() == QStringLiteral("1834"); }, ticks, 6))
+            waitForTicks([&] { return c().Edit1->text() == QStringLiteral("1834"); }, ticks, 6))
             << ticks.ticks() << " ticks";
     }
 
@@ -269,20 +267,20 @@ class EndToEnd : public ::testing::Test {
 
 TEST_F(EndToEnd, TypedPortNameConnectsOnTheNextAutomaticReconnect) {
     startProgram();
-    EXPECT_EQ(f().hotKeys()->mode(), GlobalHotKeys::Mode::X11Grab);
+    EXPECT_EQ(c().hotKeys()->mode(), GlobalHotKeys::Mode::X11Grab);
     run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QString::number(f().winId())});
-    f().COMSelect->setFocus();
-    ASSERT_TRUE(waitFor([&] { return f().COMSelect->lineEdit()->hasFocus(); }, 10000));
+    c().COMSelect->setFocus();
+    ASSERT_TRUE(waitFor([&] { return c().COMSelect->lineEdit()->hasFocus(); }, 10000));
 
     const QString path = QString::fromStdString(sensor->devicePath());
     run(QStringLiteral("xdotool"),
         {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("5"), path});
-    ASSERT_TRUE(waitFor([&] { return f().COMSelect->currentText() == path; }, 10000))
-        << f().COMSelect->currentText().toStdString();
+    ASSERT_TRUE(waitFor([&] { return c().COMSelect->currentText() == path; }, 10000))
+        << c().COMSelect->currentText().toStdString();
     // Eleven ticks at most, then the five reads (and one tick to spare).
-    TickCount ticks(f().Timer2);
+    TickCount ticks(c().Timer2);
     EXPECT_TRUE(waitForTicks([&] { return connected(); }, ticks, 12))
-        << ticks.ticks() << " ticks: " << rawText(f().ConnectStatusText).toStdString();
+        << ticks.ticks() << " ticks: " << c().ConnectStatusText->text().toStdString();
 }
 
 TEST_F(EndToEnd, F4WhileAnotherProgramHasTheFocusWritesTheFullTank) {
@@ -296,7 +294,7 @@ TEST_F(EndToEnd, F4WhileAnotherProgramHasTheFocusWritesTheFullTank) {
     ASSERT_TRUE(
         pressAndSeeBox(QStringLiteral("F4"), QStringLiteral("Максимальный уровень установлен!")));
     EXPECT_EQ(sensor->param(4), 1834);
-    EXPECT_EQ(f().LEVELMAX->text(), QStringLiteral("1834"));
+    EXPECT_EQ(c().LEVELMAX->text(), QStringLiteral("1834"));
     bool wrote = false;
     for (const auto& frame : sensor->requests()) {
         if (frame[8] == 2 && frame[9] == 4 && sim::SimSensor::valueOf(frame.data()) == 1834) {
@@ -313,9 +311,9 @@ TEST_F(EndToEnd, NumLockDoesNotSwallowTheHotKeys) {
     ASSERT_TRUE(other.focus());
     run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Num_Lock")});
     sensor->setParam(0, 2000);
-    TickCount ticks(f().Timer2);
+    TickCount ticks(c().Timer2);
     ASSERT_TRUE(
-        waitForTicks([&] { return f().Edit1->text() == QStringLiteral("2000"); }, ticks, 6));
+        waitForTicks([&] { return c().Edit1->text() == QStringLiteral("2000"); }, ticks, 6));
     const bool seen =
         pressAndSeeBox(QStringLiteral("F4"), QStringLiteral("Максимальный уровень установлен!"));
     run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Num_Lock")});
@@ -335,10 +333,10 @@ TEST_F(EndToEnd, AKeyHeldByAnotherClientLeavesTheOthersWorking) {
     KeyHolder holder(0xffc6 /* F9 */);
     ASSERT_TRUE(holder.held());
     startProgram();
-    EXPECT_EQ(f().hotKeys()->mode(), GlobalHotKeys::Mode::X11Grab);
+    EXPECT_EQ(c().hotKeys()->mode(), GlobalHotKeys::Mode::X11Grab);
     // Three keys in every lock combination; F9 in none.
-    EXPECT_GT(f().hotKeys()->grabsAccepted(), 0);
-    EXPECT_EQ(f().hotKeys()->grabsAccepted() % 3, 0);
+    EXPECT_GT(c().hotKeys()->grabsAccepted(), 0);
+    EXPECT_EQ(c().hotKeys()->grabsAccepted() % 3, 0);
     connectNow();
     OtherClient other;
     ASSERT_TRUE(other.focus());
@@ -386,27 +384,28 @@ TEST_F(EndToEnd, PulledAdapterTurnsRedAndComesBackWithoutAClick) {
     sensor->unplug();
     QElapsedTimer clock;
     clock.start();
-    auto ticks = std::make_unique<TickCount>(f().Timer2);
+    auto ticks = std::make_unique<TickCount>(c().Timer2);
     // A read fails within a three-tick cycle and the next tick shows it (and a tick to spare).
     ASSERT_TRUE(waitForTicks(
         [&] {
             // The lost-link text, or already the first reconnect's failed open.
-            const QString text = rawText(f().ConnectStatusText);
-            return textColour(f().ConnectStatusText) == kRed &&
-                   (text == QStringLiteral("Нет\r\nсоединения!\r\nс датчиком") ||
-                    text.startsWith(QStringLiteral("Не удается\r\nоткрыть порт!")));
+            const QString text = c().ConnectStatusText->text();
+            return textColour(c().ConnectStatusText) == kRed &&
+                   (text == ui::displayText(QStringLiteral("Нет\r\nсоединения!\r\nс датчиком")) ||
+                    text.startsWith(
+                        ui::displayText(QStringLiteral("Не удается\r\nоткрыть порт!"))));
         },
         *ticks, 5))
-        << ticks->ticks() << " ticks: " << rawText(f().ConnectStatusText).toStdString();
+        << ticks->ticks() << " ticks: " << c().ConnectStatusText->text().toStdString();
     std::cout << "[ info ] red after " << clock.elapsed() << " ms, " << ticks->ticks()
               << " ticks\n";
 
     ASSERT_TRUE(sensor->replug());
     clock.restart();
-    ticks = std::make_unique<TickCount>(f().Timer2);
+    ticks = std::make_unique<TickCount>(c().Timer2);
     // The next reconnect comes within eleven ticks (and a tick to spare).
     EXPECT_TRUE(waitForTicks([&] { return connected(); }, *ticks, 12))
-        << ticks->ticks() << " ticks: " << rawText(f().ConnectStatusText).toStdString();
+        << ticks->ticks() << " ticks: " << c().ConnectStatusText->text().toStdString();
     std::cout << "[ info ] green again after " << clock.elapsed() << " ms, " << ticks->ticks()
               << " ticks\n";
 }
@@ -456,11 +455,11 @@ void silence(sim::PtySensor& sensor) {
 TEST_F(EndToEnd, AKeyTypedDuringAFailingPollAppearsOnceTheExchangeEnds) {
     startProgram();
     connectNow();
-    f().LLS_ADRESS->clear();
+    c().LLS_ADRESS->clear();
     run(QStringLiteral("xdotool"),
         {QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::number(f().winId())});
-    f().LLS_ADRESS->setFocus();
-    ASSERT_TRUE(waitFor([&] { return QApplication::focusWidget() == f().LLS_ADRESS; }, 3000));
+    c().LLS_ADRESS->setFocus();
+    ASSERT_TRUE(waitFor([&] { return QApplication::focusWidget() == c().LLS_ADRESS; }, 3000));
     ui::ResponsiveLineWait& lineWait = program->context().lineWait;
     silence(*sensor);
 
@@ -472,12 +471,12 @@ TEST_F(EndToEnd, AKeyTypedDuringAFailingPollAppearsOnceTheExchangeEnds) {
         typed = true;
         run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("7")});
         QTimer::singleShot(300, [&] {
-            heldDuringTheExchange = lineWait.busy() && f().LLS_ADRESS->text().isEmpty();
+            heldDuringTheExchange = lineWait.busy() && c().LLS_ADRESS->text().isEmpty();
         });
     });
     probe.start(10);
     ASSERT_TRUE(waitFor([&] { return typed; }, 5000)) << "no poll waited on the silent sensor";
-    ASSERT_TRUE(waitFor([&] { return f().LLS_ADRESS->text() == QStringLiteral("7"); }, 5000))
+    ASSERT_TRUE(waitFor([&] { return c().LLS_ADRESS->text() == QStringLiteral("7"); }, 5000))
         << "the key was lost";
     EXPECT_TRUE(heldDuringTheExchange);
 }

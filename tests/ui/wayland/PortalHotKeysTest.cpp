@@ -23,6 +23,8 @@
 
 #include "Application.h"
 #include "GlobalHotKeys.h"
+#include "HotKeys.h"
+#include "MainControls.h"
 #include "MessageBox.h"
 #include "PtySensor.h"
 #include "SensorRequests.h"
@@ -130,7 +132,9 @@ class PortalHotKeys : public ::testing::Test {
     }
 
     TForm1& f() { return program->mainWindow(); }
-    GlobalHotKeys& keys() { return *f().hotKeys(); }
+    // Found afresh each time: a test may start the program again.
+    testsupport::MainControls c() { return testsupport::MainControls(f()); }
+    GlobalHotKeys& keys() { return *c().hotKeys(); }
 
     bool waitForMode(GlobalHotKeys::Mode mode) {
         return waitFor([&] { return keys().mode() == mode; }, 10000);
@@ -152,9 +156,9 @@ class PortalHotKeys : public ::testing::Test {
 
     // Connects through the port box as if the name had been chosen; waits for the value.
     void connectNow() {
-        f().COMSelect->setEditText(QString::fromStdString(sensor->devicePath()));
+        c().COMSelect->setEditText(QString::fromStdString(sensor->devicePath()));
         f().COMSelectSelect();
-        ASSERT_TRUE(waitFor([&] { return f().Edit1->text() == QStringLiteral("1834"); }, 3000));
+        ASSERT_TRUE(waitFor([&] { return c().Edit1->text() == QStringLiteral("1834"); }, 3000));
     }
 
     // Runs `trigger`, then waits for the command's box and returns its text.
@@ -194,7 +198,7 @@ TEST_F(PortalHotKeys, BindsTheFourKeysWithTheirIdsTriggersAndCaptions) {
     ASSERT_TRUE(waitForMode(GlobalHotKeys::Mode::PortalShortcut));
     EXPECT_EQ(keys().grabsAccepted(), 4);
     EXPECT_TRUE(keys().notGlobalReason().isEmpty());
-    EXPECT_TRUE(f().Button8->toolTip().isEmpty());
+    EXPECT_TRUE(c().Button8->toolTip().isEmpty());
     // Bound keys leave the window: F4 reaches the program once, through the portal.
     EXPECT_TRUE(windowShortcutKeys().isEmpty()) << windowShortcutKeys().join(' ').toStdString();
 
@@ -213,8 +217,8 @@ TEST_F(PortalHotKeys, BindsTheFourKeysWithTheirIdsTriggersAndCaptions) {
         const char* trigger;
         QString description;
     } expected[] = {
-        {"empty-tank", "F1", f().Button3->text()},
-        {"full-tank", "F4", f().Button2->text()},
+        {"empty-tank", "F1", c().Button3->text()},
+        {"full-tank", "F4", c().Button2->text()},
         {"address-1", "F9", QStringLiteral("Установить адрес 1")},
         {"address-2", "F10", QStringLiteral("Установить адрес 2")},
     };
@@ -228,8 +232,8 @@ TEST_F(PortalHotKeys, BindsTheFourKeysWithTheirIdsTriggersAndCaptions) {
         EXPECT_EQ(properties.value(QStringLiteral("description")).toString(),
                   expected[i].description);
     }
-    EXPECT_EQ(f().Button3->text(), QStringLiteral("Бак пустой (F1)"));
-    EXPECT_EQ(f().Button2->text(), QStringLiteral("Бак полный (F4)"));
+    EXPECT_EQ(c().Button3->text(), QStringLiteral("Бак пустой (F1)"));
+    EXPECT_EQ(c().Button2->text(), QStringLiteral("Бак полный (F4)"));
 }
 
 // Each shortcut runs what its key runs on X11, with the sensor's answers to show for it.
@@ -238,7 +242,7 @@ TEST_F(PortalHotKeys, EachActivationRunsItsKeysCommand) {
     startProgram();
     ASSERT_TRUE(waitForMode(GlobalHotKeys::Mode::PortalShortcut));
     connectNow();
-    f().LLS_ADRESS->setText(QStringLiteral("7"));
+    c().LLS_ADRESS->setText(QStringLiteral("7"));
 
     const struct {
         const char* id;
@@ -264,7 +268,7 @@ TEST_F(PortalHotKeys, EachActivationRunsItsKeysCommand) {
         EXPECT_NE(std::search(seen.begin(), seen.end(), written.begin(), written.end()),
                   seen.end());
     }
-    EXPECT_EQ(f().LLS_ADRESS->text(), QStringLiteral("2"));
+    EXPECT_EQ(c().LLS_ADRESS->text(), QStringLiteral("2"));
 }
 
 // A portal that answers at once can have its Response arrive before the reply to the call.
@@ -282,12 +286,11 @@ TEST_F(PortalHotKeys, ActivationDoesNothingWithoutANumberedSensor) {
     QSignalSpy delivered(&keys(), &GlobalHotKeys::activated);
     ASSERT_TRUE(portal->activate(QStringLiteral("full-tank")));
     ASSERT_TRUE(waitFor([&] { return delivered.size() == 1; }, 5000));
-    EXPECT_EQ(delivered[0][0].toInt(), 2);
-    EXPECT_EQ(delivered[0][1].toInt(), GlobalHotKeys::VkF4);
+    EXPECT_EQ(delivered[0][0].toInt(), dut::config::kHotKeyFull);
     QTest::qWait(100);  // the queued command has had its turn
     EXPECT_TRUE(sensor->requests().empty());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    EXPECT_TRUE(f().LEVELMAX->text().isEmpty());
+    EXPECT_TRUE(c().LEVELMAX->text().isEmpty());
 }
 
 class RefusedBinding : public PortalHotKeys, public ::testing::WithParamInterface<int> {};
@@ -304,7 +307,7 @@ TEST_P(RefusedBinding, FallsBackToTheWindowSaysWhyAndClosesTheSession) {
     EXPECT_TRUE(
         reason.contains(GetParam() == 1 ? QStringLiteral("отклонено") : QStringLiteral("отказал")))
         << reason.toStdString();
-    EXPECT_EQ(f().Button8->toolTip(), reason);
+    EXPECT_EQ(c().Button8->toolTip(), reason);
     ASSERT_TRUE(waitFor([&] { return portal->calls(QStringLiteral("Close")).size() == 1; }, 5000));
     EXPECT_EQ(portal->calls(QStringLiteral("Close"))[0].value(QStringLiteral("session")).toString(),
               sessionPath());
@@ -329,7 +332,7 @@ TEST_F(PortalHotKeys, KeysThePortalLeftOutStayInTheWindow) {
     EXPECT_TRUE(keys().notGlobalReason().startsWith(
         QStringLiteral("Горячие клавиши F9, F10 работают только в окне программы: ")))
         << keys().notGlobalReason().toStdString();
-    EXPECT_EQ(f().Button8->toolTip(), keys().notGlobalReason());
+    EXPECT_EQ(c().Button8->toolTip(), keys().notGlobalReason());
 }
 
 TEST_F(PortalHotKeys, WithoutAPortalTheKeysStayInTheWindow) {
@@ -338,7 +341,7 @@ TEST_F(PortalHotKeys, WithoutAPortalTheKeysStayInTheWindow) {
     ASSERT_TRUE(waitForMode(GlobalHotKeys::Mode::ApplicationShortcut));
     EXPECT_TRUE(keys().notGlobalReason().contains(QStringLiteral("не найдена")))
         << keys().notGlobalReason().toStdString();
-    EXPECT_EQ(f().Button8->toolTip(), keys().notGlobalReason());
+    EXPECT_EQ(c().Button8->toolTip(), keys().notGlobalReason());
     EXPECT_EQ(windowShortcutKeys().size(), 4);
 }
 
