@@ -5,16 +5,14 @@
 // burst's first 15 bytes with a good CRC-8, to reach the accepting code often) and the bytes.
 //
 // The fake sits behind the narrowest interface the link needs from a line, write and read
-// of raw bytes; LinePort puts today's PortIo contract (CRC-8 filled in by send and checked
-// by receive) on top. When that framing moves above the backends, LinePort shrinks to
-// forwarding and nothing else here changes.
+// of raw bytes; LinePort only forwards, so the link's own framing fills in and checks the
+// CRC-8 of every frame.
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
 
 #include "ConfigLink.h"
-#include "Crc8.h"
 #include "FuzzCheck.h"
 #include "InputReader.h"
 #include "LinkState.h"
@@ -90,19 +88,13 @@ class LinePort : public dut::PortIo {
     explicit LinePort(FuzzedLine& line) : line_(line) {}
 
     bool isOpen() const override { return true; }
-    bool send(const std::uint8_t* frame, std::size_t count) override {
-        FUZZ_CHECK(frame != nullptr && count == kFrame);
-        std::array<std::uint8_t, kFrame> copy;
-        std::copy_n(frame, kFrame, copy.begin());
-        copy[kFrame - 1] = dut::crc8(copy.data(), kFrame - 1);
-        return line_.write(copy.data(), copy.size());
-    }
-    bool receive(std::uint8_t* buffer, std::size_t count) override {
-        FUZZ_CHECK(buffer != nullptr && count == kFrame);
-        const std::size_t got = line_.read(buffer, count);
-        return got == count && buffer[count - 1] == dut::crc8(buffer, count - 1);
+    // The next write brings a new burst and drops what was left of the last one.
+    bool flushInput() override { return true; }
+    bool write(const std::uint8_t* data, std::size_t count) override {
+        return line_.write(data, count);
     }
     std::size_t read(std::uint8_t* buffer, std::size_t count) override {
+        FUZZ_CHECK(buffer != nullptr && count == kFrame);
         return line_.read(buffer, count);
     }
 

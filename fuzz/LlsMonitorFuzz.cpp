@@ -37,8 +37,8 @@ class OneReadPort : public dut::PortIo {
   public:
     explicit OneReadPort(const Bytes& chunk) : chunk_(chunk) {}
     bool isOpen() const override { return true; }
-    bool send(const std::uint8_t*, std::size_t) override { return false; }
-    bool receive(std::uint8_t*, std::size_t) override { return false; }
+    bool flushInput() override { return true; }
+    bool write(const std::uint8_t*, std::size_t) override { return false; }
     std::size_t read(std::uint8_t* buffer, std::size_t count) override {
         const std::size_t n = std::min(count, chunk_.size());
         std::copy(chunk_.begin(), chunk_.begin() + static_cast<long>(n), buffer);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "FrameLine.h"
 #include "LineWait.h"
 #include "LinkState.h"
 #include "PortIo.h"
@@ -61,10 +62,10 @@ class ConfigLink {
     static constexpr int kAttemptReadMs = 10 * static_cast<int>(kFrameSize) + 10;
 
     LinkState& state() { return state_; }
-    PortIo& port() { return port_; }
+    PortIo& port() { return port_.bytes(); }
 
   private:
-    PortIo& port_;
+    FrameLine port_;  // the frames over the line the link was given
     LinkState& state_;
     LineWait& wait_;
     bool echoes_ = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -17,9 +18,13 @@ class PortListError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The one serial line to the sensor: 19200 8N1, no flow control, exclusive.
+// The one serial line to the sensor: 19200 8N1, no flow control, exclusive. It only moves
+// bytes; the protocol's frames are FrameLine's.
 // A read returns when the requested count has arrived, after 30 ms of silence that
 // follows the first byte, or after 10 ms per requested byte plus 10 ms in all.
+//
+// Failures come back as the result of each call (false, or 0 bytes); the system's own error
+// of the last call that failed stays readable through lastErrorCode and lastErrorMessage.
 class SerialPort : public PortIo {
   public:
     static constexpr int kBaudRate = 19200;
@@ -40,6 +45,9 @@ class SerialPort : public PortIo {
     // Why the last open() failed, as the system put it: its error code (errno, or
     // GetLastError on Windows) and that code's text. 0 and "" after an open that succeeded.
     // A port held by another opener reports EBUSY on POSIX, whichever lock refused it.
+    // A flushInput, write or read that fails on the system's word keeps its error here too
+    // (EIO for a device that hung up on POSIX, ETIMEDOUT for a write the line never took);
+    // a read that merely ran out of time is no failure and changes nothing.
     int lastErrorCode() const { return lastErrorCode_; }
     std::string lastErrorMessage() const;
 
@@ -47,10 +55,19 @@ class SerialPort : public PortIo {
     // The system's own handle of the open device (a HANDLE on Windows, a descriptor
     // elsewhere), or -1 when none is open: lets tests ask the system what was applied.
     std::intptr_t nativeHandle() const;
-    bool send(const std::uint8_t* frame, std::size_t count) override;
-    bool receive(std::uint8_t* buffer, std::size_t count) override;
-    bool receiveWithin(std::uint8_t* buffer, std::size_t count, int totalMs) override;
+
+    // Drops the input the driver holds: a late answer to an earlier request must not pass
+    // for the answer to the next one. False when no device is open or the system refused.
+    bool flushInput() override;
+    // Writes all count bytes; false when no device is open, the system failed the write or
+    // (POSIX) the line did not take the bytes within a second.
+    bool write(const std::uint8_t* data, std::size_t count) override;
+    // One bounded read of up to count bytes, with the bounds above; the number of bytes that
+    // arrived. 0 when none came, no device is open or the device failed.
     std::size_t read(std::uint8_t* buffer, std::size_t count) override;
+    // The same with a total bound of totalMs instead of 10 ms a byte plus 10 ms; the silence
+    // rule still applies. Nothing is read when totalMs is 0 or less.
+    std::size_t read(std::uint8_t* buffer, std::size_t count, int totalMs) override;
     // The bytes the driver holds that no read has taken yet, without waiting: 0 when none
     // have arrived or no device is open. Lets a caller wait for input without blocking.
     std::size_t bytesWaiting() const;
@@ -74,7 +91,8 @@ class SerialPort : public PortIo {
   private:
     struct Backend;
     std::unique_ptr<Backend> backend_;
-    int lastErrorCode_ = 0;
+    // Written by the thread that does the exchanges, read by the one that shows the error.
+    std::atomic<int> lastErrorCode_{0};
 };
 
 }  // namespace dut

@@ -15,7 +15,6 @@
 #include <fstream>
 #include <vector>
 
-#include "Crc8.h"
 #include "SerialPort.h"
 
 namespace dut {
@@ -65,7 +64,8 @@ long totalBoundMs(std::size_t count) {
 }
 
 // Bounded read: the count, silence for more than 30 ms after the first byte, or the
-// total bound, whichever comes first. -1 when the device failed or hung up.
+// total bound, whichever comes first. -1 when the device failed or hung up, with errno
+// saying why (EIO when the device is simply gone).
 long boundedRead(int fd, std::uint8_t* buffer, std::size_t count, long totalMs) {
     if (count == 0) return 0;
     const auto totalDeadline = Clock::now() + milliseconds(totalMs);
@@ -95,24 +95,34 @@ long boundedRead(int fd, std::uint8_t* buffer, std::size_t count, long totalMs) 
                 continue;
             }
             if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
+            if (n == 0) errno = EIO;
             return -1;  // end of file or EIO: the device is gone
         }
         // A hung-up device reports POLLHUP on every poll; waiting on would only spin.
-        if (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) return -1;
+        if (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            errno = EIO;
+            return -1;
+        }
     }
     return static_cast<long>(got);
 }
 
-void discardInput(int fd) {
-    if (::tcflush(fd, TCIFLUSH) == 0) return;
+// False, with errno set, when neither way of dropping the input worked.
+bool discardInput(int fd) {
+    if (::tcflush(fd, TCIFLUSH) == 0) return true;
     // Not a terminal after all: drop what the driver says is waiting.
     int pending = 0;
-    if (::ioctl(fd, FIONREAD, &pending) != 0 || pending <= 0) return;
+    if (::ioctl(fd, FIONREAD, &pending) != 0) return false;
+    if (pending <= 0) return true;
     std::vector<std::uint8_t> junk(static_cast<std::size_t>(pending));
-    while (::read(fd, junk.data(), junk.size()) < 0 && errno == EINTR) {
+    while (::read(fd, junk.data(), junk.size()) < 0) {
+        if (errno == EAGAIN || errno == EWOULDBLOCK) return true;  // gone already
+        if (errno != EINTR) return false;
     }
+    return true;
 }
 
+// False, with errno set, when the device failed or did not take the bytes in time.
 bool writeAll(int fd, const std::uint8_t* data, std::size_t count) {
     const auto deadline = Clock::now() + milliseconds(kWriteTimeoutMs);
     std::size_t done = 0;
@@ -125,11 +135,17 @@ bool writeAll(int fd, const std::uint8_t* data, std::size_t count) {
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return false;
         const int waitMs = msUntil(deadline);
-        if (waitMs <= 0) return false;
+        if (waitMs <= 0) {
+            errno = ETIMEDOUT;
+            return false;
+        }
         pollfd pfd{fd, POLLOUT, 0};
         const int ready = ::poll(&pfd, 1, waitMs);
         if (ready < 0 && errno != EINTR) return false;
-        if (ready > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL))) return false;
+        if (ready > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+            errno = EIO;
+            return false;
+        }
     }
     return true;
 }
@@ -201,7 +217,8 @@ bool SerialPort::open(const std::string& name) {
 }
 
 std::string SerialPort::lastErrorMessage() const {
-    return lastErrorCode_ == 0 ? std::string() : std::string(std::strerror(lastErrorCode_));
+    const int code = lastErrorCode_;
+    return code == 0 ? std::string() : std::string(std::strerror(code));
 }
 
 void SerialPort::close() {
@@ -221,29 +238,32 @@ std::intptr_t SerialPort::nativeHandle() const {
     return backend_->fd;
 }
 
-bool SerialPort::send(const std::uint8_t* frame, std::size_t count) {
-    if (!isOpen() || frame == nullptr || count == 0) return false;
-    std::vector<std::uint8_t> copy(frame, frame + count);
-    copy[count - 1] = crc8(copy.data(), count - 1);
-    // A late answer to an earlier request must not pass for the answer to this one.
-    discardInput(backend_->fd);
-    return writeAll(backend_->fd, copy.data(), copy.size());
+bool SerialPort::flushInput() {
+    if (!isOpen()) return false;
+    if (discardInput(backend_->fd)) return true;
+    lastErrorCode_ = errno;
+    return false;
 }
 
-bool SerialPort::receive(std::uint8_t* buffer, std::size_t count) {
-    return receiveWithin(buffer, count, static_cast<int>(totalBoundMs(count)));
-}
-
-bool SerialPort::receiveWithin(std::uint8_t* buffer, std::size_t count, int totalMs) {
-    if (!isOpen() || buffer == nullptr || count == 0 || totalMs <= 0) return false;
-    const long got = boundedRead(backend_->fd, buffer, count, totalMs);
-    return got == static_cast<long>(count) && buffer[count - 1] == crc8(buffer, count - 1);
+bool SerialPort::write(const std::uint8_t* data, std::size_t count) {
+    if (!isOpen() || data == nullptr) return false;
+    if (writeAll(backend_->fd, data, count)) return true;
+    lastErrorCode_ = errno;
+    return false;
 }
 
 std::size_t SerialPort::read(std::uint8_t* buffer, std::size_t count) {
-    if (!isOpen() || buffer == nullptr) return 0;
-    const long got = boundedRead(backend_->fd, buffer, count, totalBoundMs(count));
-    return got > 0 ? static_cast<std::size_t>(got) : 0;
+    return read(buffer, count, static_cast<int>(totalBoundMs(count)));
+}
+
+std::size_t SerialPort::read(std::uint8_t* buffer, std::size_t count, int totalMs) {
+    if (!isOpen() || buffer == nullptr || totalMs <= 0) return 0;
+    const long got = boundedRead(backend_->fd, buffer, count, totalMs);
+    if (got < 0) {
+        lastErrorCode_ = errno;
+        return 0;
+    }
+    return static_cast<std::size_t>(got);
 }
 
 std::size_t SerialPort::bytesWaiting() const {

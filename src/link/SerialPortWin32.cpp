@@ -6,7 +6,6 @@
 
 #include <vector>
 
-#include "Crc8.h"
 #include "DeviceNames.h"
 #include "SerialPort.h"
 
@@ -104,8 +103,8 @@ bool SerialPort::open(const std::string& name) {
 }
 
 std::string SerialPort::lastErrorMessage() const {
-    return lastErrorCode_ == 0 ? std::string()
-                               : systemMessage(static_cast<std::uint32_t>(lastErrorCode_));
+    const int code = lastErrorCode_;
+    return code == 0 ? std::string() : systemMessage(static_cast<std::uint32_t>(code));
 }
 
 void SerialPort::close() {
@@ -123,57 +122,70 @@ std::intptr_t SerialPort::nativeHandle() const {
     return reinterpret_cast<std::intptr_t>(backend_->handle);
 }
 
-bool SerialPort::send(const std::uint8_t* frame, std::size_t count) {
-    if (!isOpen() || frame == nullptr || count == 0) return false;
-    std::vector<std::uint8_t> copy(frame, frame + count);
-    copy[count - 1] = crc8(copy.data(), count - 1);
-
-    // A late answer to an earlier request must not pass for the answer to this one.
+bool SerialPort::flushInput() {
+    if (!isOpen()) return false;
     DWORD errors = 0;
     COMSTAT status;
     ZeroMemory(&status, sizeof(status));
-    if (ClearCommError(backend_->handle, &errors, &status) && status.cbInQue > 0) {
-        std::vector<std::uint8_t> junk(status.cbInQue);
-        DWORD dropped = 0;
-        (void)ReadFile(backend_->handle, junk.data(), status.cbInQue, &dropped, nullptr);
+    if (!ClearCommError(backend_->handle, &errors, &status)) {
+        lastErrorCode_ = static_cast<int>(GetLastError());
+        return false;
     }
+    if (status.cbInQue == 0) return true;
+    std::vector<std::uint8_t> junk(status.cbInQue);
+    DWORD dropped = 0;
+    (void)ReadFile(backend_->handle, junk.data(), status.cbInQue, &dropped, nullptr);
+    return true;
+}
 
+bool SerialPort::write(const std::uint8_t* data, std::size_t count) {
+    if (!isOpen() || data == nullptr) return false;
     DWORD written = 0;
-    const BOOL ok =
-        WriteFile(backend_->handle, copy.data(), static_cast<DWORD>(count), &written, nullptr);
-    if (!ok && GetLastError() != ERROR_IO_PENDING) return false;
+    const BOOL ok = WriteFile(backend_->handle, data, static_cast<DWORD>(count), &written, nullptr);
+    if (!ok) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_IO_PENDING) {
+            lastErrorCode_ = static_cast<int>(error);
+            return false;
+        }
+    }
     return written == static_cast<DWORD>(count);
-}
-
-bool SerialPort::receive(std::uint8_t* buffer, std::size_t count) {
-    if (!isOpen() || buffer == nullptr || count == 0) return false;
-    DWORD got = 0;
-    const BOOL ok = ReadFile(backend_->handle, buffer, static_cast<DWORD>(count), &got, nullptr);
-    if (!ok && GetLastError() != ERROR_HANDLE_EOF) return false;
-    return got == static_cast<DWORD>(count) && buffer[count - 1] == crc8(buffer, count - 1);
-}
-
-bool SerialPort::receiveWithin(std::uint8_t* buffer, std::size_t count, int totalMs) {
-    if (!isOpen() || buffer == nullptr || count == 0 || totalMs <= 0) return false;
-    // The driver applies one set of time-outs to every read: this one gets a total of its own
-    // and the line's usual bounds come back after it.
-    COMMTIMEOUTS usual;
-    ZeroMemory(&usual, sizeof(usual));
-    if (!GetCommTimeouts(backend_->handle, &usual)) return false;
-    COMMTIMEOUTS within = usual;
-    within.ReadTotalTimeoutMultiplier = 0;
-    within.ReadTotalTimeoutConstant = static_cast<DWORD>(totalMs);
-    if (!SetCommTimeouts(backend_->handle, &within)) return false;
-    const bool ok = receive(buffer, count);
-    (void)SetCommTimeouts(backend_->handle, &usual);
-    return ok;
 }
 
 std::size_t SerialPort::read(std::uint8_t* buffer, std::size_t count) {
     if (!isOpen() || buffer == nullptr || count == 0) return 0;
+    // The line's usual bounds are the driver's time-outs, set once by open().
     DWORD got = 0;
     const BOOL ok = ReadFile(backend_->handle, buffer, static_cast<DWORD>(count), &got, nullptr);
-    if (!ok && GetLastError() != ERROR_HANDLE_EOF) return 0;
+    if (!ok) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_HANDLE_EOF) {
+            lastErrorCode_ = static_cast<int>(error);
+            return 0;
+        }
+    }
+    return got;
+}
+
+std::size_t SerialPort::read(std::uint8_t* buffer, std::size_t count, int totalMs) {
+    if (!isOpen() || buffer == nullptr || count == 0 || totalMs <= 0) return 0;
+    // The driver applies one set of time-outs to every read: this one gets a total of its own
+    // and the line's usual bounds come back after it.
+    COMMTIMEOUTS usual;
+    ZeroMemory(&usual, sizeof(usual));
+    if (!GetCommTimeouts(backend_->handle, &usual)) {
+        lastErrorCode_ = static_cast<int>(GetLastError());
+        return 0;
+    }
+    COMMTIMEOUTS within = usual;
+    within.ReadTotalTimeoutMultiplier = 0;
+    within.ReadTotalTimeoutConstant = static_cast<DWORD>(totalMs);
+    if (!SetCommTimeouts(backend_->handle, &within)) {
+        lastErrorCode_ = static_cast<int>(GetLastError());
+        return 0;
+    }
+    const std::size_t got = read(buffer, count);
+    (void)SetCommTimeouts(backend_->handle, &usual);
     return got;
 }
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "ConfigLink.h"
-#include "Crc8.h"
+#include "FrameLine.h"
 #include "LevelCorrectionView.h"
 #include "MainView.h"
 #include "Notifier.h"
@@ -216,7 +216,11 @@ class ScriptedPort : public dut::PortIo {
     bool open = true;
 
     bool isOpen() const override { return open; }
-    bool send(const std::uint8_t* frame, std::size_t count) override {
+    bool flushInput() override {
+        pending_.reset();
+        return open;
+    }
+    bool write(const std::uint8_t* frame, std::size_t count) override {
         pending_.reset();
         if (!open || count != dut::ConfigLink::kFrameSize) return false;
         const Request request = decode(frame);
@@ -224,18 +228,17 @@ class ScriptedPort : public dut::PortIo {
         if (const auto value = responder_(request)) {
             auto answer =
                 dut::ConfigLink::buildRequest(0, 0, request.operation, request.parameter, *value);
-            answer[14] = dut::crc8(answer.data(), 14);
+            dut::FrameLine::seal(answer.data(), answer.size());
             pending_ = answer;
         }
         return true;
     }
-    bool receive(std::uint8_t* buffer, std::size_t count) override {
-        if (!pending_ || count != pending_->size()) return false;
+    std::size_t read(std::uint8_t* buffer, std::size_t count) override {
+        if (!pending_ || count != pending_->size()) return 0;
         std::copy(pending_->begin(), pending_->end(), buffer);
         pending_.reset();
-        return true;
+        return count;
     }
-    std::size_t read(std::uint8_t*, std::size_t) override { return 0; }
 
   private:
     Responder responder_;
@@ -259,7 +262,8 @@ class FaultPort : public dut::PortIo {
     void clearRules() { rules_.clear(); }
 
     bool isOpen() const override { return inner_.isOpen(); }
-    bool send(const std::uint8_t* frame, std::size_t count) override {
+    bool flushInput() override { return inner_.flushInput(); }
+    bool write(const std::uint8_t* frame, std::size_t count) override {
         dropped_ = false;
         altered_.reset();
         const auto rule = rules_.find({frame[8], frame[9]});
@@ -270,27 +274,24 @@ class FaultPort : public dut::PortIo {
             }
             altered_ = rule->second;
         }
-        return inner_.send(frame, count);
-    }
-    bool receive(std::uint8_t* buffer, std::size_t count) override {
-        return !dropped_ && altered(buffer, count, inner_.receive(buffer, count));
-    }
-    bool receiveWithin(std::uint8_t* buffer, std::size_t count, int totalMs) override {
-        return !dropped_ && altered(buffer, count, inner_.receiveWithin(buffer, count, totalMs));
+        return inner_.write(frame, count);
     }
     std::size_t read(std::uint8_t* buffer, std::size_t count) override {
-        return inner_.read(buffer, count);
+        return dropped_ ? 0 : altered(buffer, inner_.read(buffer, count));
+    }
+    std::size_t read(std::uint8_t* buffer, std::size_t count, int totalMs) override {
+        return dropped_ ? 0 : altered(buffer, inner_.read(buffer, count, totalMs));
     }
 
   private:
-    bool altered(std::uint8_t* buffer, std::size_t count, bool received) {
-        if (!received) return false;
-        if (altered_ && count == dut::ConfigLink::kFrameSize) {
+    // A whole good answer gets the value chosen, sealed anew as the sensor would have sent it.
+    std::size_t altered(std::uint8_t* buffer, std::size_t got) {
+        if (altered_ && got == dut::ConfigLink::kFrameSize && dut::FrameLine::sealed(buffer, got)) {
             const auto v = static_cast<std::uint32_t>(*altered_);
             for (int i = 0; i < 4; ++i) buffer[10 + i] = static_cast<std::uint8_t>(v >> (8 * i));
-            buffer[14] = dut::crc8(buffer, 14);
+            dut::FrameLine::seal(buffer, got);
         }
-        return true;
+        return got;
     }
 
     dut::PortIo& inner_;

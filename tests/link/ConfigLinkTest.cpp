@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Crc8.h"
+#include "FrameLine.h"
 #include "SensorParams.h"
 
 namespace {
@@ -17,39 +18,38 @@ namespace {
 using dut::ConfigLink;
 using Bytes = std::vector<std::uint8_t>;
 
-// A line that plays back scripted answers and keeps the same contract as SerialPort:
-// receive is good only for exactly count bytes whose last byte is the CRC-8 of the rest.
+// A line that plays back scripted answers, one per read, byte for byte: whether an answer is
+// whole and its CRC-8 good is the link's own framing to find out.
 class ScriptedPort : public dut::PortIo {
   public:
     bool open = true;
-    std::deque<Bytes> answers;  // one per receive; none left: nothing arrives
-    std::vector<Bytes> sent;    // frames as handed to send (byte 14 not yet filled in)
+    std::deque<Bytes> answers;  // one per read; none left: nothing arrives
+    std::vector<Bytes> sent;    // frames as written, CRC-8 filled in
     int receives = 0;
 
     bool isOpen() const override { return open; }
-    bool send(const std::uint8_t* frame, std::size_t count) override {
+    bool flushInput() override { return open; }
+    bool write(const std::uint8_t* data, std::size_t count) override {
         if (!open) return false;
-        sent.emplace_back(frame, frame + count);
+        sent.emplace_back(data, data + count);
         return true;
     }
-    bool receive(std::uint8_t* buffer, std::size_t count) override {
-        if (!open) return false;
+    std::size_t read(std::uint8_t* buffer, std::size_t count) override {
+        if (!open) return 0;
         ++receives;
-        if (answers.empty()) return false;
+        if (answers.empty()) return 0;
         const Bytes answer = answers.front();
         answers.pop_front();
         const std::size_t got = std::min(answer.size(), count);
         std::copy(answer.begin(), answer.begin() + static_cast<long>(got), buffer);
-        return got == count && answer.size() == count &&
-               buffer[count - 1] == dut::crc8(buffer, count - 1);
+        return got;
     }
-    std::size_t read(std::uint8_t*, std::size_t) override { return 0; }
 };
 
 Bytes answerFrame(std::uint8_t op, std::uint8_t param, std::int32_t value) {
     const auto f = ConfigLink::buildRequest(0, ConfigLink::kAccessCode, op, param, value);
     Bytes b(f.begin(), f.end());
-    b[14] = dut::crc8(b.data(), 14);
+    dut::FrameLine::seal(b.data(), b.size());
     return b;
 }
 
@@ -80,8 +80,10 @@ TEST_F(ConfigLinkTest, ReadOfRawValueGoesOutByteForByte) {
                          0x01,                    // read
                          0x00,                    // parameter 0
                          0x01, 0x00, 0x00, 0x00,  // value field of an ordinary read
-                         0x00};                   // left for send to fill in
-    EXPECT_EQ(port.sent[0], expected);
+                         0x00};                   // CRC-8, filled in below
+    EXPECT_EQ(Bytes(port.sent[0].begin(), port.sent[0].end() - 1),
+              Bytes(expected.begin(), expected.end() - 1));
+    EXPECT_EQ(port.sent[0][14], dut::crc8(expected.data(), 14));
 }
 
 TEST_F(ConfigLinkTest, ReadBackOfFullLevelDiffersOnlyInParameterAndValue) {
@@ -89,7 +91,7 @@ TEST_F(ConfigLinkTest, ReadBackOfFullLevelDiffersOnlyInParameterAndValue) {
     port.answers.push_back(answerFrame(1, 4, 5000));
     ASSERT_TRUE(link.read(dut::param::kFullLevel, ConfigLink::kReadBackValue));
     const Bytes& readBack = port.sent.at(0);
-    for (std::size_t i = 0; i < 15; ++i) {
+    for (std::size_t i = 0; i < 14; ++i) {
         if (i == 9) {
             EXPECT_EQ(readBack[i], 4);
         } else if (i >= 10 && i <= 13) {
@@ -99,6 +101,7 @@ TEST_F(ConfigLinkTest, ReadBackOfFullLevelDiffersOnlyInParameterAndValue) {
         }
     }
     EXPECT_EQ(ordinary[10], 1);  // the one byte of the value field that differs
+    EXPECT_TRUE(dut::FrameLine::sealed(readBack.data(), readBack.size()));
 }
 
 TEST_F(ConfigLinkTest, WriteCarriesTheValueLittleEndianTwosComplement) {
@@ -228,7 +231,8 @@ TEST_F(ConfigLinkTest, StraysAloneFailTheAttemptAndNeverBecomeTheValue) {
 // hands out one frame per attempt.
 class OneFramePerAttempt : public ScriptedPort {
   public:
-    bool receiveWithin(std::uint8_t*, std::size_t, int) override { return false; }
+    using ScriptedPort::read;
+    std::size_t read(std::uint8_t*, std::size_t, int) override { return 0; }
 };
 
 TEST(ConfigLinkEcho, ASensorThatStopsEchoingIsTakenByItsCrcAfterOneExchange) {

@@ -136,8 +136,9 @@ TEST(ClosedPort, EveryOperationReturnsAtOnce) {
     std::uint8_t frame[15] = {};
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < 20; ++i) {
-        EXPECT_FALSE(port.send(frame, sizeof frame));
-        EXPECT_FALSE(port.receive(frame, sizeof frame));
+        EXPECT_FALSE(port.flushInput());
+        EXPECT_FALSE(port.write(frame, sizeof frame));
+        EXPECT_EQ(port.read(frame, sizeof frame, 160), 0u);
         EXPECT_EQ(port.read(frame, sizeof frame), 0u);
     }
     // Waiting out even one read bound per call would take 40 x 160 ms.
@@ -155,8 +156,11 @@ TEST(ClosedPort, OpeningAMissingDeviceLeavesNoHandle) {
     dut::SerialPort port;
     EXPECT_FALSE(port.open(missing));
     EXPECT_FALSE(port.isOpen());
+    const int why = port.lastErrorCode();
+    EXPECT_NE(why, 0);
     std::uint8_t frame[15] = {};
-    EXPECT_FALSE(port.send(frame, sizeof frame));
+    EXPECT_FALSE(port.write(frame, sizeof frame));
+    EXPECT_EQ(port.lastErrorCode(), why) << "no device, no system call: the open's reason stays";
 }
 
 TEST(PortList, DoesNotThrowForTheCommonPrefix) {

@@ -23,6 +23,7 @@
 
 #include "ConfigLink.h"
 #include "Crc8.h"
+#include "FrameLine.h"
 #include "SerialPort.h"
 #include "TimedWriter.h"
 
@@ -121,6 +122,7 @@ class SerialPortPty : public ::testing::Test {
     }
     Pty pty;
     dut::SerialPort port;
+    dut::FrameLine frames{port};
 };
 
 TEST_F(SerialPortPty, OpenAppliesRawLineSettingsAndCloseReopenWork) {
@@ -230,7 +232,7 @@ TEST_F(SerialPortPty, SendFillsTheCrcOnACopyAndDropsStaleInput) {
     Bytes frame = goodFrame(3);
     frame[14] = 0;
     const Bytes original = frame;
-    ASSERT_TRUE(port.send(frame.data(), frame.size()));
+    ASSERT_TRUE(frames.send(frame.data(), frame.size()));
     EXPECT_EQ(frame, original);  // the caller's frame is left alone
     const Bytes wire = pty.readUpTo(15, 5000);
     ASSERT_EQ(wire.size(), 15u);
@@ -241,7 +243,7 @@ TEST_F(SerialPortPty, SendFillsTheCrcOnACopyAndDropsStaleInput) {
     pty.write(answer);
     ASSERT_TRUE(waitForInput(port, 15));
     Bytes got(15);
-    EXPECT_TRUE(port.receive(got.data(), got.size()));
+    EXPECT_TRUE(frames.receive(got.data(), got.size()));
     EXPECT_EQ(got, answer);  // not the stale bytes
 }
 
@@ -252,17 +254,17 @@ TEST_F(SerialPortPty, ReceiveWantsExactlyTheCountWithAGoodCrc) {
     bad[14] ^= 1;
     pty.write(bad);
     ASSERT_TRUE(waitForInput(port, 15));
-    EXPECT_FALSE(port.receive(got.data(), got.size()));
+    EXPECT_FALSE(frames.receive(got.data(), got.size()));
 
     Bytes shortOne = goodFrame(9);
     shortOne.pop_back();
     pty.write(shortOne);
     ASSERT_TRUE(waitForInput(port, 14));
-    EXPECT_FALSE(port.receive(got.data(), got.size()));
+    EXPECT_FALSE(frames.receive(got.data(), got.size()));
 
     pty.write(goodFrame(9));
     ASSERT_TRUE(waitForInput(port, 15));
-    EXPECT_TRUE(port.receive(got.data(), got.size()));
+    EXPECT_TRUE(frames.receive(got.data(), got.size()));
 }
 
 // Bytes that come long after a read began, on a fresh line: how long after, as the writing
@@ -359,7 +361,7 @@ TrickleRead readATrickle() {
 TEST_F(SerialPortPty, TotalBoundEndsReadsWithSilenceOrATrickle) {
     Bytes buf(15);
     const auto start = Clock::now();
-    EXPECT_FALSE(port.receive(buf.data(), buf.size()));
+    EXPECT_FALSE(frames.receive(buf.data(), buf.size()));
     const long took = msSince(start);
     EXPECT_GE(took, 150);  // 15 x 10 ms + 10 ms, waited out by the port itself
     EXPECT_LT(took, 1000);
@@ -393,6 +395,24 @@ TEST_F(SerialPortPty, TotalBoundEndsReadsWithSilenceOrATrickle) {
     ADD_FAILURE() << "reads that the line kept busy ended before the total bound:" << record;
 }
 
+TEST_F(SerialPortPty, AGivenTotalBoundReplacesTheOneThatFollowsFromTheCount) {
+    Bytes buf(15);
+    const auto start = Clock::now();
+    // 400 ms instead of the 160 ms that 15 bytes get otherwise, waited out by the port itself.
+    EXPECT_EQ(port.read(buf.data(), buf.size(), 400), 0u);
+    EXPECT_GE(msSince(start), 400);
+    EXPECT_EQ(port.lastErrorCode(), 0) << "a quiet line is no failure";
+
+    // Nothing left of a bound: no read at all, the bytes stay for the next one.
+    pty.write(goodFrame(6));
+    ASSERT_TRUE(waitForInput(port, 15));
+    EXPECT_EQ(port.read(buf.data(), buf.size(), 0), 0u);
+    EXPECT_EQ(port.read(buf.data(), buf.size(), -5), 0u);
+    EXPECT_EQ(port.bytesWaiting(), 15u);
+    EXPECT_EQ(port.read(buf.data(), buf.size(), 5000), 15u);
+    EXPECT_EQ(buf, goodFrame(6));
+}
+
 TEST_F(SerialPortPty, HangUpMidReadFailsPromptlyAndThePortRecovers) {
     Clock::time_point unplugged{};
     const auto start = Clock::now();
@@ -410,7 +430,13 @@ TEST_F(SerialPortPty, HangUpMidReadFailsPromptlyAndThePortRecovers) {
     // Only a hang-up well inside the 1010 ms bound can show that the read did not wait it out.
     if (unpluggedAfter < 500) {
         EXPECT_LT(took, 1000) << "unplugged " << unpluggedAfter << " ms into the read";
+        EXPECT_EQ(port.lastErrorCode(), EIO) << "the device is gone, not merely quiet";
     }
+    // A write to the gone device fails and says why.
+    const Bytes request = goodFrame(2);
+    EXPECT_FALSE(port.write(request.data(), request.size()));
+    EXPECT_EQ(port.lastErrorCode(), EIO);
+    EXPECT_EQ(port.lastErrorMessage(), std::strerror(EIO));
 
     // Every further attempt fails at once instead of waiting out or spinning on POLLHUP.
     dut::LinkState state;
@@ -424,10 +450,11 @@ TEST_F(SerialPortPty, HangUpMidReadFailsPromptlyAndThePortRecovers) {
     Pty replacement;
     ASSERT_TRUE(replacement.ok());
     ASSERT_TRUE(port.open(replacement.path()));
+    EXPECT_EQ(port.lastErrorCode(), 0) << "a new device starts without the old one's error";
     replacement.write(goodFrame(1));
     ASSERT_TRUE(waitForInput(port, 15));
     Bytes got(15);
-    EXPECT_TRUE(port.receive(got.data(), got.size()));
+    EXPECT_TRUE(frames.receive(got.data(), got.size()));
 }
 
 TEST_F(SerialPortPty, RandomGarbageNeverCrashesOrPassesABadFrame) {
@@ -438,7 +465,7 @@ TEST_F(SerialPortPty, RandomGarbageNeverCrashesOrPassesABadFrame) {
         for (auto& b : junk) b = static_cast<std::uint8_t>(rng());
         pty.write(junk);
         if (round % 2 == 0) {
-            if (port.receive(buf.data(), 15)) {
+            if (frames.receive(buf.data(), 15)) {
                 EXPECT_EQ(buf[14], dut::crc8(buf.data(), 14));
             }
         } else {
@@ -446,11 +473,11 @@ TEST_F(SerialPortPty, RandomGarbageNeverCrashesOrPassesABadFrame) {
             EXPECT_LE(port.read(buf.data(), want), want);
         }
         Bytes frame(1 + rng() % 20);
-        EXPECT_TRUE(port.send(frame.data(), frame.size()));
+        EXPECT_TRUE(frames.send(frame.data(), frame.size()));
         EXPECT_EQ(pty.readUpTo(frame.size(), 5000).size(), frame.size());
     }
     EXPECT_EQ(port.read(buf.data(), 0), 0u);
-    EXPECT_FALSE(port.receive(buf.data(), 0));
+    EXPECT_FALSE(frames.receive(buf.data(), 0));
 }
 
 TEST_F(SerialPortPty, BytesWaitingCountsArrivedInputWithoutTakingIt) {
@@ -462,7 +489,7 @@ TEST_F(SerialPortPty, BytesWaitingCountsArrivedInputWithoutTakingIt) {
     }
     ASSERT_EQ(port.bytesWaiting(), 15u);
     Bytes got(15);
-    EXPECT_TRUE(port.receive(got.data(), got.size()));
+    EXPECT_TRUE(frames.receive(got.data(), got.size()));
     EXPECT_EQ(got, goodFrame(5));
     EXPECT_EQ(port.bytesWaiting(), 0u);
     port.close();

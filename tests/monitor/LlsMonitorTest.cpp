@@ -268,8 +268,8 @@ class ScriptedPort : public PortIo {
     std::size_t lastRequested = 0;
 
     bool isOpen() const override { return open; }
-    bool send(const std::uint8_t*, std::size_t) override { return false; }
-    bool receive(std::uint8_t*, std::size_t) override { return false; }
+    bool flushInput() override { return true; }
+    bool write(const std::uint8_t*, std::size_t) override { return false; }
     std::size_t read(std::uint8_t* buffer, std::size_t count) override {
         ++reads;
         lastRequested = count;

@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "Crc8.h"
+#include "FrameLine.h"
 #include "PortIo.h"
 #include "PtySensor.h"
 
@@ -31,31 +31,32 @@ class SensorLineRecord {
       public:
         Port(dut::PortIo& inner, SensorLineRecord& record) : inner_(inner), record_(record) {}
         bool isOpen() const override { return inner_.isOpen(); }
-        bool send(const std::uint8_t* frame, std::size_t count) override {
+        bool flushInput() override { return inner_.flushInput(); }
+        bool write(const std::uint8_t* data, std::size_t count) override {
             const auto sent = Clock::now();
             // A request that never went onto the line gets no answer to pair with.
-            if (!inner_.send(frame, count)) return false;
+            if (!inner_.write(data, count)) return false;
             record_.requests_.push_back(Request::of(Kind::Product, sent));
             return true;
         }
-        bool receive(std::uint8_t* buffer, std::size_t count) override {
+        // The first read after a request of its own is the read of its answer; the product
+        // took it when a whole good frame came.
+        std::size_t read(std::uint8_t* buffer, std::size_t count) override {
             auto& requests = record_.requests_;
             if (requests.empty() || requests.back().kind != Kind::Product ||
                 requests.back().readFrom != Clock::time_point{}) {
-                return inner_.receive(buffer, count);  // not the read of a request of its own
+                return inner_.read(buffer, count);  // not the read of a request of its own
             }
             Request& r = requests.back();
             r.readFrom = Clock::now();
-            r.ok = inner_.receive(buffer, count);
+            const std::size_t got = inner_.read(buffer, count);
             r.readUntil = Clock::now();
+            r.ok = goodFrame(Bytes(buffer, buffer + got));
             if (r.ok) r.answer.assign(buffer, buffer + count);
-            return r.ok;
+            return got;
         }
-        bool receiveWithin(std::uint8_t* buffer, std::size_t count, int totalMs) override {
-            return inner_.receiveWithin(buffer, count, totalMs);
-        }
-        std::size_t read(std::uint8_t* buffer, std::size_t count) override {
-            return inner_.read(buffer, count);
+        std::size_t read(std::uint8_t* buffer, std::size_t count, int totalMs) override {
+            return inner_.read(buffer, count, totalMs);
         }
 
       private:
@@ -112,8 +113,7 @@ class SensorLineRecord {
             const Answer& a = answers_[paired];
             // A failed read of a good answer that was not yet out when the read gave up.
             // (A bad answer, or none, fails the read whenever it comes.)
-            const bool good = a.bytes.size() == 15 && dut::crc8(a.bytes.data(), 14) == a.bytes[14];
-            if (!r.ok && good && a.at > r.readUntil) {
+            if (!r.ok && goodFrame(a.bytes) && a.at > r.readUntil) {
                 late += which + "the answer was finished " + msBetween(r.readUntil, a.at) +
                         " ms after the read gave up (" + msBetween(r.readFrom, r.readUntil) +
                         " ms after it began); ";
@@ -126,6 +126,11 @@ class SensorLineRecord {
     }
 
   private:
+    static constexpr std::size_t kFrameSize = 15;
+    static bool goodFrame(const Bytes& bytes) {
+        return bytes.size() == kFrameSize && dut::FrameLine::sealed(bytes.data(), bytes.size());
+    }
+
     enum class Kind { Product, Own, Lost };
     struct Request {
         Kind kind = Kind::Product;

@@ -21,6 +21,7 @@
 
 #include "ConfigLink.h"
 #include "Crc8.h"
+#include "FrameLine.h"
 #include "LinkState.h"
 #include "SerialPort.h"
 
@@ -98,12 +99,13 @@ std::int32_t valueOf(const std::uint8_t* frame) {
                                      (static_cast<std::uint32_t>(frame[13]) << 24));
 }
 
-// One request and its answer through send and receive, without retries.
+// One request and its answer through the framing, without retries.
 bool exchange(SerialPort& port, std::uint8_t parameter, std::int32_t* value = nullptr) {
+    dut::FrameLine frames(port);
     auto frame = request(ConfigLink::kOpRead, parameter, ConfigLink::kReadValue);
-    if (!port.send(frame.data(), frame.size())) return false;
+    if (!frames.send(frame.data(), frame.size())) return false;
     std::uint8_t answer[ConfigLink::kFrameSize] = {};
-    if (!port.receive(answer, sizeof answer)) return false;
+    if (!frames.receive(answer, sizeof answer)) return false;
     if (value != nullptr) *value = valueOf(answer);
     return true;
 }
@@ -134,6 +136,7 @@ TEST(Win32Open, BareNameAndNamespaceNameOpenTheSameDevice) {
 
 TEST(Win32Open, MissingPortFailsWithoutHandle) {
     SerialPort port;
+    dut::FrameLine frames(port);
     EXPECT_FALSE(port.open("COM251"));
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(port.nativeHandle(), -1);
@@ -145,8 +148,8 @@ TEST(Win32Open, MissingPortFailsWithoutHandle) {
     std::uint8_t buffer[15] = {};
     const Stopwatch watch;
     for (int i = 0; i < 20; ++i) {
-        EXPECT_FALSE(port.send(buffer, sizeof buffer));
-        EXPECT_FALSE(port.receive(buffer, sizeof buffer));
+        EXPECT_FALSE(frames.send(buffer, sizeof buffer));
+        EXPECT_FALSE(frames.receive(buffer, sizeof buffer));
         EXPECT_EQ(port.read(buffer, sizeof buffer), 0u);
     }
     // Nothing to wait for without a device; one read bound per call would be 40 x 160 ms.
@@ -172,13 +175,14 @@ TEST(Win32Open, SecondOpenOfAHeldPortFails) {
 TEST(Win32Open, ReopenAfterCloseWorks) {
     PORT_FROM_ENV(com, "DUT_WINE_COM");
     SerialPort port;
+    dut::FrameLine frames(port);
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE(round);
         ASSERT_TRUE(port.open(com));
         // open() on an open port closes the old device first.
         ASSERT_TRUE(port.open(com));
         ConfigLink::Frame frame = request(ConfigLink::kOpRead, kParamRaw, 1);
-        EXPECT_TRUE(port.send(frame.data(), frame.size()));
+        EXPECT_TRUE(frames.send(frame.data(), frame.size()));
         port.close();
         EXPECT_FALSE(port.isOpen());
     }
@@ -221,12 +225,13 @@ TEST(Win32Settings, ReadTimeoutsReadBackFromTheDriver) {
 TEST(Win32Timing, NothingArrivingEndsAtTheTotalBound) {
     PORT_FROM_ENV(com, "DUT_WINE_COM_SILENT");
     SerialPort port;
+    dut::FrameLine frames(port);
     ASSERT_TRUE(port.open(com));
     auto frame = request(ConfigLink::kOpRead, kParamRaw, 1);
-    ASSERT_TRUE(port.send(frame.data(), frame.size()));
+    ASSERT_TRUE(frames.send(frame.data(), frame.size()));
     std::uint8_t answer[15] = {};
     const Stopwatch watch;
-    EXPECT_FALSE(port.receive(answer, sizeof answer));
+    EXPECT_FALSE(frames.receive(answer, sizeof answer));
     const double elapsed = watch.ms();
     // 15 x 10 ms + 10 ms = 160 ms, waited out by the driver itself.
     EXPECT_GT(elapsed, 100.0);
@@ -239,11 +244,35 @@ TEST(Win32Timing, NothingArrivingEndsAtTheTotalBound) {
     EXPECT_LT(plainElapsed, 2000.0);
 }
 
+TEST(Win32Timing, AGivenTotalBoundReplacesTheUsualOneForOneRead) {
+    PORT_FROM_ENV(com, "DUT_WINE_COM_SILENT");
+    SerialPort port;
+    ASSERT_TRUE(port.open(com));
+    std::uint8_t buffer[15] = {};
+    const Stopwatch watch;
+    EXPECT_EQ(port.read(buffer, sizeof buffer, 600), 0u);
+    const double elapsed = watch.ms();
+    // 600 ms instead of the 160 ms that 15 bytes get otherwise.
+    EXPECT_GT(elapsed, 450.0);
+    EXPECT_LT(elapsed, 3000.0);
+    // The line's usual bounds are back for the reads that follow.
+    COMMTIMEOUTS timeouts{};
+    ASSERT_TRUE(GetCommTimeouts(handleOf(port), &timeouts));
+    EXPECT_EQ(timeouts.ReadIntervalTimeout, 30u);
+    EXPECT_EQ(timeouts.ReadTotalTimeoutMultiplier, 10u);
+    EXPECT_EQ(timeouts.ReadTotalTimeoutConstant, 10u);
+    // Nothing left of a bound: no read at all.
+    const Stopwatch none;
+    EXPECT_EQ(port.read(buffer, sizeof buffer, 0), 0u);
+    EXPECT_LT(none.ms(), 100.0);
+}
+
 // Sends a read of the sensor number, lets the whole answer arrive and takes its first ten
 // bytes, so that five stay behind in the driver and nothing more comes.
 void leaveFiveBytes(SerialPort& port, std::uint8_t* head) {
+    dut::FrameLine frames(port);
     auto frame = request(ConfigLink::kOpRead, kParamNumber, 1);
-    ASSERT_TRUE(port.send(frame.data(), frame.size()));
+    ASSERT_TRUE(frames.send(frame.data(), frame.size()));
     ASSERT_TRUE(waitForInput(port, 15));
     ASSERT_EQ(port.read(head, 10), 10u);
     ASSERT_EQ(inputQueue(port), 5u);
@@ -271,11 +300,12 @@ TEST(Win32Timing, FiveBytesThenSilenceEndAfterTheIntervalRule) {
 TEST(Win32Timing, FiveBytesAreNoFrame) {
     PORT_FROM_ENV(com, "DUT_WINE_COM");
     SerialPort port;
+    dut::FrameLine frames(port);
     ASSERT_TRUE(port.open(com));
     std::uint8_t answer[15] = {};
     ASSERT_NO_FATAL_FAILURE(leaveFiveBytes(port, answer));
     const Stopwatch watch;
-    EXPECT_FALSE(port.receive(answer, sizeof answer));
+    EXPECT_FALSE(frames.receive(answer, sizeof answer));
     EXPECT_LT(watch.ms(), 2000.0);
     // The five bytes were taken, not left for the next exchange.
     EXPECT_EQ(inputQueue(port), 0u);
@@ -284,9 +314,10 @@ TEST(Win32Timing, FiveBytesAreNoFrame) {
 TEST(Win32Timing, AnswerArrivingThenSilenceReturnsWhatCame) {
     PORT_FROM_ENV(com, "DUT_WINE_COM");
     SerialPort port;
+    dut::FrameLine frames(port);
     ASSERT_TRUE(port.open(com));
     auto frame = request(ConfigLink::kOpRead, kParamNumber, 1);
-    ASSERT_TRUE(port.send(frame.data(), frame.size()));
+    ASSERT_TRUE(frames.send(frame.data(), frame.size()));
     // Asks for more than the sensor sends: 15 bytes come, then the line stays quiet.
     std::uint8_t buffer[200] = {};
     const Stopwatch watch;
@@ -304,14 +335,15 @@ TEST(Win32Timing, AnswerArrivingThenSilenceReturnsWhatCame) {
 TEST(Win32Exchange, SendFillsInTheCrcAndTheSensorAnswers) {
     PORT_FROM_ENV(com, "DUT_WINE_COM");
     SerialPort port;
+    dut::FrameLine frames(port);
     ASSERT_TRUE(port.open(com));
     auto frame = request(ConfigLink::kOpRead, kParamRaw, 1);
     frame[14] = 0x00;  // whatever the caller left there, send puts the right CRC-8 in
     bool answered = false;
     std::uint8_t answer[15] = {};
     for (int attempt = 0; attempt < 3 && !answered; ++attempt) {
-        ASSERT_TRUE(port.send(frame.data(), frame.size()));
-        answered = port.receive(answer, sizeof answer);
+        ASSERT_TRUE(frames.send(frame.data(), frame.size()));
+        answered = frames.receive(answer, sizeof answer);
     }
     ASSERT_TRUE(answered);
     EXPECT_EQ(valueOf(answer), kRawValue);
@@ -319,18 +351,19 @@ TEST(Win32Exchange, SendFillsInTheCrcAndTheSensorAnswers) {
     EXPECT_EQ(frame[14], 0x00);
 
     // Fourteen bytes of a good answer are no frame.
-    ASSERT_TRUE(port.send(frame.data(), frame.size()));
+    ASSERT_TRUE(frames.send(frame.data(), frame.size()));
     ASSERT_TRUE(waitForInput(port, 15));
-    EXPECT_FALSE(port.receive(answer, 14));
+    EXPECT_FALSE(frames.receive(answer, 14));
 }
 
 TEST(Win32Exchange, SendDiscardsStaleInput) {
     PORT_FROM_ENV(com, "DUT_WINE_COM");
     SerialPort port;
+    dut::FrameLine frames(port);
     ASSERT_TRUE(port.open(com));
     // A request nobody reads the answer to: its 15 bytes wait in the driver's queue.
     auto stale = request(ConfigLink::kOpRead, kParamNumber, 1);
-    ASSERT_TRUE(port.send(stale.data(), stale.size()));
+    ASSERT_TRUE(frames.send(stale.data(), stale.size()));
     ASSERT_TRUE(waitForInput(port, 15));
     ASSERT_EQ(inputQueue(port), 15u);
 
@@ -348,19 +381,20 @@ TEST(Win32Exchange, SendDiscardsStaleInput) {
 TEST(Win32InputCount, CountsWhatTheDriverHoldsWithoutTakingIt) {
     PORT_FROM_ENV(com, "DUT_WINE_COM");
     SerialPort port;
+    dut::FrameLine frames(port);
     EXPECT_EQ(port.bytesWaiting(), 0u) << "no port open";
     ASSERT_TRUE(port.open(com));
     EXPECT_EQ(port.bytesWaiting(), 0u);
 
     auto frame = request(ConfigLink::kOpRead, kParamRaw, 1);
-    ASSERT_TRUE(port.send(frame.data(), frame.size()));
+    ASSERT_TRUE(frames.send(frame.data(), frame.size()));
     const Stopwatch watch;
     while (port.bytesWaiting() < 15 && watch.ms() < 1000) Sleep(5);
     ASSERT_EQ(port.bytesWaiting(), 15u);
     // Looking did not take anything: the whole answer is still there to read.
     EXPECT_EQ(port.bytesWaiting(), 15u);
     std::uint8_t answer[15] = {};
-    EXPECT_TRUE(port.receive(answer, sizeof answer));
+    EXPECT_TRUE(frames.receive(answer, sizeof answer));
     EXPECT_EQ(port.bytesWaiting(), 0u);
     port.close();
     EXPECT_EQ(port.bytesWaiting(), 0u);
