@@ -15,6 +15,7 @@
 #include "CalibrationCommands.h"
 #include "ConnectionController.h"
 #include "GlobalHotKeys.h"
+#include "MainWindowGeometry.h"
 #include "MainWindowView.h"
 #include "QtNotifier.h"
 #include "TForm2.h"
@@ -42,8 +43,8 @@ const QFont kBold11() {
 }
 
 // A step heading: the label fills the panel inside its frame and margin.
-QLabel* makeHeading(ui::Panel* panel, const QString& text) {
-    QLabel* label = makeLabel(panel->inside(), text, 1, 1, 749, 21, kBold13());
+QLabel* makeHeading(ui::Panel* panel, const QRect& place, const QString& text) {
+    QLabel* label = makeLabel(panel->inside(), text, place, kBold13());
     label->setWordWrap(false);
     label->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
     return label;
@@ -154,34 +155,31 @@ TForm1::TForm1(ui::AppContext& context, QWidget* parent) : QWidget(parent), cont
 }
 
 void TForm1::nameControls() {
-    // Controls answer to their own names, e.g. for findChild.
-    for (const auto& [control, name] : std::initializer_list<std::pair<QObject*, const char*>>{
-             {ScrollBox, "ScrollBox"},   {Content, "Content"},
-             {Panel5, "Panel5"},         {Label13, "Label13"},
-             {Button9, "Button9"},       {Button8, "Button8"},
-             {Button4, "Button4"},       {Button7, "Button7"},
-             {Panel1, "Panel1"},         {Label4, "Label4"},
-             {Image1, "Image1"},         {Label3, "Label3"},
-             {Label6, "Label6"},         {ConnectStatusText, "ConnectStatusText"},
-             {COMSelect, "COMSelect"},   {Button1, "Button1"},
-             {Panel2, "Panel2"},         {Label5, "Label5"},
-             {Image2, "Image2"},         {Label7, "Label7"},
-             {LLS_ADRESS, "LLS_ADRESS"}, {Button5, "Button5"},
-             {Panel3, "Panel3"},         {Label1, "Label1"},
-             {Label8, "Label8"},         {Chart1, "Chart1"},
-             {Chart, "Chart"},           {Series1, "Series1"},
-             {LeftAxis, "LeftAxis"},     {BottomAxis, "BottomAxis"},
-             {Image3, "Image3"},         {Label12, "Label12"},
-             {LEVELMIN, "LEVELMIN"},     {LEVELMAX, "LEVELMAX"},
-             {Edit1, "Edit1"},           {Button3, "Button3"},
-             {Button2, "Button2"},       {Button6, "Button6"},
-             {Label9, "Label9"},         {Panel4, "Panel4"},
-             {Label2, "Label2"},         {Label10, "Label10"},
-             {Image4, "Image4"},         {ProgressBar1, "ProgressBar1"},
-             {Label11, "Label11"},       {Timer2, "Timer2"},
-         }) {
-        control->setObjectName(QString::fromLatin1(name));
-    }
+    ui::nameControls({
+        {ScrollBox, "ScrollBox"},   {Content, "Content"},
+        {Panel5, "Panel5"},         {Label13, "Label13"},
+        {Button9, "Button9"},       {Button8, "Button8"},
+        {Button4, "Button4"},       {Button7, "Button7"},
+        {Panel1, "Panel1"},         {Label4, "Label4"},
+        {Image1, "Image1"},         {Label3, "Label3"},
+        {Label6, "Label6"},         {ConnectStatusText, "ConnectStatusText"},
+        {COMSelect, "COMSelect"},   {Button1, "Button1"},
+        {Panel2, "Panel2"},         {Label5, "Label5"},
+        {Image2, "Image2"},         {Label7, "Label7"},
+        {LLS_ADRESS, "LLS_ADRESS"}, {Button5, "Button5"},
+        {Panel3, "Panel3"},         {Label1, "Label1"},
+        {Label8, "Label8"},         {Chart1, "Chart1"},
+        {Chart, "Chart"},           {Series1, "Series1"},
+        {LeftAxis, "LeftAxis"},     {BottomAxis, "BottomAxis"},
+        {Image3, "Image3"},         {Label12, "Label12"},
+        {LEVELMIN, "LEVELMIN"},     {LEVELMAX, "LEVELMAX"},
+        {Edit1, "Edit1"},           {Button3, "Button3"},
+        {Button2, "Button2"},       {Button6, "Button6"},
+        {Label9, "Label9"},         {Panel4, "Panel4"},
+        {Label2, "Label2"},         {Label10, "Label10"},
+        {Image4, "Image4"},         {ProgressBar1, "ProgressBar1"},
+        {Label11, "Label11"},       {Timer2, "Timer2"},
+    });
 }
 
 TForm1::~TForm1() = default;
@@ -197,72 +195,85 @@ void TForm1::choosePort(const QString& name) {
     COMSelectSelect();
 }
 
-QPushButton* TForm1::makeButton(QWidget* parent, const QString& text, int x, int y, int w, int h) {
+QPushButton* TForm1::makeButton(QWidget* parent, const QString& text, const QRect& place) {
     auto* button = new QPushButton(text, parent);
     button->setAutoDefault(false);
     button->setFocusPolicy(Qt::StrongFocus);
-    button->setGeometry(x, y, w, h);
+    button->setGeometry(place);
     return button;
 }
 
 void TForm1::buildMenuBand() {
-    Panel5 = new ui::Panel(Content, 8, 0, 753, 25, kMenuBlue);
-    Label13 = makeLabel(Panel5->inside(), QStringLiteral(" МЕНЮ"), 16, 3, 52, 16, kBold13());
+    Panel5 = new ui::Panel(Content, ui::mainWindowPlace("Panel5"), kMenuBlue);
+    Label13 = makeLabel(Panel5->inside(), QStringLiteral(" МЕНЮ"), ui::mainWindowPlace("Label13"),
+                        kBold13());
     Label13->setWordWrap(false);
-    Button9 = makeButton(Panel5->inside(), QStringLiteral("Дополнительно"), 272, 2, 121, 20);
-    Button8 = makeButton(Panel5->inside(), QStringLiteral("Горячие клавиши"), 400, 2, 121, 20);
-    Button4 = makeButton(Panel5->inside(), QStringLiteral("Монитор работы LLS"), 536, 2, 121, 20);
+    Button9 = makeButton(Panel5->inside(), QStringLiteral("Дополнительно"),
+                         ui::mainWindowPlace("Button9"));
+    Button8 = makeButton(Panel5->inside(), QStringLiteral("Горячие клавиши"),
+                         ui::mainWindowPlace("Button8"));
+    Button4 = makeButton(Panel5->inside(), QStringLiteral("Монитор работы LLS"),
+                         ui::mainWindowPlace("Button4"));
     Button4->hide();  // the monitor is built in but not offered to the user
-    Button7 = makeButton(Panel5->inside(), QStringLiteral("О Программе"), 664, 2, 83, 20);
+    Button7 =
+        makeButton(Panel5->inside(), QStringLiteral("О Программе"), ui::mainWindowPlace("Button7"));
 }
 
 void TForm1::buildStep1() {
-    Panel1 = new ui::Panel(Content, 8, 27, 753, 25, kMoneyGreen);
+    Panel1 = new ui::Panel(Content, ui::mainWindowPlace("Panel1"), kMoneyGreen);
     // "СОМ" here is Cyrillic, unlike the Latin "COM" of the instructions below.
     Label4 = makeHeading(
-        Panel1, QStringLiteral(
-                    "1. Выберите СОМ-порт. Соединение с датчиком будет произведено автоматически"));
-    Image1 = makePicture(Content, ui::picturePixmap(QStringLiteral("step1"), 92), 8, 54, 92, 92);
+        Panel1, ui::mainWindowPlace("Label4"),
+        QStringLiteral(
+            "1. Выберите СОМ-порт. Соединение с датчиком будет произведено автоматически"));
+    Image1 = makePicture(Content, ui::picturePixmap(QStringLiteral("step1"), 92),
+                         ui::mainWindowPlace("Image1"));
     Label3 = makeLabel(
         Content,
         QStringLiteral(
             "1.1 Подайте на датчик питание.       \r\n1.2 Подключите датчик к компьютеру через "
             "переходник USB-RS485.\r\n1.3 Выберите соответствующий COM порт.\r\n1.4 В состоянии "
             "подключения должно появиться \"Подключен\".       "),
-        125, 56, 585, 57);
-    Label6 = makeLabel(Content, QStringLiteral("Состояние подключения:"), 592, 57, 129, 17);
+        ui::mainWindowPlace("Label3"));
+    Label6 =
+        makeLabel(Content, QStringLiteral("Состояние подключения:"), ui::mainWindowPlace("Label6"));
     // A wider substitute face would push the second word onto a hidden second line.
     Label6->setWordWrap(false);
-    ConnectStatusText = makeStaticText(Content, QStringLiteral("Нет соединения с датчиком"), 552,
-                                       72, 209, 69, kPaleBlue, kRed, kBold13());
+    ConnectStatusText =
+        makeStaticText(Content, QStringLiteral("Нет соединения с датчиком"),
+                       ui::mainWindowPlace("ConnectStatusText"), kPaleBlue, kRed, kBold13());
     COMSelect = new ui::PortComboBox(Content);
     COMSelect->setEditable(true);
     COMSelect->setInsertPolicy(QComboBox::NoInsert);
     COMSelect->setFocusPolicy(Qt::StrongFocus);
-    COMSelect->setGeometry(125, 114, 145, 21);
-    Button1 = makeButton(Content, QStringLiteral("Подключить"), 277, 114, 75, 21);
+    COMSelect->setGeometry(ui::mainWindowPlace("COMSelect"));
+    Button1 = makeButton(Content, QStringLiteral("Подключить"), ui::mainWindowPlace("Button1"));
     Button1->hide();  // its click action runs from the port choice and the reconnect
 }
 
 void TForm1::buildStep2() {
-    Panel2 = new ui::Panel(Content, 8, 144, 753, 25, kMoneyGreen);
-    Label5 = makeHeading(Panel2, QStringLiteral("2. Установите сетевой адрес"));
-    Image2 = makePicture(Content, ui::picturePixmap(QStringLiteral("step2"), 92), 8, 172, 92, 92);
+    Panel2 = new ui::Panel(Content, ui::mainWindowPlace("Panel2"), kMoneyGreen);
+    Label5 = makeHeading(Panel2, ui::mainWindowPlace("Label5"),
+                         QStringLiteral("2. Установите сетевой адрес"));
+    Image2 = makePicture(Content, ui::picturePixmap(QStringLiteral("step2"), 92),
+                         ui::mainWindowPlace("Image2"));
     // The "c" in "соcтоять" is Latin.
     Label7 = makeLabel(
         Content,
         QStringLiteral(
             "2.1 Введите адрес LLS. Согласно спецификации протокола LLS адрес должен соcтоять из "
             "цифр и находиться в диапозоне от 0 до 255.\r\n2.2 Нажмите кнопку \"Установить\"."),
-        125, 176, 585, 49);
+        ui::mainWindowPlace("Label7"));
     LLS_ADRESS = new ui::FlatLineEdit(Content);
-    LLS_ADRESS->setGeometry(125, 228, 113, 19);
-    Button5 = makeButton(Content, QStringLiteral("Установить (F9, F10)"), 245, 228, 113, 19);
+    LLS_ADRESS->setGeometry(ui::mainWindowPlace("LLS_ADRESS"));
+    Button5 =
+        makeButton(Content, QStringLiteral("Установить (F9, F10)"), ui::mainWindowPlace("Button5"));
 }
 
 void TForm1::buildStep3() {
-    Panel3 = new ui::Panel(Content, 8, 265, 753, 25, kMoneyGreen);
-    Label1 = makeHeading(Panel3, QStringLiteral("3. Установите Полный и Пустой бак"));
+    Panel3 = new ui::Panel(Content, ui::mainWindowPlace("Panel3"), kMoneyGreen);
+    Label1 = makeHeading(Panel3, ui::mainWindowPlace("Label1"),
+                         QStringLiteral("3. Установите Полный и Пустой бак"));
     // The "C" in "Cлейте" is Latin.
     Label8 = makeLabel(
         Content,
@@ -271,25 +282,29 @@ void TForm1::buildStep3() {
             "Наполните датчик до полного, дождитесь пока \"Текущее значение\" стабилизируется и "
             "нажмите кнопку \"Бак полный\".\r\n3.3 Cлейте из датчика топливо и дайте ему обтечь в "
             "течении 1-2 минут и нажмите \"Бак пустой\"."),
-        125, 293, 497, 57);
+        ui::mainWindowPlace("Label8"));
     buildChart();
-    Image3 = makePicture(Content, ui::picturePixmap(QStringLiteral("step3"), 92), 8, 304, 92, 92);
-    Label12 = makeLabel(Content, QStringLiteral("Текущее значение:"), 457, 350, 145, 16, kBold13());
+    Image3 = makePicture(Content, ui::picturePixmap(QStringLiteral("step3"), 92),
+                         ui::mainWindowPlace("Image3"));
+    Label12 = makeLabel(Content, QStringLiteral("Текущее значение:"),
+                        ui::mainWindowPlace("Label12"), kBold13());
     Label12->setWordWrap(false);
-    LEVELMIN = makeStaticText(Content, QString(), 144, 352, 129, 18, kPaleBlue,
+    LEVELMIN = makeStaticText(Content, QString(), ui::mainWindowPlace("LEVELMIN"), kPaleBlue,
                               palette().color(QPalette::WindowText), kBold11());
-    LEVELMAX = makeStaticText(Content, QString(), 296, 352, 129, 18, kPaleBlue,
+    LEVELMAX = makeStaticText(Content, QString(), ui::mainWindowPlace("LEVELMAX"), kPaleBlue,
                               palette().color(QPalette::WindowText), kBold11());
-    Edit1 = makeStaticText(Content, QString(), 465, 374, 128, 18, kPaleBlue,
+    Edit1 = makeStaticText(Content, QString(), ui::mainWindowPlace("Edit1"), kPaleBlue,
                            palette().color(QPalette::WindowText), kBold11());
-    Button3 = makeButton(Content, QStringLiteral("Бак пустой (F1)"), 144, 376, 129, 19);
-    Button2 = makeButton(Content, QStringLiteral("Бак полный (F4)"), 296, 376, 129, 19);
-    Button6 = makeButton(Content, QStringLiteral("Дополнительно"), 594, 396, 91, 20);
+    Button3 =
+        makeButton(Content, QStringLiteral("Бак пустой (F1)"), ui::mainWindowPlace("Button3"));
+    Button2 =
+        makeButton(Content, QStringLiteral("Бак полный (F4)"), ui::mainWindowPlace("Button2"));
+    Button6 = makeButton(Content, QStringLiteral("Дополнительно"), ui::mainWindowPlace("Button6"));
     Label9 = makeLabel(
         Content,
         QStringLiteral(
             "3.4 Значения максимума и минимума можно откорректировать в ручную, нажав на кнопку "),
-        125, 398, 585, 33);
+        ui::mainWindowPlace("Label9"));
 }
 
 void TForm1::buildChart() {
@@ -336,12 +351,13 @@ void TForm1::buildChart() {
     Chart1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Chart1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Chart1->setBackgroundBrush(palette().color(QPalette::Button));
-    Chart1->setGeometry(624, 296, 137, 97);
+    Chart1->setGeometry(ui::mainWindowPlace("Chart1"));
 }
 
 void TForm1::buildStep4() {
-    Panel4 = new ui::Panel(Content, 8, 421, 753, 25, kMoneyGreen);
-    Label2 = makeHeading(Panel4, QStringLiteral("4. Проверте настройки"));
+    Panel4 = new ui::Panel(Content, ui::mainWindowPlace("Panel4"), kMoneyGreen);
+    Label2 =
+        makeHeading(Panel4, ui::mainWindowPlace("Label2"), QStringLiteral("4. Проверте настройки"));
     Label10 = makeLabel(
         Content,
         QStringLiteral("4.1 Выньте датчик из топлива полностью. Уровень должен показать значение "
@@ -350,15 +366,16 @@ void TForm1::buildStep4() {
                        "приблизиться к 4095, но быть при этом на несколько единиц ниже.\r\n4.3 "
                        "Если данные условия выполняются, то Вы прекрасно настроили датчик.  Если "
                        "нет, то повторите пункт 3 \"Установка полного и пустого бака\". "),
-        125, 448, 585, 83);
-    Image4 = makePicture(Content, ui::picturePixmap(QStringLiteral("step4"), 92), 8, 456, 92, 92);
+        ui::mainWindowPlace("Label10"));
+    Image4 = makePicture(Content, ui::picturePixmap(QStringLiteral("step4"), 92),
+                         ui::mainWindowPlace("Image4"));
     ProgressBar1 = new QProgressBar(Content);
     ProgressBar1->setRange(0, 4095);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setFocusPolicy(Qt::NoFocus);
-    ProgressBar1->setGeometry(125, 536, 385, 18);
-    Label11 = makeStaticText(Content, QString(), 517, 536, 89, 18, kPaleBlue,
+    ProgressBar1->setGeometry(ui::mainWindowPlace("ProgressBar1"));
+    Label11 = makeStaticText(Content, QString(), ui::mainWindowPlace("Label11"), kPaleBlue,
                              palette().color(QPalette::WindowText), kBold11());
 }
 

@@ -91,7 +91,7 @@ class TForm1 : public QWidget {
     void buildStep4();
     void buildChart();
     void nameControls();
-    QPushButton* makeButton(QWidget* parent, const QString& text, int x, int y, int w, int h);
+    QPushButton* makeButton(QWidget* parent, const QString& text, const QRect& place);
 
     ui::AppContext& context_;
 

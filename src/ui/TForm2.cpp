@@ -79,19 +79,16 @@ TForm2::TForm2(dut::ConfigLink& link, dut::config::MainValues& mainValues, QWidg
     connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TForm2::Button3Click);
 
-    // Controls answer to their own names, e.g. for findChild.
-    for (const auto& [control, name] : std::initializer_list<std::pair<QObject*, const char*>>{
-             {Label3, "Label3"},
-             {Label1, "Label1"},
-             {LEVELMAX, "LEVELMAX"},
-             {Button2, "Button2"},
-             {Label2, "Label2"},
-             {LEVELMIN, "LEVELMIN"},
-             {Button3, "Button3"},
-             {Button1, "Button1"},
-         }) {
-        control->setObjectName(QString::fromLatin1(name));
-    }
+    ui::nameControls({
+        {Label3, "Label3"},
+        {Label1, "Label1"},
+        {LEVELMAX, "LEVELMAX"},
+        {Button2, "Button2"},
+        {Label2, "Label2"},
+        {LEVELMIN, "LEVELMIN"},
+        {Button3, "Button3"},
+        {Button1, "Button1"},
+    });
 
     ui::setOuterSize(this, 525, 246);
 

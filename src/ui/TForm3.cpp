@@ -36,19 +36,16 @@ TForm3::TForm3(QWidget* parent) : ui::FormDialog(parent) {
     Label6 = ui::makeLabel(this, QStringLiteral("E-mail: support@brindolex.example"), 16, 368);
     Label7 = ui::makeLabel(this, QStringLiteral("Сайт: www.brindolex.example"), 16, 384);
 
-    // Controls answer to their own names, e.g. for findChild.
-    for (const auto& [control, name] : std::initializer_list<std::pair<QObject*, const char*>>{
-             {Label1, "Label1"},
-             {Image1, "Image1"},
-             {Label2, "Label2"},
-             {Label3, "Label3"},
-             {Label4, "Label4"},
-             {Label5, "Label5"},
-             {Label6, "Label6"},
-             {Label7, "Label7"},
-         }) {
-        control->setObjectName(QString::fromLatin1(name));
-    }
+    ui::nameControls({
+        {Label1, "Label1"},
+        {Image1, "Image1"},
+        {Label2, "Label2"},
+        {Label3, "Label3"},
+        {Label4, "Label4"},
+        {Label5, "Label5"},
+        {Label6, "Label6"},
+        {Label7, "Label7"},
+    });
 
     ui::setOuterSize(this, 511, 444);
 }

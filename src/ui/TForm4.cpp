@@ -130,27 +130,24 @@ TForm4::TForm4(ui::AppContext& context, QTimer& pollingTimer, QWidget* parent)
     connect(&context.lineWait, &ui::ResponsiveLineWait::exchangeStarted, readyWatch_,
             &ui::LineReadyWatch::cancel);
 
-    // Controls answer to their own names, e.g. for findChild.
-    for (const auto& [control, name] : std::initializer_list<std::pair<QObject*, const char*>>{
-             {StringGrid1, "StringGrid1"},
-             {Label9, "Label9"},
-             {Label10, "Label10"},
-             {Label11, "Label11"},
-             {Image1, "Image1"},
-             {GroupBox1, "GroupBox1"},
-             {Label5, "Label5"},
-             {Label1, "Label1"},
-             {Label6, "Label6"},
-             {Label2, "Label2"},
-             {Label7, "Label7"},
-             {Label3, "Label3"},
-             {Label8, "Label8"},
-             {Label4, "Label4"},
-             {Button1, "Button1"},
-             {Timer1, "Timer1"},
-         }) {
-        control->setObjectName(QString::fromLatin1(name));
-    }
+    ui::nameControls({
+        {StringGrid1, "StringGrid1"},
+        {Label9, "Label9"},
+        {Label10, "Label10"},
+        {Label11, "Label11"},
+        {Image1, "Image1"},
+        {GroupBox1, "GroupBox1"},
+        {Label5, "Label5"},
+        {Label1, "Label1"},
+        {Label6, "Label6"},
+        {Label2, "Label2"},
+        {Label7, "Label7"},
+        {Label3, "Label3"},
+        {Label8, "Label8"},
+        {Label4, "Label4"},
+        {Button1, "Button1"},
+        {Timer1, "Timer1"},
+    });
 
     ui::setOuterSize(this, 800, 600);
     move(574, 246);

@@ -27,13 +27,10 @@ TForm5::TForm5(QWidget* parent) : QWidget(parent) {
     Image1 =
         ui::makePicture(this, ui::picturePixmap(QStringLiteral("hotkeys"), 128), 24, 40, 153, 129);
 
-    // Controls answer to their own names, e.g. for findChild.
-    for (const auto& [control, name] : std::initializer_list<std::pair<QObject*, const char*>>{
-             {Label1, "Label1"},
-             {Image1, "Image1"},
-         }) {
-        control->setObjectName(QString::fromLatin1(name));
-    }
+    ui::nameControls({
+        {Label1, "Label1"},
+        {Image1, "Image1"},
+    });
 
     ui::setOuterSize(this, 622, 247);
 }

@@ -97,15 +97,12 @@ TForm6::TForm6(dut::ConfigLink& link, QWidget* parent)
     connect(ComboBox1, qOverload<int>(&QComboBox::activated), this, &TForm6::ComboBox1Change);
     connect(ComboBox2, qOverload<int>(&QComboBox::activated), this, &TForm6::ComboBox2Change);
 
-    // Controls answer to their own names, e.g. for findChild.
-    for (const auto& [control, name] : std::initializer_list<std::pair<QObject*, const char*>>{
-             {Label1, "Label1"},
-             {ComboBox1, "ComboBox1"},
-             {Label2, "Label2"},
-             {ComboBox2, "ComboBox2"},
-         }) {
-        control->setObjectName(QString::fromLatin1(name));
-    }
+    ui::nameControls({
+        {Label1, "Label1"},
+        {ComboBox1, "ComboBox1"},
+        {Label2, "Label2"},
+        {ComboBox2, "ComboBox2"},
+    });
 
     ui::setOuterSize(this, px(487), px(350));
     logic_ = std::make_unique<dut::config::OutputSettingsDialog>(link, *listsView_);

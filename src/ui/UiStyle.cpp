@@ -39,6 +39,10 @@ QFont uiFont(int pixelHeight, bool bold) {
     return font;
 }
 
+void nameControls(std::initializer_list<std::pair<QObject*, const char*>> controls) {
+    for (const auto& [control, name] : controls) control->setObjectName(QString::fromLatin1(name));
+}
+
 QString displayText(const QString& windowsText) {
     QString text = windowsText;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -100,6 +104,10 @@ QLabel* makeLabel(QWidget* parent, const QString& text, int x, int y, int w, int
     return label;
 }
 
+QLabel* makeLabel(QWidget* parent, const QString& text, const QRect& box, const QFont& font) {
+    return makeLabel(parent, text, box.x(), box.y(), box.width(), box.height(), font);
+}
+
 void makeWhiteWindow(QWidget* window) {
     window->setFont(uiFont());
     window->setAutoFillBackground(true);
@@ -108,23 +116,23 @@ void makeWhiteWindow(QWidget* window) {
     window->setPalette(white);
 }
 
-QLabel* makeStaticText(QWidget* parent, const QString& text, int x, int y, int w, int h,
+QLabel* makeStaticText(QWidget* parent, const QString& text, const QRect& box,
                        const QColor& background, const QColor& textColour, const QFont& font) {
-    auto* box = new QLabel(displayText(text), parent);
-    box->setTextFormat(Qt::PlainText);
-    box->setFrameStyle(QFrame::Box | QFrame::Plain);
-    box->setLineWidth(1);
-    box->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
-    box->setWordWrap(true);
-    box->setFocusPolicy(Qt::NoFocus);
-    box->setFont(font);
-    box->setAutoFillBackground(true);
-    QPalette pal = box->palette();
+    auto* staticText = new QLabel(displayText(text), parent);
+    staticText->setTextFormat(Qt::PlainText);
+    staticText->setFrameStyle(QFrame::Box | QFrame::Plain);
+    staticText->setLineWidth(1);
+    staticText->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    staticText->setWordWrap(true);
+    staticText->setFocusPolicy(Qt::NoFocus);
+    staticText->setFont(font);
+    staticText->setAutoFillBackground(true);
+    QPalette pal = staticText->palette();
     pal.setColor(QPalette::Window, background);
     pal.setColor(QPalette::WindowText, textColour);
-    box->setPalette(pal);
-    box->setGeometry(x, y, w, h);
-    return box;
+    staticText->setPalette(pal);
+    staticText->setGeometry(box);
+    return staticText;
 }
 
 QLabel* makePicture(QWidget* parent, const QPixmap& pixmap, int x, int y, int w, int h) {
@@ -137,7 +145,11 @@ QLabel* makePicture(QWidget* parent, const QPixmap& pixmap, int x, int y, int w,
     return picture;
 }
 
-Panel::Panel(QWidget* parent, int x, int y, int w, int h, const QColor& colour)
+QLabel* makePicture(QWidget* parent, const QPixmap& pixmap, const QRect& box) {
+    return makePicture(parent, pixmap, box.x(), box.y(), box.width(), box.height());
+}
+
+Panel::Panel(QWidget* parent, const QRect& box, const QColor& colour)
     : QFrame(parent), inside_(new QWidget(this)) {
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
@@ -146,8 +158,8 @@ Panel::Panel(QWidget* parent, int x, int y, int w, int h, const QColor& colour)
     pal.setColor(QPalette::Window, colour);
     setPalette(pal);
     setFocusPolicy(Qt::NoFocus);
-    setGeometry(x, y, w, h);
-    inside_->setGeometry(1, 1, w - 2, h - 2);
+    setGeometry(box);
+    inside_->setGeometry(1, 1, box.width() - 2, box.height() - 2);
 }
 
 FlatLineEdit::FlatLineEdit(QWidget* parent) : QLineEdit(parent) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <initializer_list>
+#include <utility>
+
 #include <QColor>
 #include <QFont>
 #include <QFrame>
@@ -28,6 +31,10 @@ QFont uiFont(int pixelHeight = 11, bool bold = false);
 // Window texts keep the Windows "\r\n" line breaks; the Qt text layout wants "\n".
 QString displayText(const QString& windowsText);
 
+// Gives each control the name it has in the code, so findChild, a screen reader's tree and
+// a test robot find it by that name.
+void nameControls(std::initializer_list<std::pair<QObject*, const char*>> controls);
+
 // The look shared by the white windows: the layouts' font and a white background.
 void makeWhiteWindow(QWidget* window);
 
@@ -41,19 +48,22 @@ QPixmap monitorPixmap();
 // With a fixed box it word-wraps inside the box; otherwise it takes the size of its text.
 QLabel* makeLabel(QWidget* parent, const QString& text, int x, int y, int w = -1, int h = -1,
                   const QFont& font = uiFont());
+QLabel* makeLabel(QWidget* parent, const QString& text, const QRect& box,
+                  const QFont& font = uiFont());
 
 // A box with a thin single-line frame and a background of its own, text centred from the top.
-QLabel* makeStaticText(QWidget* parent, const QString& text, int x, int y, int w, int h,
+QLabel* makeStaticText(QWidget* parent, const QString& text, const QRect& box,
                        const QColor& background, const QColor& textColour, const QFont& font);
 
 // A picture drawn at its natural size from the top left corner of its box.
 QLabel* makePicture(QWidget* parent, const QPixmap& pixmap, int x, int y, int w, int h);
+QLabel* makePicture(QWidget* parent, const QPixmap& pixmap, const QRect& box);
 
 // A filled rectangle with a thin flat frame and a 1-pixel margin. Its children live in
 // inside(), whose origin is the inner edge of the frame, so their positions read as drawn.
 class Panel : public QFrame {
   public:
-    Panel(QWidget* parent, int x, int y, int w, int h, const QColor& colour);
+    Panel(QWidget* parent, const QRect& box, const QColor& colour);
     QWidget* inside() const { return inside_; }
 
   private:

@@ -30,7 +30,7 @@ TEST(HighDensity, MainWindowKeepsItsPixelSizes) {
     EXPECT_EQ(f.grab().size(), f.size());  // one device pixel per layout pixel
     EXPECT_EQ(mc.Content->size(), QSize(761, 554));
     for (const ControlLayout& c : mainWindowLayout()) {
-        EXPECT_EQ(c.get(f)->geometry(), c.geometry) << c.name;
+        EXPECT_EQ(c.get(f)->geometry(), c.geometry()) << c.name;
     }
     const struct {
         QWidget* w;

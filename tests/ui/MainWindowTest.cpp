@@ -8,6 +8,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <stdexcept>
+
 #include "MainControls.h"
 #include "MainWindowLayout.h"
 #include "Windows.h"
@@ -26,11 +28,21 @@ TEST_F(MainWindow, EveryControlAtItsPlaceWithItsText) {
         QWidget* control = c.get(f);
         ASSERT_NE(control, nullptr) << c.name;
         EXPECT_EQ(control->objectName(), QString::fromLatin1(c.name));
-        EXPECT_EQ(control->geometry(), c.geometry) << c.name;
+        EXPECT_EQ(control->geometry(), c.geometry()) << c.name;
         if (c.text) {
             EXPECT_EQ(shownText(control), withQtBreaks(*c.text)) << c.name;
         }
     }
+}
+
+TEST_F(MainWindow, EveryPlaceOfTheTableHoldsItsControl) {
+    EXPECT_EQ(ui::mainWindowPlaces().size(), mainWindowLayout().size());
+    for (const ui::ControlPlace& place : ui::mainWindowPlaces()) {
+        const auto* control = mc.Content->findChild<QWidget*>(QString::fromLatin1(place.name));
+        ASSERT_NE(control, nullptr) << place.name;
+        EXPECT_EQ(control->geometry(), place.geometry) << place.name;
+    }
+    EXPECT_THROW(ui::mainWindowPlace("NoSuchControl"), std::logic_error);
 }
 
 TEST_F(MainWindow, LookAlikeLettersAreKept) {
