@@ -13,13 +13,6 @@ Windows createWindows(AppContext& context) {
     return w;
 }
 
-Windows createWindows() {
-    auto own = std::make_unique<AppContext>();
-    Windows w = createWindows(*own);
-    w.ownContext = std::move(own);
-    return w;
-}
-
 }  // namespace ui
 
 namespace ui {

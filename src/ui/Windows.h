@@ -16,9 +16,6 @@ namespace ui {
 // The six windows of the application. The main window owns the others, so they have no
 // taskbar entries of their own and go when it goes.
 struct Windows {
-    // Set only when createWindows made its own link; declared first so it outlives the
-    // windows that refer to it.
-    std::unique_ptr<AppContext> ownContext;
     std::unique_ptr<TForm1> form1;
     TForm2* form2 = nullptr;
     TForm3* form3 = nullptr;
@@ -30,9 +27,6 @@ struct Windows {
 // Creates all six, hidden, in their fixed order TForm1 .. TForm6 (the main window makes the
 // others), over the given link. The context must outlive the windows.
 Windows createWindows(AppContext& context);
-
-// The same over a link of the windows' own (kept in Windows::ownContext).
-Windows createWindows();
 
 }  // namespace ui
 

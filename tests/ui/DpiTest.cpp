@@ -21,7 +21,8 @@ TEST(HighDensity, ScreenReallyClaims144Dpi) {
 }
 
 TEST(HighDensity, MainWindowKeepsItsPixelSizes) {
-    ui::Windows w = ui::createWindows();
+    ui::Startup program;
+    ui::Windows& w = program.windows();
     TForm1& f = *w.form1;
     const testsupport::MainControls mc{f};
     f.show();
@@ -48,7 +49,8 @@ TEST(HighDensity, MainWindowKeepsItsPixelSizes) {
 }
 
 TEST(HighDensity, OutputSettingsDialogScalesByHalf) {
-    ui::Windows w = ui::createWindows();
+    ui::Startup program;
+    ui::Windows& w = program.windows();
     EXPECT_DOUBLE_EQ(w.form6->scale(), 1.5);
     EXPECT_EQ(w.form6->ComboBox1->pos(), QPoint(228, 18));
     EXPECT_EQ(w.form6->ComboBox1->width(), 218);            // 145 * 1.5, rounded

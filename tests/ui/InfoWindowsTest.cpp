@@ -23,7 +23,8 @@ QWidget* nextTabStop(QWidget* w) {
 
 class Menu : public ::testing::Test {
   protected:
-    ui::Windows w = ui::createWindows();
+    ui::Startup program;
+    ui::Windows& w = program.windows();
     TForm1& f = *w.form1;
     const testsupport::MainControls mc{f};
     void SetUp() override {
@@ -163,7 +164,8 @@ TEST_F(Menu, CtrlShiftLInAnotherWindowOpensNoMonitor) {
 }
 
 TEST(InfoWindows, HotKeyHelpText) {
-    ui::Windows w = ui::createWindows();
+    ui::Startup program;
+    ui::Windows& w = program.windows();
     EXPECT_EQ(
         w.form5->Label1->text(),
         withQtBreaks(QStringLiteral(
@@ -182,7 +184,8 @@ TEST(InfoWindows, HotKeyHelpText) {
 }
 
 TEST(InfoWindows, AboutTexts) {
-    ui::Windows w = ui::createWindows();
+    ui::Startup program;
+    ui::Windows& w = program.windows();
     TForm3& a = *w.form3;
     EXPECT_EQ(
         a.Label1->text(),
@@ -217,7 +220,8 @@ TEST(InfoWindows, AboutTexts) {
 }
 
 TEST(Dialogs, LevelCorrectionLayoutAndTabOrder) {
-    ui::Windows w = ui::createWindows();
+    ui::Startup program;
+    ui::Windows& w = program.windows();
     TForm2& d = *w.form2;
     EXPECT_EQ(d.Label3->text(),
               withQtBreaks(QStringLiteral(
@@ -250,7 +254,8 @@ TEST(Dialogs, LevelCorrectionLayoutAndTabOrder) {
 }
 
 TEST(Dialogs, MonitorLayout) {
-    ui::Windows w = ui::createWindows();
+    ui::Startup program;
+    ui::Windows& w = program.windows();
     TForm4& m = *w.form4;
     EXPECT_EQ(m.StringGrid1->geometry(), QRect(8, 8, 769, 185));
     EXPECT_EQ(m.StringGrid1->columnCount(), 1);
@@ -319,7 +324,8 @@ TEST(Dialogs, MonitorLayout) {
 }
 
 TEST(Dialogs, OutputSettingsItemsAndScaling) {
-    ui::Windows w = ui::createWindows();
+    ui::Startup program;
+    ui::Windows& w = program.windows();
     TForm6& o = *w.form6;
     const double s = o.scale();
     const auto px = [s](int v) { return int(std::lround(v * s)); };
@@ -345,7 +351,8 @@ TEST(Dialogs, OutputSettingsItemsAndScaling) {
 }
 
 TEST(Dialogs, TypingIntoTheResolutionListOpensItWithoutPicking) {
-    ui::Windows w = ui::createWindows();
+    ui::Startup program;
+    ui::Windows& w = program.windows();
     TForm6& o = *w.form6;
     o.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&o));

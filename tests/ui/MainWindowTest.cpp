@@ -18,7 +18,8 @@ namespace {
 
 class MainWindow : public ::testing::Test {
   protected:
-    ui::Windows w = ui::createWindows();
+    ui::Startup program;
+    ui::Windows& w = program.windows();
     TForm1& f = *w.form1;
     const testsupport::MainControls mc{f};
 };

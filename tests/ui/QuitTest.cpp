@@ -11,7 +11,8 @@
 namespace {
 
 TEST(Startup, ClosingTheMainWindowEndsTheLoopWithCodeZero) {
-    ui::Windows w = ui::createWindows();
+    ui::Startup program;
+    ui::Windows& w = program.windows();
     w.form1->show();
     bool closedWithHelpOpen = false;
     QTimer::singleShot(0, [&] {

@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
     const QString target = QString::fromLocal8Bit(argv[1]);
     ui::fixPixelScale();
     ui::Application app(argc, argv);
-    ui::Windows windows = ui::createWindows();
+    ui::Startup program;
+    ui::Windows& windows = program.windows();
     const int which = argc == 3 ? std::atoi(argv[2]) : 1;
     QWidget* const forms[] = {windows.form1.get(), windows.form2, windows.form3,
                               windows.form4,       windows.form5, windows.form6};

@@ -18,7 +18,8 @@
 namespace {
 
 TEST(Startup, WindowsAreCreatedHiddenInTheirFixedOrder) {
-    ui::Windows w = ui::createWindows();
+    ui::Startup program;
+    ui::Windows& w = program.windows();
     // Children keep the order in which they were created.
     std::vector<QString> order;
     for (QObject* child : w.form1->children()) {
@@ -41,7 +42,8 @@ TEST(Startup, WindowsAreCreatedHiddenInTheirFixedOrder) {
 }
 
 TEST(Startup, CaptionsAndDesignedSizes) {
-    ui::Windows w = ui::createWindows();
+    ui::Startup program;
+    ui::Windows& w = program.windows();
     struct Expect {
         QWidget* form;
         QString caption;
@@ -67,7 +69,8 @@ TEST(Startup, CaptionsAndDesignedSizes) {
 }
 
 TEST(Startup, WindowIconsComeFromTheirPictures) {
-    ui::Windows w = ui::createWindows();
+    ui::Startup program;
+    ui::Windows& w = program.windows();
     const auto sizes = [](QWidget* form) { return form->windowIcon().availableSizes(); };
     const QList<QSize> app = {{48, 48}, {32, 32}, {16, 16}};
     for (QWidget* form : std::initializer_list<QWidget*>{w.form1.get(), w.form5, w.form6}) {
@@ -154,7 +157,8 @@ TEST(ErrorBox, EscapedExceptionIsShownAndTheLoopGoesOn) {
 }
 
 TEST(ErrorBox, ThrowingClickHandlerLeavesTheWindowUsable) {
-    ui::Windows w = ui::createWindows();
+    ui::Startup program;
+    ui::Windows& w = program.windows();
     w.form1->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.form1.get()));
     QStringList shown;
