@@ -26,12 +26,22 @@ bool FrameLine::send(const std::uint8_t* frame, std::size_t count) {
 
 bool FrameLine::receive(std::uint8_t* buffer, std::size_t count) {
     if (buffer == nullptr || count == 0) return false;
-    return bytes_.read(buffer, count) == count && sealed(buffer, count);
+    return checked(buffer, count, bytes_.read(buffer, count));
 }
 
 bool FrameLine::receiveWithin(std::uint8_t* buffer, std::size_t count, int totalMs) {
     if (buffer == nullptr || count == 0 || totalMs <= 0) return false;
-    return bytes_.read(buffer, count, totalMs) == count && sealed(buffer, count);
+    return checked(buffer, count, bytes_.read(buffer, count, totalMs));
+}
+
+bool FrameLine::checked(const std::uint8_t* buffer, std::size_t count, std::size_t got) {
+    if (got != count) return false;  // a short read already ended in silence
+    if (sealed(buffer, count)) return true;
+    // A whole frame with a bad CRC-8 is most often stray bytes in front of an answer: the rest
+    // of that answer, and whatever trails it, would arrive after the next attempt's flush and
+    // spoil that attempt too.
+    bytes_.dropUntilQuiet(kQuietMs);
+    return false;
 }
 
 }  // namespace dut

@@ -12,6 +12,9 @@ namespace dut {
 // checked, whatever the line underneath.
 class FrameLine {
   public:
+    // The silence that ends a frame on the line.
+    static constexpr int kQuietMs = 30;
+
     explicit FrameLine(PortIo& bytes) : bytes_(bytes) {}
 
     // Writes the frame with its last byte replaced by the CRC-8 of the rest, after dropping
@@ -19,7 +22,9 @@ class FrameLine {
     // not take the whole frame.
     bool send(const std::uint8_t* frame, std::size_t count);
     // One bounded read of a frame of count bytes with the line's own bounds: true only when
-    // exactly count bytes arrived and the last is the CRC-8 of the rest.
+    // exactly count bytes arrived and the last is the CRC-8 of the rest. After a whole frame
+    // that fails the check the line is read until it falls quiet (kQuietMs), so what trails
+    // it cannot spoil the next attempt.
     bool receive(std::uint8_t* buffer, std::size_t count);
     // The same within a total of totalMs instead: what is left of an attempt that met a stray
     // frame. False at once when nothing is left (0 or less).
@@ -32,6 +37,8 @@ class FrameLine {
     PortIo& bytes() { return bytes_; }
 
   private:
+    bool checked(const std::uint8_t* buffer, std::size_t count, std::size_t got);
+
     PortIo& bytes_;
 };
 

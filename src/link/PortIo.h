@@ -26,6 +26,9 @@ class PortIo {
         if (totalMs <= 0) return 0;
         return read(buffer, count);
     }
+    // Reads and drops input until the line has been silent for quietMs, within a bound of its
+    // own. A line without a clock has no silence to wait for and leaves its input alone.
+    virtual void dropUntilQuiet(int quietMs) { (void)quietMs; }
 };
 
 }  // namespace dut

@@ -70,6 +70,10 @@ class SerialPort : public PortIo {
     std::size_t read(std::uint8_t* buffer, std::size_t count, int totalMs) override;
     // The bytes the driver holds that no read has taken yet, without waiting: 0 when none
     // have arrived or no device is open. Lets a caller wait for input without blocking.
+    // Bounded by kMaxQuietWaitReads reads of quietMs each, so a line that never falls
+    // silent costs a short wait, not a hang.
+    void dropUntilQuiet(int quietMs) override;
+    static constexpr int kMaxQuietWaitReads = 8;
     std::size_t bytesWaiting() const;
 
     // The serial devices that exist, in the system's own order, filtered by prefix where

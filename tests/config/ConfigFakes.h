@@ -282,6 +282,7 @@ class FaultPort : public dut::PortIo {
     std::size_t read(std::uint8_t* buffer, std::size_t count, int totalMs) override {
         return dropped_ ? 0 : altered(buffer, inner_.read(buffer, count, totalMs));
     }
+    void dropUntilQuiet(int quietMs) override { inner_.dropUntilQuiet(quietMs); }
 
   private:
     // A whole good answer gets the value chosen, sealed anew as the sensor would have sent it.

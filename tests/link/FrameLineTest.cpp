@@ -45,6 +45,10 @@ class ByteLine : public dut::PortIo {
     std::size_t read(std::uint8_t* buffer, std::size_t count, int totalMs) override {
         return take(buffer, count, totalMs);
     }
+    void dropUntilQuiet(int quietMs) override {
+        calls.push_back("drop " + std::to_string(quietMs));
+        input.clear();
+    }
 
   private:
     std::size_t take(std::uint8_t* buffer, std::size_t count, int bound) {
@@ -181,6 +185,36 @@ TEST_F(FrameLineTest, ReceiveLeavesTheBoundToTheLineUnlessOneIsGiven) {
     bad[14] ^= 0xFF;
     line.arriving = {bad};
     EXPECT_FALSE(frames.receiveWithin(got.data(), got.size(), 100));
+}
+
+TEST_F(FrameLineTest, OnlyAWholeFrameWithABadCrcWaitsForTheLineToFallQuiet) {
+    // Stray bytes ahead of an answer: the whole read fails its check, the answer's tail and
+    // what trails it are still coming.
+    Bytes strayThenAnswer = {0xE5, 0x17};
+    const Bytes answer = sealedFrame(6);
+    strayThenAnswer.insert(strayThenAnswer.end(), answer.begin(), answer.end());
+    line.arriving = {strayThenAnswer};
+    EXPECT_FALSE(frames.receive(got.data(), got.size()));
+    EXPECT_EQ(line.calls, (std::vector<std::string>{"read", "drop 30"}));
+    EXPECT_TRUE(line.input.empty());
+
+    Bytes bad = sealedFrame(4);
+    bad[14] ^= 0xFF;
+    line.calls.clear();
+    line.arriving = {bad};
+    EXPECT_FALSE(frames.receiveWithin(got.data(), got.size(), 50));
+    EXPECT_EQ(line.calls, (std::vector<std::string>{"read", "drop 30"}));
+
+    // A short read ended in silence already, and a good frame is no reason to wait.
+    Bytes shortOne = sealedFrame(9);
+    shortOne.pop_back();
+    line.calls.clear();
+    line.arriving = {shortOne, sealedFrame(9)};
+    EXPECT_FALSE(frames.receive(got.data(), got.size()));
+    EXPECT_TRUE(frames.receive(got.data(), got.size()));
+    line.arriving.clear();
+    EXPECT_FALSE(frames.receive(got.data(), got.size()));
+    EXPECT_EQ(line.calls, (std::vector<std::string>{"read", "read", "read"}));
 }
 
 TEST(FrameSeal, TheLastByteIsTheCrcOfTheRest) {

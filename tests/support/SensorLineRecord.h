@@ -58,6 +58,7 @@ class SensorLineRecord {
         std::size_t read(std::uint8_t* buffer, std::size_t count, int totalMs) override {
             return inner_.read(buffer, count, totalMs);
         }
+        void dropUntilQuiet(int quietMs) override { inner_.dropUntilQuiet(quietMs); }
 
       private:
         dut::PortIo& inner_;
