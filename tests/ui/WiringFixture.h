@@ -16,12 +16,14 @@
 
 #include "AppContext.h"
 #include "Application.h"
+#include "BoxHook.h"
+#include "FastSensor.h"
 #include "GlobalHotKeys.h"
 #include "MainControls.h"
-#include "MessageBox.h"
 #include "PtySensor.h"
 #include "SensorRequests.h"
 #include "TestSupport.h"
+#include "UiStyle.h"
 #include "Windows.h"
 
 namespace wiring {
@@ -33,13 +35,6 @@ using testsupport::kRead;
 using testsupport::kWrite;
 using testsupport::Request;
 
-// One shown box: its title, its text as the command passed it, and its icon.
-struct Box {
-    QString title;
-    QString text;
-    QMessageBox::Icon icon;
-};
-
 inline QColor textColour(const QWidget* widget) {
     return widget->palette().color(QPalette::WindowText);
 }
@@ -47,9 +42,7 @@ inline QColor textColour(const QWidget* widget) {
 class ConnectionWiring : public ::testing::Test {
   protected:
     void SetUp() override {
-        sim::PtySensorOptions options;
-        options.paced = false;
-        options.turnaroundMs = 0;
+        sim::PtySensorOptions options = testsupport::fastSensorOptions();
         link = QDir::tempPath().toStdString() + "/dut-wiring-" +
                std::to_string(QCoreApplication::applicationPid()) + "-" +
                std::to_string(reinterpret_cast<std::uintptr_t>(this));
@@ -96,16 +89,9 @@ class ConnectionWiring : public ::testing::Test {
     }
 
     // Every box shown from here on, answered with OK.
-    std::vector<Box> boxes;
+    std::vector<testsupport::RecordedBox> boxes;
     std::unique_ptr<testsupport::BoxHook> recordBoxes() {
-        return std::make_unique<testsupport::BoxHook>([this](QMessageBox& box) {
-            // Outcome boxes keep the text as the command passed it; the error box has only
-            // its shown text.
-            const QVariant raw = box.property(ui::kRawTextProperty);
-            boxes.push_back(
-                {box.windowTitle(), raw.isValid() ? raw.toString() : box.text(), box.icon()});
-            return int(QMessageBox::Ok);
-        });
+        return std::make_unique<testsupport::BoxHook>(testsupport::recordInto(boxes));
     }
 
     std::string link;

@@ -22,13 +22,15 @@
 #include <memory>
 
 #include "Application.h"
+#include "BoxHook.h"
+#include "FastSensor.h"
 #include "GlobalHotKeys.h"
 #include "HotKeys.h"
 #include "MainControls.h"
-#include "MessageBox.h"
 #include "PtySensor.h"
 #include "SensorRequests.h"
 #include "TestSupport.h"
+#include "UiStyle.h"
 #include "Windows.h"
 
 namespace {
@@ -165,9 +167,8 @@ class PortalHotKeys : public ::testing::Test {
     QString boxAfter(const std::function<void()>& trigger) {
         bool seen = false;
         QString text;
-        testsupport::whenModal(
-            [&](QWidget* modal) { text = modal->property(ui::kRawTextProperty).toString(); }, &seen,
-            8000);
+        testsupport::whenModal([&](QWidget* modal) { text = testsupport::boxText(modal); }, &seen,
+                               8000);
         trigger();
         waitFor([&] { return seen; }, 8000);
         QTest::qWait(20);  // lets the closed box's loop unwind
@@ -260,7 +261,7 @@ TEST_F(PortalHotKeys, EachActivationRunsItsKeysCommand) {
         sensor->clearRequests();
         const QString box =
             boxAfter([&] { EXPECT_TRUE(portal->activate(QString::fromLatin1(c.id))); });
-        EXPECT_EQ(box, c.box);
+        EXPECT_EQ(box, ui::displayText(c.box));
         EXPECT_EQ(sensor->param(static_cast<std::uint8_t>(c.parameter)), c.value);
         const std::vector<testsupport::Request> seen = testsupport::requestsSeenBy(*sensor);
         const std::vector<testsupport::Request> written = {
@@ -317,7 +318,7 @@ TEST_P(RefusedBinding, FallsBackToTheWindowSaysWhyAndClosesTheSession) {
     connectNow();
     QApplication::setActiveWindow(&f());
     const QString box = boxAfter([&] { QTest::keyClick(&f(), Qt::Key_F4); });
-    EXPECT_EQ(box, QStringLiteral("Максимальный уровень установлен!"));
+    EXPECT_EQ(box, ui::displayText(QStringLiteral("Максимальный уровень установлен!")));
     EXPECT_EQ(sensor->param(4), 1834);
 }
 
