@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <ostream>
+#include <stdexcept>
+#include <vector>
 
 namespace testsupport {
 
@@ -33,6 +35,13 @@ inline std::int32_t frameValue(const std::uint8_t* frame) {
     std::uint32_t v = 0;
     for (int i = 13; i >= 10; --i) v = (v << 8) | frame[i];
     return static_cast<std::int32_t>(v);
+}
+
+// The same of an answer as the simulator hands it over; a frame too short to hold the field
+// fails the test that reads it.
+inline std::int32_t frameValue(const std::vector<std::uint8_t>& frame) {
+    if (frame.size() < 14) throw std::out_of_range("no value field in a frame this short");
+    return frameValue(frame.data());
 }
 
 inline Request decodeRequest(const std::uint8_t* frame) {
