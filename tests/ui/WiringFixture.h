@@ -21,6 +21,7 @@
 #include "GlobalHotKeys.h"
 #include "MainControls.h"
 #include "PtySensor.h"
+#include "RunningProgram.h"
 #include "SensorRequests.h"
 #include "TestSupport.h"
 #include "UiStyle.h"
@@ -39,7 +40,7 @@ inline QColor textColour(const QWidget* widget) {
     return widget->palette().color(QPalette::WindowText);
 }
 
-class ConnectionWiring : public ::testing::Test {
+class ConnectionWiring : public ::testing::Test, protected testsupport::RunningProgram {
   protected:
     void SetUp() override {
         sim::PtySensorOptions options = testsupport::fastSensorOptions();
@@ -57,21 +58,14 @@ class ConnectionWiring : public ::testing::Test {
         sensor->setParam(7, 4321);
         sensor->setParam(10, 13);
 
-        program = std::make_unique<ui::Startup>();
         // The tests drive the ticks themselves, one at a time.
-        c().Timer2->stop();
-        program->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&f()));
+        startProgram([this] { c().Timer2->stop(); });
     }
 
     void TearDown() override {
         program.reset();
         sensor->stop();
     }
-
-    TForm1& f() { return program->mainWindow(); }
-    // Found afresh each time: a test may start the program again.
-    testsupport::MainControls c() { return testsupport::MainControls(f()); }
 
     std::vector<Request> requests() const { return testsupport::requestsSeenBy(*sensor); }
 
@@ -96,7 +90,6 @@ class ConnectionWiring : public ::testing::Test {
 
     std::string link;
     std::unique_ptr<sim::PtySensor> sensor;
-    std::unique_ptr<ui::Startup> program;
 };
 
 }  // namespace wiring

@@ -27,6 +27,7 @@
 #include "GlobalHotKeys.h"
 #include "MainControls.h"
 #include "PtySensor.h"
+#include "RunningProgram.h"
 #include "SensorRequests.h"
 #include "SerialPort.h"
 #include "TestSupport.h"
@@ -195,7 +196,7 @@ class KeyHolder {
     bool held_ = false;
 };
 
-class EndToEnd : public ::testing::Test {
+class EndToEnd : public ::testing::Test, protected testsupport::RunningProgram {
   protected:
     void SetUp() override {
         ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
@@ -212,16 +213,6 @@ class EndToEnd : public ::testing::Test {
         program.reset();
         if (sensor) sensor->stop();
     }
-
-    void startProgram() {
-        program = std::make_unique<ui::Startup>();
-        program->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&f()));
-    }
-
-    TForm1& f() { return program->mainWindow(); }
-    // Found afresh each time: a test may start the program again.
-    testsupport::MainControls c() { return testsupport::MainControls(f()); }
 
     bool connected() {
         const QLabel* status = c().ConnectStatusText;
@@ -263,7 +254,6 @@ class EndToEnd : public ::testing::Test {
 
     QTemporaryDir dir;
     std::unique_ptr<sim::PtySensor> sensor;
-    std::unique_ptr<ui::Startup> program;
 };
 
 TEST_F(EndToEnd, TypedPortNameConnectsOnTheNextAutomaticReconnect) {

@@ -28,6 +28,7 @@
 #include "HotKeys.h"
 #include "MainControls.h"
 #include "PtySensor.h"
+#include "RunningProgram.h"
 #include "SensorRequests.h"
 #include "TestSupport.h"
 #include "UiStyle.h"
@@ -105,7 +106,7 @@ class FakePortal {
     QProcess process_;
 };
 
-class PortalHotKeys : public ::testing::Test {
+class PortalHotKeys : public ::testing::Test, protected testsupport::RunningProgram {
   protected:
     void SetUp() override {
         ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("wayland"));
@@ -127,15 +128,6 @@ class PortalHotKeys : public ::testing::Test {
         ASSERT_TRUE(portal->ready());
     }
 
-    void startProgram() {
-        program = std::make_unique<ui::Startup>();
-        program->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&f()));
-    }
-
-    TForm1& f() { return program->mainWindow(); }
-    // Found afresh each time: a test may start the program again.
-    testsupport::MainControls c() { return testsupport::MainControls(f()); }
     GlobalHotKeys& keys() { return *c().hotKeys(); }
 
     bool waitForMode(GlobalHotKeys::Mode mode) {
@@ -190,7 +182,6 @@ class PortalHotKeys : public ::testing::Test {
     QTemporaryDir dir;
     std::unique_ptr<sim::PtySensor> sensor;
     std::unique_ptr<FakePortal> portal;
-    std::unique_ptr<ui::Startup> program;
 };
 
 TEST_F(PortalHotKeys, BindsTheFourKeysWithTheirIdsTriggersAndCaptions) {
