@@ -24,13 +24,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "Application.h"
+#include "BoxHook.h"
 #include "GlobalHotKeys.h"
 #include "HotKeys.h"
 #include "MainControls.h"
-#include "MessageBox.h"
+#include "UiStyle.h"
 #include "Windows.h"
 
 namespace {
@@ -133,10 +135,10 @@ int main(int argc, char** argv) {
     std::vector<double> hotKeyMs;
     QElapsedTimer clock;
     bool shown = false;
-    QString boxText;
-    ui::setMessageBoxHook([&](QMessageBox& box) {
+    QString shownText;
+    auto hook = std::make_unique<testsupport::BoxHook>([&](QMessageBox& box) {
         hotKeyMs.push_back(double(clock.nsecsElapsed()) / 1e6);
-        boxText = box.property(ui::kRawTextProperty).toString();
+        shownText = testsupport::boxText(&box);
         shown = true;
         return int(QMessageBox::Ok);
     });
@@ -147,12 +149,13 @@ int main(int argc, char** argv) {
         QElapsedTimer bound;
         bound.start();
         while (!shown && bound.elapsed() < 10000) QCoreApplication::processEvents();
-        if (!shown || boxText != QStringLiteral("Максимальный уровень установлен!")) {
+        if (!shown ||
+            shownText != ui::displayText(QStringLiteral("Максимальный уровень установлен!"))) {
             std::fprintf(stderr, "hot key %d: no success box\n", i);
             return 1;
         }
     }
-    ui::setMessageBoxHook({});
+    hook.reset();
 
     // 3. Connected and polling: CPU over the wall time.
     const double cpu0 = cpuSeconds();

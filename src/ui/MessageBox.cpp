@@ -53,7 +53,6 @@ void setMessageBoxHook(MessageBoxHook newHook) {
 void showMessage(QWidget* parent, const QString& text) {
     ScreenCentredBox box(QMessageBox::NoIcon, applicationTitle(), displayText(text),
                          QMessageBox::Ok, parent);
-    box.setProperty(kRawTextProperty, text);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Ok);
@@ -64,7 +63,6 @@ void showMessage(QWidget* parent, const QString& text) {
 bool confirmWarning(QWidget* parent, const QString& text) {
     ScreenCentredBox box(QMessageBox::Warning, QStringLiteral("Warning"), displayText(text),
                          QMessageBox::Ok | QMessageBox::Cancel, parent);
-    box.setProperty(kRawTextProperty, text);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Cancel);

@@ -21,10 +21,8 @@ bool confirmWarning(QWidget* parent, const QString& text);
 int execMessageBox(QMessageBox& box);
 
 // Tests replace the modal loop with a function that inspects the box and answers with a
-// QMessageBox::StandardButton; an empty function restores the real loop.
-// The hook sees the text with "\n" line breaks; the text exactly as the caller passed it is
-// kept in the box's property kRawTextProperty.
-inline constexpr const char* kRawTextProperty = "rawText";
+// QMessageBox::StandardButton; an empty function restores the real loop. The hook sees the
+// text as the box shows it, with "\n" line breaks.
 using MessageBoxHook = std::function<int(QMessageBox& box)>;
 void setMessageBoxHook(MessageBoxHook hook);
 

@@ -8,7 +8,6 @@
 #include <functional>
 #include <map>
 #include <optional>
-#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -21,11 +20,16 @@
 #include "Notifier.h"
 #include "OutputSettingsView.h"
 #include "PortControl.h"
+#include "RequestFrame.h"
 #include "SerialPort.h"
 
 namespace cfgtest {
 
 using dut::config::StatusColour;
+using testsupport::decodeRequest;
+using testsupport::kRead;
+using testsupport::kWrite;
+using testsupport::Request;
 
 // One log shared by the views and the notifier, so that tests can check the order in which
 // boxes, focus changes and texts happen.
@@ -179,31 +183,6 @@ class RecordingOutputView : public dut::config::OutputSettingsView {
     void raise() override { ++raises; }
 };
 
-// A decoded request as it left the configurator.
-struct Request {
-    std::uint8_t operation;
-    std::uint8_t parameter;
-    std::int32_t value;
-    bool operator==(const Request& o) const {
-        return operation == o.operation && parameter == o.parameter && value == o.value;
-    }
-};
-
-inline std::int32_t valueField(const std::uint8_t* frame) {
-    std::uint32_t v = 0;
-    for (int i = 13; i >= 10; --i) v = (v << 8) | frame[i];
-    return static_cast<std::int32_t>(v);
-}
-
-inline Request decode(const std::uint8_t* frame) {
-    return Request{frame[8], frame[9], valueField(frame)};
-}
-
-inline std::ostream& operator<<(std::ostream& os, const Request& r) {
-    return os << "{op " << int(r.operation) << ", param " << int(r.parameter) << ", value "
-              << r.value << "}";
-}
-
 // A port with a scripted sensor behind it and no device: `answer` decides for each request
 // what value comes back, or that nothing does.
 class ScriptedPort : public dut::PortIo {
@@ -223,7 +202,7 @@ class ScriptedPort : public dut::PortIo {
     bool write(const std::uint8_t* frame, std::size_t count) override {
         pending_.reset();
         if (!open || count != dut::ConfigLink::kFrameSize) return false;
-        const Request request = decode(frame);
+        const Request request = decodeRequest(frame);
         sent.push_back(request);
         if (const auto value = responder_(request)) {
             auto answer =
@@ -266,7 +245,8 @@ class FaultPort : public dut::PortIo {
     bool write(const std::uint8_t* frame, std::size_t count) override {
         dropped_ = false;
         altered_.reset();
-        const auto rule = rules_.find({frame[8], frame[9]});
+        const Request request = decodeRequest(frame);
+        const auto rule = rules_.find({request.operation, request.parameter});
         if (rule != rules_.end()) {
             if (!rule->second) {
                 dropped_ = true;
@@ -296,7 +276,7 @@ class FaultPort : public dut::PortIo {
     }
 
     dut::PortIo& inner_;
-    std::map<std::pair<std::uint8_t, std::uint8_t>, std::optional<std::int32_t>> rules_;
+    std::map<std::pair<int, int>, std::optional<std::int32_t>> rules_;
     bool dropped_ = false;
     std::optional<std::int32_t> altered_;
 };

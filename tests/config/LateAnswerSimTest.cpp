@@ -13,6 +13,7 @@
 #include "ConfigFakes.h"
 #include "ConnectionController.h"
 #include "PtySensor.h"
+#include "SensorRequests.h"
 
 namespace cfgtest {
 namespace {
@@ -62,8 +63,7 @@ class LateAnswers : public ::testing::TestWithParam<LateCase> {
 
     std::vector<Request> writesOf(std::uint8_t parameter) const {
         std::vector<Request> out;
-        for (const auto& frame : sensor.requests()) {
-            const Request r = decode(frame.data());
+        for (const Request& r : testsupport::requestsSeenBy(sensor)) {
             if (r.operation == 2 && r.parameter == parameter) out.push_back(r);
         }
         return out;

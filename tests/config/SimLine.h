@@ -8,16 +8,11 @@
 #include <vector>
 
 #include "ConfigFakes.h"
+#include "FastSensor.h"
 #include "PtySensor.h"
+#include "SensorRequests.h"
 
 namespace cfgtest {
-
-inline sim::PtySensorOptions fastLine() {
-    sim::PtySensorOptions options;
-    options.paced = false;
-    options.turnaroundMs = 0;
-    return options;
-}
 
 class SimLineTest : public ::testing::Test {
   protected:
@@ -38,13 +33,9 @@ class SimLineTest : public ::testing::Test {
     // Opens the line directly, for tests that need an open port but not the connect sequence.
     void openLine() { ASSERT_TRUE(serial.open(sensor.devicePath())); }
 
-    std::vector<Request> requests() const {
-        std::vector<Request> out;
-        for (const auto& frame : sensor.requests()) out.push_back(decode(frame.data()));
-        return out;
-    }
+    std::vector<Request> requests() const { return testsupport::requestsSeenBy(sensor); }
 
-    sim::PtySensor sensor{fastLine()};
+    sim::PtySensor sensor{testsupport::fastSensorOptions()};
     dut::SerialPort serial;
     FaultPort port{serial};
     dut::LinkState state;
@@ -55,8 +46,5 @@ class SimLineTest : public ::testing::Test {
     RecordingMainView view;
     FakeNotifier notifier;
 };
-
-constexpr std::uint8_t kRead = 1;
-constexpr std::uint8_t kWrite = 2;
 
 }  // namespace cfgtest

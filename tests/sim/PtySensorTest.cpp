@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "PtySensor.h"
+#include "RequestFrame.h"
 #include "SimCrc.h"
 #include "TestPort.h"
 
@@ -22,11 +23,7 @@ using simtest::Clock;
 using simtest::TempDir;
 using simtest::TestPort;
 
-std::int32_t valueIn(const std::vector<std::uint8_t>& answer) {
-    return static_cast<std::int32_t>(std::uint32_t{answer[10]} | std::uint32_t{answer[11]} << 8 |
-                                     std::uint32_t{answer[12]} << 16 |
-                                     std::uint32_t{answer[13]} << 24);
-}
+using testsupport::frameValue;
 
 bool goodFrame(const std::vector<std::uint8_t>& bytes) {
     return bytes.size() == 15 && sim::crc8(bytes.data(), 14) == bytes[14];
@@ -67,17 +64,17 @@ TEST(PtySensor, AnswersReadsAndWritesOverTheLine) {
 
     auto got = askSensor(port, SimSensor::makeRequest(SimSensor::kRead, 7, 1));
     ASSERT_TRUE(goodFrame(got.bytes));
-    EXPECT_EQ(valueIn(got.bytes), 1234);
+    EXPECT_EQ(frameValue(got.bytes), 1234);
     EXPECT_EQ(got.bytes[9], 7);
 
     got = askSensor(port, SimSensor::makeRequest(SimSensor::kWrite, 3, 42));
     ASSERT_TRUE(goodFrame(got.bytes));
-    EXPECT_EQ(valueIn(got.bytes), 42);
+    EXPECT_EQ(frameValue(got.bytes), 42);
     EXPECT_EQ(sensor.param(3), 42);
 
     sensor.setParam(4, 2222);
     got = askSensor(port, SimSensor::makeRequest(SimSensor::kRead, 4, 0));
-    EXPECT_EQ(valueIn(got.bytes), 2222);
+    EXPECT_EQ(frameValue(got.bytes), 2222);
 
     const auto log = sensor.requests();
     ASSERT_EQ(log.size(), 3u);
@@ -137,14 +134,14 @@ TEST(PtySensor, IgnoresDamagedRequestsAndResynchronises) {
     port.write(line);
     got = port.read(15, 2000, 2000);
     ASSERT_TRUE(goodFrame(got.bytes));
-    EXPECT_EQ(valueIn(got.bytes), 200);
+    EXPECT_EQ(frameValue(got.bytes), 200);
 
     // A request that stops short is forgotten, so the next full one is answered.
     port.write(std::vector<std::uint8_t>(good.begin(), good.begin() + 7));
     std::this_thread::sleep_for(std::chrono::milliseconds(60));
     got = askSensor(port, SimSensor::makeRequest(SimSensor::kRead, 10, 1));
     ASSERT_TRUE(goodFrame(got.bytes));
-    EXPECT_EQ(valueIn(got.bytes), 7);
+    EXPECT_EQ(frameValue(got.bytes), 7);
 }
 
 TEST(PtySensor, FaultsReachTheLine) {
@@ -224,7 +221,7 @@ TEST(PtySensor, UnplugHangsUpAndReplugComesBackAtTheSamePath) {
     ASSERT_GE(again.fd(), 0);
     const auto got = askSensor(again, SimSensor::makeRequest(1, 3, 1));
     ASSERT_TRUE(goodFrame(got.bytes));
-    EXPECT_EQ(valueIn(got.bytes), 1);
+    EXPECT_EQ(frameValue(got.bytes), 1);
 
     sensor.stop();
     EXPECT_FALSE(exists(options.linkPath)) << "stop removes the link";
@@ -243,7 +240,7 @@ TEST(PtySensor, UnplugOnWritePullsTheAdapterInsteadOfTakingTheWrite) {
         ASSERT_GE(port.fd(), 0) << "round " << round;
         const auto read = askSensor(port, SimSensor::makeRequest(SimSensor::kRead, 4, 1));
         ASSERT_TRUE(goodFrame(read.bytes)) << "reads are answered, round " << round;
-        EXPECT_EQ(valueIn(read.bytes), 3000);
+        EXPECT_EQ(frameValue(read.bytes), 3000);
 
         const auto write = askSensor(port, SimSensor::makeRequest(SimSensor::kWrite, 4, 1111));
         EXPECT_TRUE(write.bytes.empty()) << "round " << round;

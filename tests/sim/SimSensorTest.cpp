@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "RequestFrame.h"
 #include "SimCrc.h"
 #include "SimSensor.h"
 
@@ -12,12 +13,8 @@ namespace {
 
 using sim::SimSensor;
 
-// Independent decoding of an answer, so the tests do not lean on the sensor's own helpers.
-std::int32_t valueIn(const std::vector<std::uint8_t>& answer) {
-    return static_cast<std::int32_t>(std::uint32_t{answer[10]} | std::uint32_t{answer[11]} << 8 |
-                                     std::uint32_t{answer[12]} << 16 |
-                                     std::uint32_t{answer[13]} << 24);
-}
+// Answers are decoded apart from the sensor's own helpers.
+using testsupport::frameValue;
 
 bool goodCrc(const std::vector<std::uint8_t>& answer) {
     return answer.size() == 15 && sim::crc8(answer.data(), 14) == answer[14];
@@ -56,7 +53,7 @@ TEST(SimSensorFrames, AnswerEchoesTheHeadAndCarriesTheValue) {
     ASSERT_EQ(answer.size(), 15u);
     EXPECT_TRUE(goodCrc(answer));
     EXPECT_TRUE(std::equal(request.begin(), request.begin() + 10, answer.begin()));
-    EXPECT_EQ(valueIn(answer), 3000);
+    EXPECT_EQ(frameValue(answer), 3000);
 }
 
 TEST(SimSensorFrames, StartValues) {
@@ -68,9 +65,9 @@ TEST(SimSensorFrames, StartValues) {
     for (const auto& c : cases) {
         const auto answer = readParam(sensor, c.number);
         ASSERT_TRUE(goodCrc(answer)) << int{c.number};
-        EXPECT_EQ(valueIn(answer), c.value) << "parameter " << int{c.number};
+        EXPECT_EQ(frameValue(answer), c.value) << "parameter " << int{c.number};
     }
-    EXPECT_NE(valueIn(readParam(sensor, 7)), 0);
+    EXPECT_NE(frameValue(readParam(sensor, 7)), 0);
 }
 
 TEST(SimSensorFrames, WriteStoresAndAnswersTheStoredValue) {
@@ -78,31 +75,31 @@ TEST(SimSensorFrames, WriteStoresAndAnswersTheStoredValue) {
     const auto written = writeParam(sensor, 4, 3456);
     ASSERT_TRUE(goodCrc(written));
     EXPECT_EQ(written[8], SimSensor::kWrite);
-    EXPECT_EQ(valueIn(written), 3456);
-    EXPECT_EQ(valueIn(readParam(sensor, 4)), 3456);
+    EXPECT_EQ(frameValue(written), 3456);
+    EXPECT_EQ(frameValue(readParam(sensor, 4)), 3456);
     EXPECT_EQ(sensor.param(4), 3456);
 
-    EXPECT_EQ(valueIn(writeParam(sensor, 3, 255)), 255);
-    EXPECT_EQ(valueIn(writeParam(sensor, 5, -1)), -1);
-    EXPECT_EQ(valueIn(readParam(sensor, 5)), -1);
+    EXPECT_EQ(frameValue(writeParam(sensor, 3, 255)), 255);
+    EXPECT_EQ(frameValue(writeParam(sensor, 5, -1)), -1);
+    EXPECT_EQ(frameValue(readParam(sensor, 5)), -1);
 }
 
 TEST(SimSensorFrames, IntervalIsWrittenInFiveSecondUnitsAndReadInSeconds) {
     SimSensor sensor;
     writeParam(sensor, 9, 12);
-    EXPECT_EQ(valueIn(readParam(sensor, 9)), 60);
+    EXPECT_EQ(frameValue(readParam(sensor, 9)), 60);
     writeParam(sensor, 9, 0);
-    EXPECT_EQ(valueIn(readParam(sensor, 9)), 0);
+    EXPECT_EQ(frameValue(readParam(sensor, 9)), 0);
 }
 
 TEST(SimSensorFrames, MeasurementsCannotBeOverwritten) {
     SimSensor sensor;
     sensor.setParam(0, 1000);
     sensor.freezeRaw(true);
-    EXPECT_EQ(valueIn(writeParam(sensor, 0, 5)), 1000);
+    EXPECT_EQ(frameValue(writeParam(sensor, 0, 5)), 1000);
     EXPECT_EQ(sensor.param(0), 1000);
     const std::int32_t level = sensor.param(6);
-    EXPECT_EQ(valueIn(writeParam(sensor, 6, 5)), level);
+    EXPECT_EQ(frameValue(writeParam(sensor, 6, 5)), level);
 }
 
 TEST(SimSensorFrames, DamagedOrUnknownRequestsGetNoAnswer) {
@@ -126,7 +123,7 @@ TEST(SimSensorFaults, SilentNeverAnswersNorStores) {
     EXPECT_TRUE(readParam(sensor, 4).empty());
     EXPECT_TRUE(writeParam(sensor, 4, 1111).empty());
     sensor.faults.silent = false;
-    EXPECT_EQ(valueIn(readParam(sensor, 4)), 3000);
+    EXPECT_EQ(frameValue(readParam(sensor, 4)), 3000);
 }
 
 TEST(SimSensorFaults, BadCrcEveryNthAnswer) {
@@ -167,7 +164,7 @@ TEST(SimSensorFaults, ShortAnswersLackTheLastByte) {
     sensor.faults.shortAnswers = true;
     const auto answer = readParam(sensor, 4);
     ASSERT_EQ(answer.size(), 14u);
-    EXPECT_EQ(valueIn(answer), 3000);
+    EXPECT_EQ(frameValue(answer), 3000);
 }
 
 TEST(SimSensorFaults, NegativeValues) {
@@ -175,17 +172,17 @@ TEST(SimSensorFaults, NegativeValues) {
     sensor.faults.negativeValue = true;
     const auto full = readParam(sensor, 4);
     EXPECT_TRUE(goodCrc(full));
-    EXPECT_EQ(valueIn(full), -3000);
-    EXPECT_EQ(valueIn(readParam(sensor, 9)), -5);  // the interval starts at 0
+    EXPECT_EQ(frameValue(full), -3000);
+    EXPECT_EQ(frameValue(readParam(sensor, 9)), -5);  // the interval starts at 0
     EXPECT_EQ(sensor.param(4), 3000) << "the fault changes the answer, not the sensor";
 }
 
 TEST(SimSensorFaults, SensorNumberZeroOnlyHidesTheNumber) {
     SimSensor sensor;
     sensor.faults.sensorNumberZero = true;
-    EXPECT_EQ(valueIn(readParam(sensor, 7)), 0);
-    EXPECT_EQ(valueIn(readParam(sensor, 10)), 7);
-    EXPECT_EQ(valueIn(readParam(sensor, 3)), 1);
+    EXPECT_EQ(frameValue(readParam(sensor, 7)), 0);
+    EXPECT_EQ(frameValue(readParam(sensor, 10)), 7);
+    EXPECT_EQ(frameValue(readParam(sensor, 3)), 1);
 }
 
 TEST(SimSensorFaults, StrayBytesOnlyWithGarbage) {
@@ -211,9 +208,9 @@ TEST(SimSensorLevel, OutputFollowsRawBetweenEmptyAndFull) {
     for (const auto& c : cases) {
         sensor.setParam(0, c.raw);
         sensor.setParam(8, 100);
-        EXPECT_NEAR(valueIn(readParam(sensor, 6)), c.at12, 1) << "raw " << c.raw;
+        EXPECT_NEAR(frameValue(readParam(sensor, 6)), c.at12, 1) << "raw " << c.raw;
         sensor.setParam(8, 200);
-        EXPECT_NEAR(valueIn(readParam(sensor, 6)), c.at10, 1) << "raw " << c.raw;
+        EXPECT_NEAR(frameValue(readParam(sensor, 6)), c.at10, 1) << "raw " << c.raw;
     }
 }
 
@@ -266,7 +263,7 @@ TEST(SimSensorLevel, FrozenRawStaysPut) {
     sensor.setParam(0, 2500);
     sensor.freezeRaw(true);
     sensor.advance(13.0);
-    EXPECT_EQ(valueIn(readParam(sensor, 0)), 2500);
+    EXPECT_EQ(frameValue(readParam(sensor, 0)), 2500);
     sensor.freezeRaw(false);
     sensor.advance(13.0);
     EXPECT_NE(sensor.param(0), 2500);

@@ -10,8 +10,10 @@
 #include <QScreen>
 #include <QTest>
 
+#include "BoxHook.h"
 #include "MessageBox.h"
 #include "TestSupport.h"
+#include "UiStyle.h"
 
 namespace {
 
@@ -29,8 +31,8 @@ TEST(MessageBox, TitleNoIconOneOkButtonWrappedText) {
         }
         EXPECT_EQ(box.defaultButton(), ok);
         EXPECT_EQ(box.escapeButton(), ok);
-        EXPECT_EQ(box.property(ui::kRawTextProperty).toString(),
-                  QStringLiteral("Сбой установки.\r\nПопробуйте еще раз."));
+        EXPECT_EQ(testsupport::boxText(&box),
+                  ui::displayText(QStringLiteral("Сбой установки.\r\nПопробуйте еще раз.")));
         EXPECT_EQ(box.text(), QStringLiteral("Сбой установки.\nПопробуйте еще раз."));
         return int(QMessageBox::Ok);
     });

@@ -229,7 +229,7 @@ TEST_F(ConnectionWiring, FullTankButtonWritesParameter4AndTellsTheOutcome) {
     QTest::mouseClick(c().Button2, Qt::LeftButton);
 
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, QStringLiteral("Максимальный уровень установлен!"));
+    EXPECT_EQ(boxes[0].text, ui::displayText(QStringLiteral("Максимальный уровень установлен!")));
     EXPECT_EQ(boxes[0].title, ui::applicationTitle());
     EXPECT_EQ(boxes[0].icon, QMessageBox::NoIcon);
     EXPECT_EQ(c().LEVELMAX->text(), QStringLiteral("1000"));
@@ -262,9 +262,9 @@ TEST_F(ConnectionWiring, EmptyTankAndAddressButtons) {
     EXPECT_EQ(c().LLS_ADRESS->palette().color(QPalette::Base), kRed);
 
     ASSERT_EQ(boxes.size(), 3u);
-    EXPECT_EQ(boxes[0].text, QStringLiteral("Минимальный уровень установлен!"));
-    EXPECT_EQ(boxes[1].text, QStringLiteral("Сетевой адрес установлен!"));
-    EXPECT_EQ(boxes[2].text, QStringLiteral("Не верный сетевой адрес!"));
+    EXPECT_EQ(boxes[0].text, ui::displayText(QStringLiteral("Минимальный уровень установлен!")));
+    EXPECT_EQ(boxes[1].text, ui::displayText(QStringLiteral("Сетевой адрес установлен!")));
+    EXPECT_EQ(boxes[2].text, ui::displayText(QStringLiteral("Не верный сетевой адрес!")));
 }
 
 TEST_F(ConnectionWiring, AnEmptyCurrentValueEndsInTheErrorBox) {
@@ -275,7 +275,7 @@ TEST_F(ConnectionWiring, AnEmptyCurrentValueEndsInTheErrorBox) {
     QTest::mouseClick(c().Button2, Qt::LeftButton);
 
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, QStringLiteral("'' is not a valid integer value."));
+    EXPECT_EQ(boxes[0].text, ui::displayText(QStringLiteral("'' is not a valid integer value.")));
     EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
     EXPECT_EQ(boxes[0].title, ui::applicationTitle());
     EXPECT_TRUE(requests().empty());
@@ -298,7 +298,7 @@ TEST_F(ConnectionWiring, HotKeysRunTheCommandsThroughTheEventLoop) {
     clock.start();
     while (boxes.empty() && clock.elapsed() < 10000) QCoreApplication::processEvents();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, QStringLiteral("Максимальный уровень установлен!"));
+    EXPECT_EQ(boxes[0].text, ui::displayText(QStringLiteral("Максимальный уровень установлен!")));
     EXPECT_EQ(sensor->param(4), 1000);
 
     emit keys->activated(dut::config::kHotKeyAddress2);
@@ -321,7 +321,7 @@ TEST_F(ConnectionWiring, AHotKeyConversionErrorReachesTheErrorBox) {
     clock.start();
     while (boxes.empty() && clock.elapsed() < 10000) QCoreApplication::processEvents();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, QStringLiteral("'' is not a valid integer value."));
+    EXPECT_EQ(boxes[0].text, ui::displayText(QStringLiteral("'' is not a valid integer value.")));
     EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
 }
 
@@ -346,7 +346,7 @@ TEST_F(ConnectionWiring, F1RestoresAMinimisedWindowBeforeTheEmptyTankCommand) {
     while (boxes.empty() && clock.elapsed() < 10000) QCoreApplication::processEvents();
     EXPECT_FALSE(f().isMinimized());
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, QStringLiteral("Минимальный уровень установлен!"));
+    EXPECT_EQ(boxes[0].text, ui::displayText(QStringLiteral("Минимальный уровень установлен!")));
 }
 
 TEST_F(ConnectionWiring, PulledAdapterTurnsRedAndComesBackWithoutAClick) {

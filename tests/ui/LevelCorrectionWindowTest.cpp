@@ -11,12 +11,15 @@
 
 #include "AppContext.h"
 #include "Application.h"
+#include "BoxHook.h"
+#include "FastSensor.h"
 #include "MainControls.h"
 #include "PtySensor.h"
 #include "SensorRequests.h"
 #include "TForm1.h"
 #include "TForm2.h"
 #include "TestSupport.h"
+#include "UiStyle.h"
 #include "Windows.h"
 
 namespace {
@@ -33,16 +36,6 @@ QString widenQuestion(const QString& max, const QString& min) {
            QStringLiteral(" единиц.\rПродолжаем ?");
 }
 
-// One box as the user saw it.
-struct Box {
-    QString title;
-    QString text;  // as the program passed it, "\r" line breaks included
-    QMessageBox::Icon icon;
-    std::vector<QMessageBox::StandardButton> buttons;
-    QMessageBox::StandardButton defaultButton;
-    QMessageBox::StandardButton escapeButton;
-};
-
 using testsupport::kRead;
 using testsupport::kWrite;
 using testsupport::Request;
@@ -50,10 +43,7 @@ using testsupport::Request;
 class LevelCorrectionWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        sim::PtySensorOptions options;
-        options.paced = false;
-        options.turnaroundMs = 0;
-        sensor = std::make_unique<sim::PtySensor>(options);
+        sensor = std::make_unique<sim::PtySensor>(testsupport::fastSensorOptions());
         ASSERT_TRUE(sensor->start());
         sensor->freezeRaw(true);
         sensor->setParam(4, 3000);
@@ -94,22 +84,7 @@ class LevelCorrectionWindowTest : public ::testing::Test {
 
     // Every box answers with `answer` when it offers it, else with its only button.
     testsupport::BoxHook recordBoxes(QMessageBox::StandardButton answer = QMessageBox::Ok) {
-        return testsupport::BoxHook([this, answer](QMessageBox& box) {
-            // Outcome boxes keep the text as passed; the error box has only its own.
-            const QVariant raw = box.property(ui::kRawTextProperty);
-            Box seen{box.windowTitle(),
-                     raw.isValid() ? raw.toString() : box.text(),
-                     box.icon(),
-                     {},
-                     QMessageBox::NoButton,
-                     QMessageBox::NoButton};
-            for (QAbstractButton* b : box.buttons()) seen.buttons.push_back(box.standardButton(b));
-            if (box.defaultButton()) seen.defaultButton = box.standardButton(box.defaultButton());
-            if (box.escapeButton()) seen.escapeButton = box.standardButton(box.escapeButton());
-            boxes.push_back(seen);
-            if (box.button(answer)) return int(answer);
-            return int(seen.buttons.empty() ? QMessageBox::NoButton : seen.buttons.front());
-        });
+        return testsupport::BoxHook(testsupport::recordInto(boxes, answer));
     }
 
     std::vector<Request> requests() const { return testsupport::requestsSeenBy(*sensor); }
@@ -118,7 +93,7 @@ class LevelCorrectionWindowTest : public ::testing::Test {
     ui::AppContext context;
     TForm1 main{context};
     TForm2* form2 = nullptr;
-    std::vector<Box> boxes;
+    std::vector<testsupport::RecordedBox> boxes;
 };
 
 TEST_F(LevelCorrectionWindowTest, Button6OpensTheDialogModallyWithTheMainWindowsLevels) {
@@ -150,7 +125,7 @@ TEST_F(LevelCorrectionWindowTest, SetFullWritesVerifiesAndCopiesTheTextAsTyped) 
     EXPECT_EQ(requests(), (std::vector<Request>{{kWrite, 4, 1500}, {kRead, 4, 0}}));
     EXPECT_EQ(sensor->param(4), 1500);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, kFullOk);
+    EXPECT_EQ(boxes[0].text, ui::displayText(kFullOk));
     EXPECT_EQ(boxes[0].title, ui::applicationTitle());
     EXPECT_EQ(boxes[0].icon, QMessageBox::NoIcon);
     EXPECT_EQ(boxes[0].buttons, std::vector<QMessageBox::StandardButton>{QMessageBox::Ok});
@@ -167,7 +142,7 @@ TEST_F(LevelCorrectionWindowTest, SetEmptyWritesParameter5) {
     EXPECT_EQ(requests(), (std::vector<Request>{{kWrite, 5, 150}, {kRead, 5, 0}}));
     EXPECT_EQ(sensor->param(5), 150);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, kEmptyOk);
+    EXPECT_EQ(boxes[0].text, ui::displayText(kEmptyOk));
     EXPECT_EQ(levelMinShown(), "  150");
     EXPECT_EQ(levelMaxShown(), "3000");
 }
@@ -179,7 +154,7 @@ TEST_F(LevelCorrectionWindowTest, SetFullWithoutALineFailsAndLeavesTheMainWindow
     press(form2->Button2);
 
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, kFullFailed);
+    EXPECT_EQ(boxes[0].text, ui::displayText(kFullFailed));
     EXPECT_EQ(levelMaxShown(), "3000");
     EXPECT_EQ(form2->LEVELMAX->text(), QStringLiteral("1500"));
     EXPECT_EQ(sensor->param(4), 3000);
@@ -194,12 +169,13 @@ TEST_F(LevelCorrectionWindowTest, WidenAsksFirstThenWritesBothRoundedLevels) {
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].title, QStringLiteral("Warning"));
     EXPECT_EQ(boxes[0].icon, QMessageBox::Warning);
-    EXPECT_EQ(boxes[0].text, widenQuestion(QStringLiteral("104"), QStringLiteral("6")));
+    EXPECT_EQ(boxes[0].text,
+              ui::displayText(widenQuestion(QStringLiteral("104"), QStringLiteral("6"))));
     EXPECT_EQ(boxes[0].buttons,
               (std::vector<QMessageBox::StandardButton>{QMessageBox::Ok, QMessageBox::Cancel}));
     EXPECT_EQ(boxes[0].defaultButton, QMessageBox::Ok);
     EXPECT_EQ(boxes[0].escapeButton, QMessageBox::Cancel);
-    EXPECT_EQ(boxes[1].text, kWidenOk);
+    EXPECT_EQ(boxes[1].text, ui::displayText(kWidenOk));
     EXPECT_EQ(boxes[1].title, ui::applicationTitle());
 
     EXPECT_EQ(requests(), (std::vector<Request>{
@@ -218,7 +194,8 @@ TEST_F(LevelCorrectionWindowTest, WidenCancelledWritesNothingAndChangesNoText) {
     press(form2->Button1);
 
     ASSERT_EQ(boxes.size(), 1u) << "no outcome box after Cancel";
-    EXPECT_EQ(boxes[0].text, widenQuestion(QStringLiteral("3140"), QStringLiteral("60")));
+    EXPECT_EQ(boxes[0].text,
+              ui::displayText(widenQuestion(QStringLiteral("3140"), QStringLiteral("60"))));
     EXPECT_TRUE(sensor->requests().empty());
     EXPECT_EQ(form2->LEVELMAX->text(), QStringLiteral("3000"));
     EXPECT_EQ(form2->LEVELMIN->text(), QStringLiteral("200"));
@@ -233,7 +210,7 @@ TEST_F(LevelCorrectionWindowTest, WidenWithoutALineReportsFailureAndShowsNoNewLe
     press(form2->Button1);
 
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[1].text, kWidenFailed);
+    EXPECT_EQ(boxes[1].text, ui::displayText(kWidenFailed));
     EXPECT_EQ(form2->LEVELMAX->text(), QStringLiteral("100"));
     EXPECT_EQ(form2->LEVELMIN->text(), QStringLiteral("10"));
     EXPECT_EQ(levelMaxShown(), "3000");
@@ -254,7 +231,7 @@ TEST_F(LevelCorrectionWindowTest, TextThatIsNotANumberShowsTheConversionErrorAnd
                                 QStringLiteral("'' is not a valid integer value."),
                                 QStringLiteral("'0x' is not a valid integer value.")};
     for (std::size_t i = 0; i < boxes.size(); ++i) {
-        EXPECT_EQ(boxes[i].text, expected[i]);
+        EXPECT_EQ(boxes[i].text, ui::displayText(expected[i]));
         EXPECT_EQ(boxes[i].icon, QMessageBox::Critical);
         EXPECT_EQ(boxes[i].title, ui::applicationTitle());
     }
@@ -274,7 +251,7 @@ TEST_F(LevelCorrectionWindowTest, AButtonThatRaisedTheConversionErrorWorksAgain)
 
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
-    EXPECT_EQ(boxes[1].text, kFullOk);
+    EXPECT_EQ(boxes[1].text, ui::displayText(kFullOk));
     EXPECT_EQ(sensor->param(4), 2500);
     EXPECT_EQ(levelMaxShown(), "2500");
 }
@@ -302,7 +279,7 @@ TEST_F(LevelCorrectionWindowTest, TheProgramsDialogWritesThroughTheSharedLink) {
     window.Button6Click();
     ASSERT_TRUE(seen);
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[1].text, kWidenOk);
+    EXPECT_EQ(boxes[1].text, ui::displayText(kWidenOk));
     EXPECT_EQ(sensor->param(4), 104);
     EXPECT_EQ(sensor->param(5), 6);
     EXPECT_EQ(c.LEVELMAX->text(), QStringLiteral("104"));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "AppContext.h"
+#include "FastSensor.h"
 #include "MainControls.h"
 #include "PtySensor.h"
 #include "SensorRequests.h"
@@ -27,10 +28,7 @@ const std::vector<Request> kShowReads{{kRead, 8, 1}, {kRead, 9, 1}};
 class OutputSettingsWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        sim::PtySensorOptions options;
-        options.paced = false;
-        options.turnaroundMs = 0;
-        sensor = std::make_unique<sim::PtySensor>(options);
+        sensor = std::make_unique<sim::PtySensor>(testsupport::fastSensorOptions());
         ASSERT_TRUE(sensor->start());
         sensor->freezeRaw(true);
         sensor->setParam(8, 100);

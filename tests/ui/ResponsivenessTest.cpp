@@ -46,8 +46,7 @@ TEST_F(Responsiveness, F4OnASilentSensorKeepsTheLoopRunningAndTheOrderOfTheBlock
     std::size_t requestsWhenBoxShown = 0;
     auto hook = std::make_unique<testsupport::BoxHook>([&](QMessageBox& box) {
         requestsWhenBoxShown = sensor->requests().size();
-        boxes.push_back(
-            {box.windowTitle(), box.property(ui::kRawTextProperty).toString(), box.icon()});
+        boxes.push_back(testsupport::RecordedBox::of(box));
         return int(QMessageBox::Ok);
     });
     Probe probe;
@@ -68,7 +67,8 @@ TEST_F(Responsiveness, F4OnASilentSensorKeepsTheLoopRunningAndTheOrderOfTheBlock
         EXPECT_EQ(seen[16 + i], (testsupport::Request{kRead, 4, 0})) << "attempt " << i;
     }
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, QStringLiteral("Сбой установки Полного бака. Попробуйте еще раз."));
+    EXPECT_EQ(boxes[0].text,
+              ui::displayText(QStringLiteral("Сбой установки Полного бака. Попробуйте еще раз.")));
     c().Timer2->stop();
 }
 
@@ -106,7 +106,7 @@ TEST_F(Responsiveness, AHotKeyDuringAnExchangeRunsOnceTheExchangeHasEnded) {
     EXPECT_GE(static_cast<std::size_t>(write - seen.begin()), requestsAtPress);
     ASSERT_NE(write + 1, seen.end());
     EXPECT_EQ(*(write + 1), (testsupport::Request{kRead, 3, 0}));
-    EXPECT_EQ(boxes[0].text, QStringLiteral("Сетевой адрес установлен!"));
+    EXPECT_EQ(boxes[0].text, ui::displayText(QStringLiteral("Сетевой адрес установлен!")));
     EXPECT_EQ(sensor->param(3), 1);
 }
 

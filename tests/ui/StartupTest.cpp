@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "Application.h"
+#include "BoxHook.h"
 #include "MainControls.h"
 #include "TestSupport.h"
 #include "Windows.h"

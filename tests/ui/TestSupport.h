@@ -2,13 +2,10 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
-
-#include "MessageBox.h"
 
 namespace testsupport {
 
@@ -49,14 +46,5 @@ inline void whenModal(std::function<void(QWidget*)> inspect, bool* seen, int tim
     });
     poll->start();
 }
-
-// Replaces the modal loop of every message box for the life of the object.
-class BoxHook {
-  public:
-    explicit BoxHook(ui::MessageBoxHook hook) { ui::setMessageBoxHook(std::move(hook)); }
-    ~BoxHook() { ui::setMessageBoxHook({}); }
-    BoxHook(const BoxHook&) = delete;
-    BoxHook& operator=(const BoxHook&) = delete;
-};
 
 }  // namespace testsupport

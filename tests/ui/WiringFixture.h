@@ -16,12 +16,15 @@
 
 #include "AppContext.h"
 #include "Application.h"
+#include "BoxHook.h"
+#include "FastSensor.h"
 #include "GlobalHotKeys.h"
 #include "MainControls.h"
-#include "MessageBox.h"
 #include "PtySensor.h"
+#include "RunningProgram.h"
 #include "SensorRequests.h"
 #include "TestSupport.h"
+#include "UiStyle.h"
 #include "Windows.h"
 
 namespace wiring {
@@ -33,23 +36,14 @@ using testsupport::kRead;
 using testsupport::kWrite;
 using testsupport::Request;
 
-// One shown box: its title, its text as the command passed it, and its icon.
-struct Box {
-    QString title;
-    QString text;
-    QMessageBox::Icon icon;
-};
-
 inline QColor textColour(const QWidget* widget) {
     return widget->palette().color(QPalette::WindowText);
 }
 
-class ConnectionWiring : public ::testing::Test {
+class ConnectionWiring : public ::testing::Test, protected testsupport::RunningProgram {
   protected:
     void SetUp() override {
-        sim::PtySensorOptions options;
-        options.paced = false;
-        options.turnaroundMs = 0;
+        sim::PtySensorOptions options = testsupport::fastSensorOptions();
         link = QDir::tempPath().toStdString() + "/dut-wiring-" +
                std::to_string(QCoreApplication::applicationPid()) + "-" +
                std::to_string(reinterpret_cast<std::uintptr_t>(this));
@@ -64,21 +58,14 @@ class ConnectionWiring : public ::testing::Test {
         sensor->setParam(7, 4321);
         sensor->setParam(10, 13);
 
-        program = std::make_unique<ui::Startup>();
         // The tests drive the ticks themselves, one at a time.
-        c().Timer2->stop();
-        program->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&f()));
+        startProgram([this] { c().Timer2->stop(); });
     }
 
     void TearDown() override {
         program.reset();
         sensor->stop();
     }
-
-    TForm1& f() { return program->mainWindow(); }
-    // Found afresh each time: a test may start the program again.
-    testsupport::MainControls c() { return testsupport::MainControls(f()); }
 
     std::vector<Request> requests() const { return testsupport::requestsSeenBy(*sensor); }
 
@@ -96,21 +83,13 @@ class ConnectionWiring : public ::testing::Test {
     }
 
     // Every box shown from here on, answered with OK.
-    std::vector<Box> boxes;
+    std::vector<testsupport::RecordedBox> boxes;
     std::unique_ptr<testsupport::BoxHook> recordBoxes() {
-        return std::make_unique<testsupport::BoxHook>([this](QMessageBox& box) {
-            // Outcome boxes keep the text as the command passed it; the error box has only
-            // its shown text.
-            const QVariant raw = box.property(ui::kRawTextProperty);
-            boxes.push_back(
-                {box.windowTitle(), raw.isValid() ? raw.toString() : box.text(), box.icon()});
-            return int(QMessageBox::Ok);
-        });
+        return std::make_unique<testsupport::BoxHook>(testsupport::recordInto(boxes));
     }
 
     std::string link;
     std::unique_ptr<sim::PtySensor> sensor;
-    std::unique_ptr<ui::Startup> program;
 };
 
 }  // namespace wiring

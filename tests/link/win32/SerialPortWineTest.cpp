@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@
 #include "Crc8.h"
 #include "FrameLine.h"
 #include "LinkState.h"
+#include "RequestFrame.h"
 #include "SerialPort.h"
 
 namespace {
@@ -92,13 +94,6 @@ ConfigLink::Frame request(std::uint8_t operation, std::uint8_t parameter, std::i
     return ConfigLink::buildRequest(0, ConfigLink::kAccessCode, operation, parameter, value);
 }
 
-std::int32_t valueOf(const std::uint8_t* frame) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(frame[10]) |
-                                     (static_cast<std::uint32_t>(frame[11]) << 8) |
-                                     (static_cast<std::uint32_t>(frame[12]) << 16) |
-                                     (static_cast<std::uint32_t>(frame[13]) << 24));
-}
-
 // One request and its answer through the framing, without retries.
 bool exchange(SerialPort& port, std::uint8_t parameter, std::int32_t* value = nullptr) {
     dut::FrameLine frames(port);
@@ -106,7 +101,7 @@ bool exchange(SerialPort& port, std::uint8_t parameter, std::int32_t* value = nu
     if (!frames.send(frame.data(), frame.size())) return false;
     std::uint8_t answer[ConfigLink::kFrameSize] = {};
     if (!frames.receive(answer, sizeof answer)) return false;
-    if (value != nullptr) *value = valueOf(answer);
+    if (value != nullptr) *value = testsupport::frameValue(answer);
     return true;
 }
 
@@ -290,7 +285,7 @@ TEST(Win32Timing, FiveBytesThenSilenceEndAfterTheIntervalRule) {
     const std::size_t got = port.read(answer + 10, 200);
     const double elapsed = watch.ms();
     ASSERT_EQ(got, 5u);
-    EXPECT_EQ(valueOf(answer), kSensorNumber);
+    EXPECT_EQ(testsupport::frameValue(answer), kSensorNumber);
     EXPECT_EQ(answer[14], dut::crc8(answer, 14));
     // About 30 ms of silence after the last byte; never at once.
     EXPECT_GT(elapsed, 15.0);
@@ -325,7 +320,7 @@ TEST(Win32Timing, AnswerArrivingThenSilenceReturnsWhatCame) {
     const double elapsed = watch.ms();
     ASSERT_EQ(got, 15u);
     EXPECT_EQ(buffer[14], dut::crc8(buffer, 14));
-    EXPECT_EQ(valueOf(buffer), kSensorNumber);
+    EXPECT_EQ(testsupport::frameValue(buffer), kSensorNumber);
     // The total bound for 200 bytes would be 2010 ms.
     EXPECT_LT(elapsed, 1500.0);
 }
@@ -346,7 +341,7 @@ TEST(Win32Exchange, SendFillsInTheCrcAndTheSensorAnswers) {
         answered = frames.receive(answer, sizeof answer);
     }
     ASSERT_TRUE(answered);
-    EXPECT_EQ(valueOf(answer), kRawValue);
+    EXPECT_EQ(testsupport::frameValue(answer), kRawValue);
     // The caller's frame is not touched.
     EXPECT_EQ(frame[14], 0x00);
 
@@ -369,9 +364,10 @@ TEST(Win32Exchange, SendDiscardsStaleInput) {
 
     dut::LinkState state;
     ConfigLink link(port, state);
-    ASSERT_TRUE(link.read(kParamRaw));
-    // Had the stale answer been taken, the last value would be the sensor number.
-    EXPECT_EQ(state.lastValue, kRawValue);
+    const auto value = link.read(kParamRaw);
+    ASSERT_TRUE(value);
+    // Had the stale answer been taken, the value would be the sensor number.
+    EXPECT_EQ(*value, kRawValue);
     EXPECT_TRUE(state.linkFlag);
     EXPECT_EQ(inputQueue(port), 0u);
 }
@@ -406,14 +402,15 @@ TEST(Win32Exchange, TransactWritesAndReadsBack) {
     ASSERT_TRUE(port.open(com));
     dut::LinkState state;
     ConfigLink link(port, state);
-    ASSERT_TRUE(link.read(kParamNumber));
-    EXPECT_EQ(state.lastValue, kSensorNumber);
+    const auto number = link.read(kParamNumber);
+    ASSERT_TRUE(number);
+    EXPECT_EQ(*number, kSensorNumber);
     for (const std::int32_t level : {3000, 0, 4095}) {
         SCOPED_TRACE(level);
         ASSERT_TRUE(link.write(kParamFull, level));
-        state.lastValue = -1;
-        ASSERT_TRUE(link.read(kParamFull, ConfigLink::kReadBackValue));
-        EXPECT_EQ(state.lastValue, level);
+        const auto readBack = link.read(kParamFull, ConfigLink::kReadBackValue);
+        ASSERT_TRUE(readBack);
+        EXPECT_EQ(*readBack, level);
         EXPECT_TRUE(state.linkFlag);
     }
 }
@@ -433,9 +430,10 @@ TEST(Win32Exchange, TransactRetriesAfterABadCrc) {
     dut::LinkState state;
     ConfigLink link(port, state);
     const Stopwatch watch;
-    EXPECT_TRUE(link.read(kParamNumber));
+    const auto value = link.read(kParamNumber);
+    EXPECT_TRUE(value);
     EXPECT_TRUE(state.linkFlag);
-    EXPECT_GT(state.lastValue, 0);
+    EXPECT_GT(value.value_or(0), 0);
     // A bad answer arrives whole, so the retry costs no time-out.
     EXPECT_LT(watch.ms(), 1000.0);
 
@@ -449,14 +447,12 @@ TEST(Win32Exchange, SilentSensorFailsAfterSixteenAttempts) {
     SerialPort port;
     ASSERT_TRUE(port.open(com));
     dut::LinkState state;
-    state.lastValue = 77;
     state.linkFlag = true;
     ConfigLink link(port, state);
     const Stopwatch watch;
-    EXPECT_FALSE(link.read(kParamRaw));
+    EXPECT_EQ(link.read(kParamRaw), std::nullopt);  // no value after the last attempt
     const double elapsed = watch.ms();
     EXPECT_FALSE(state.linkFlag);
-    EXPECT_EQ(state.lastValue, 77);
     // 16 x 160 ms = 2.56 s.
     EXPECT_GT(elapsed, 1600.0);
     EXPECT_LT(elapsed, 8000.0);

@@ -22,12 +22,16 @@
 #include <string>
 
 #include "Application.h"
+#include "BoxHook.h"
+#include "FastSensor.h"
 #include "GlobalHotKeys.h"
 #include "MainControls.h"
-#include "MessageBox.h"
 #include "PtySensor.h"
+#include "RunningProgram.h"
+#include "SensorRequests.h"
 #include "SerialPort.h"
 #include "TestSupport.h"
+#include "UiStyle.h"
 #include "Windows.h"
 
 namespace {
@@ -192,14 +196,12 @@ class KeyHolder {
     bool held_ = false;
 };
 
-class EndToEnd : public ::testing::Test {
+class EndToEnd : public ::testing::Test, protected testsupport::RunningProgram {
   protected:
     void SetUp() override {
         ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
         ASSERT_TRUE(dir.isValid());
-        sim::PtySensorOptions options;
-        options.paced = false;
-        options.turnaroundMs = 0;
+        sim::PtySensorOptions options = testsupport::fastSensorOptions();
         options.linkPath = dir.filePath(QStringLiteral("sensor")).toStdString();
         sensor = std::make_unique<sim::PtySensor>(options);
         ASSERT_TRUE(sensor->start());
@@ -211,16 +213,6 @@ class EndToEnd : public ::testing::Test {
         program.reset();
         if (sensor) sensor->stop();
     }
-
-    void startProgram() {
-        program = std::make_unique<ui::Startup>();
-        program->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&f()));
-    }
-
-    TForm1& f() { return program->mainWindow(); }
-    // Found afresh each time: a test may start the program again.
-    testsupport::MainControls c() { return testsupport::MainControls(f()); }
 
     bool connected() {
         const QLabel* status = c().ConnectStatusText;
@@ -248,13 +240,13 @@ class EndToEnd : public ::testing::Test {
         testsupport::whenModal(
             [&](QWidget* modal) {
                 title = modal->windowTitle();
-                text = modal->property(ui::kRawTextProperty).toString();
+                text = testsupport::boxText(modal);
             },
             &seen, 20000);
         run(QStringLiteral("xdotool"), {QStringLiteral("key"), key});
         waitFor([&] { return seen; }, 20000);
         EXPECT_EQ(title, ui::applicationTitle());
-        EXPECT_EQ(text, expectedText);
+        EXPECT_EQ(text, ui::displayText(expectedText));
         // Let the closed box's loop unwind.
         QTest::qWait(20);
         return seen;
@@ -262,7 +254,6 @@ class EndToEnd : public ::testing::Test {
 
     QTemporaryDir dir;
     std::unique_ptr<sim::PtySensor> sensor;
-    std::unique_ptr<ui::Startup> program;
 };
 
 TEST_F(EndToEnd, TypedPortNameConnectsOnTheNextAutomaticReconnect) {
@@ -296,10 +287,8 @@ TEST_F(EndToEnd, F4WhileAnotherProgramHasTheFocusWritesTheFullTank) {
     EXPECT_EQ(sensor->param(4), 1834);
     EXPECT_EQ(c().LEVELMAX->text(), QStringLiteral("1834"));
     bool wrote = false;
-    for (const auto& frame : sensor->requests()) {
-        if (frame[8] == 2 && frame[9] == 4 && sim::SimSensor::valueOf(frame.data()) == 1834) {
-            wrote = true;
-        }
+    for (const testsupport::Request& r : testsupport::requestsSeenBy(*sensor)) {
+        if (r == testsupport::Request{testsupport::kWrite, 4, 1834}) wrote = true;
     }
     EXPECT_TRUE(wrote);
 }

@@ -22,13 +22,16 @@
 #include <memory>
 
 #include "Application.h"
+#include "BoxHook.h"
+#include "FastSensor.h"
 #include "GlobalHotKeys.h"
 #include "HotKeys.h"
 #include "MainControls.h"
-#include "MessageBox.h"
 #include "PtySensor.h"
+#include "RunningProgram.h"
 #include "SensorRequests.h"
 #include "TestSupport.h"
+#include "UiStyle.h"
 #include "Windows.h"
 
 namespace {
@@ -103,7 +106,7 @@ class FakePortal {
     QProcess process_;
 };
 
-class PortalHotKeys : public ::testing::Test {
+class PortalHotKeys : public ::testing::Test, protected testsupport::RunningProgram {
   protected:
     void SetUp() override {
         ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("wayland"));
@@ -125,15 +128,6 @@ class PortalHotKeys : public ::testing::Test {
         ASSERT_TRUE(portal->ready());
     }
 
-    void startProgram() {
-        program = std::make_unique<ui::Startup>();
-        program->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&f()));
-    }
-
-    TForm1& f() { return program->mainWindow(); }
-    // Found afresh each time: a test may start the program again.
-    testsupport::MainControls c() { return testsupport::MainControls(f()); }
     GlobalHotKeys& keys() { return *c().hotKeys(); }
 
     bool waitForMode(GlobalHotKeys::Mode mode) {
@@ -165,9 +159,8 @@ class PortalHotKeys : public ::testing::Test {
     QString boxAfter(const std::function<void()>& trigger) {
         bool seen = false;
         QString text;
-        testsupport::whenModal(
-            [&](QWidget* modal) { text = modal->property(ui::kRawTextProperty).toString(); }, &seen,
-            8000);
+        testsupport::whenModal([&](QWidget* modal) { text = testsupport::boxText(modal); }, &seen,
+                               8000);
         trigger();
         waitFor([&] { return seen; }, 8000);
         QTest::qWait(20);  // lets the closed box's loop unwind
@@ -189,7 +182,6 @@ class PortalHotKeys : public ::testing::Test {
     QTemporaryDir dir;
     std::unique_ptr<sim::PtySensor> sensor;
     std::unique_ptr<FakePortal> portal;
-    std::unique_ptr<ui::Startup> program;
 };
 
 TEST_F(PortalHotKeys, BindsTheFourKeysWithTheirIdsTriggersAndCaptions) {
@@ -260,7 +252,7 @@ TEST_F(PortalHotKeys, EachActivationRunsItsKeysCommand) {
         sensor->clearRequests();
         const QString box =
             boxAfter([&] { EXPECT_TRUE(portal->activate(QString::fromLatin1(c.id))); });
-        EXPECT_EQ(box, c.box);
+        EXPECT_EQ(box, ui::displayText(c.box));
         EXPECT_EQ(sensor->param(static_cast<std::uint8_t>(c.parameter)), c.value);
         const std::vector<testsupport::Request> seen = testsupport::requestsSeenBy(*sensor);
         const std::vector<testsupport::Request> written = {
@@ -317,7 +309,7 @@ TEST_P(RefusedBinding, FallsBackToTheWindowSaysWhyAndClosesTheSession) {
     connectNow();
     QApplication::setActiveWindow(&f());
     const QString box = boxAfter([&] { QTest::keyClick(&f(), Qt::Key_F4); });
-    EXPECT_EQ(box, QStringLiteral("Максимальный уровень установлен!"));
+    EXPECT_EQ(box, ui::displayText(QStringLiteral("Максимальный уровень установлен!")));
     EXPECT_EQ(sensor->param(4), 1834);
 }
 
