@@ -64,6 +64,7 @@ class TransactSim : public ::testing::Test {
     void waitForRequests(std::size_t count) {
         waitUntil([&] { return sensor.requests().size() >= count; });
     }
+    std::vector<std::int32_t> addressReadsThroughGarbage(bool waitForStrays);
 
     // The line is paced like a real one, and a held-up sensor thread can cut an answer with
     // 30 ms of silence: exact attempt counts are judged only where the sensor kept up.
@@ -137,7 +138,9 @@ TEST_F(TransactSim, AnswersOwedToAnEarlierExchangeAreNotTakenByTheNextOne) {
     EXPECT_EQ(sensor.requests().size(), 1u);
 }
 
-TEST_F(TransactSim, StrayBytesAfterAnswersCostNoRetries) {
+// Eight reads of the network address from a sensor that sends stray bytes 5 ms after each
+// answer; with waitForStrays the next read starts only once they have landed.
+std::vector<std::int32_t> TransactSim::addressReadsThroughGarbage(bool waitForStrays) {
     sim::SensorFaults garbage;
     garbage.garbage = true;
     sensor.setFaults(garbage);
@@ -145,28 +148,25 @@ TEST_F(TransactSim, StrayBytesAfterAnswersCostNoRetries) {
     std::vector<std::int32_t> values;
     for (int i = 0; i < 8; ++i) {
         values.push_back(link.read(dut::param::kNetworkAddress).value_or(-1));
-        // The stray bytes land in between: the next exchange starts once they are here.
-        waitUntil([&] { return pendingInput(port) > 0; }, 2000);
+        if (waitForStrays) waitUntil([&] { return pendingInput(port) > 0; }, 2000);
     }
+    return values;
+}
+
+TEST_F(TransactSim, StrayBytesAfterAnswersCostNoRetries) {
+    const std::vector<std::int32_t> values = addressReadsThroughGarbage(true);
     const std::string late = record.lateSensor();
     if (!late.empty()) GTEST_SKIP() << "the sensor's thread was held up: " << late;
     EXPECT_EQ(values, std::vector<std::int32_t>(8, 17));
     EXPECT_EQ(sensor.requests().size(), 8u);
 }
 
+// The next request goes out before the strays of the last answer have landed, as in the
+// connect sequence: they spoil its first read, and the line is let fall quiet before the
+// retry. Without that, each retry met the strays of the answer before it (5 requests per
+// read); a sensor thread held up by a busy machine may cost a third attempt now and then.
 TEST_F(TransactSim, StrayBytesBetweenBackToBackExchangesCostAboutOneRetry) {
-    sim::SensorFaults garbage;
-    garbage.garbage = true;
-    sensor.setFaults(garbage);
-    sensor.setParam(dut::param::kNetworkAddress, 17);
-    std::vector<std::int32_t> values;
-    // The next request goes out before the strays of the last answer have landed, as in the
-    // connect sequence: they spoil its first read, and the line is let fall quiet before the
-    // retry. Without that, each retry met the strays of the answer before it (5 requests per
-    // read); a sensor thread held up by a busy machine may cost a third attempt now and then.
-    for (int i = 0; i < 8; ++i) {
-        values.push_back(link.read(dut::param::kNetworkAddress).value_or(-1));
-    }
+    const std::vector<std::int32_t> values = addressReadsThroughGarbage(false);
     EXPECT_EQ(values, std::vector<std::int32_t>(8, 17));
     EXPECT_LE(sensor.requests().size(), 24u) << record.lateSensor();
 }
