@@ -13,6 +13,29 @@ from gi.repository import Atspi, GLib  # noqa: E402
 Atspi.set_timeout(15000, 15000)
 
 
+class Vanished(Exception):
+    """The object left the bus between being listed and being read: a message box that is
+    closing is still listed by its parent for a moment, and every read of it can then fail
+    in its own way (a GLib error, no interface at all, a defunct object)."""
+
+
+def _alive(node):
+    """node itself, or Vanished when the bus no longer has it."""
+    if node is None:
+        raise Vanished("no object")
+    states = node.get_state_set()
+    if states is None or states.contains(Atspi.StateType.DEFUNCT):
+        raise Vanished("defunct object")
+    return node
+
+
+def _extents(node):
+    component = _alive(node).get_component_iface()
+    if component is None:
+        raise Vanished("no component interface")
+    return component.get_extents(Atspi.CoordType.SCREEN)
+
+
 class Widget:
     """One accessible object with its box relative to its window's top left corner."""
 
@@ -20,7 +43,7 @@ class Widget:
         self.node = node
         self.role = node.get_role()
         self.name = node.get_name() or ""
-        box = node.get_component_iface().get_extents(Atspi.CoordType.SCREEN)
+        box = _extents(node)
         self.screen = (box.x, box.y, box.width, box.height)
         self.x = box.x - origin[0]
         self.y = box.y - origin[1]
@@ -46,7 +69,10 @@ class Widget:
         """The text of an edit box, or the name of anything else (a label's text), as it
         stands now."""
         if self.role == Atspi.Role.TEXT:
-            return self.node.get_text_iface().get_text(0, -1)
+            text = self.node.get_text_iface()
+            if text is None:
+                raise Vanished("no text interface")
+            return text.get_text(0, -1)
         return self.node.get_name() or ""
 
 
@@ -54,25 +80,25 @@ def _walk(node, depth=0):
     yield node
     if depth > 12:
         return
-    try:
-        children = [node.get_child_at_index(i) for i in range(node.get_child_count())]
-    except GLib.Error:
-        return  # the node went away while it was read: a box that just closed
+    children = _read(lambda n: [n.get_child_at_index(i) for i in range(n.get_child_count())],
+                     node)
+    if children is None:
+        return
     for child in children:
         if child is not None:
             yield from _walk(child, depth + 1)
 
 
 def _showing(node):
-    return node.get_state_set().contains(Atspi.StateType.SHOWING)
+    return _alive(node).get_state_set().contains(Atspi.StateType.SHOWING)
 
 
 def _read(make, node):
-    """make(node), or None when the object left the bus between listing and reading:
-    a message box that is closing is still listed by its parent for a moment."""
+    """make(node), or None when the object left the bus between listing and reading. Every
+    way of vanishing ends here, so no caller has to know them."""
     try:
         return make(node)
-    except GLib.Error:
+    except (GLib.Error, Vanished):
         return None
 
 
@@ -81,7 +107,7 @@ class Window:
         self.node = node
         self.title = node.get_name() or ""
         self.role = node.get_role()
-        box = node.get_component_iface().get_extents(Atspi.CoordType.SCREEN)
+        box = _extents(node)
         self.origin = (box.x, box.y)
 
     def widgets(self, role=None):
