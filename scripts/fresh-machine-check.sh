@@ -43,7 +43,7 @@ trap 'exit 130' INT TERM
 
 # The mirror this machine's own apt sources name.
 mirror=$(grep -rhoE '^(URIs:|deb) +https?://[^ ]+' /etc/apt/sources.list.d/*.sources \
-    /etc/apt/sources.list 2>/dev/null | grep -v security | head -n1 | awk '{print $2}')
+    /etc/apt/sources.list 2>/dev/null | grep -v security | head -n1 | awk '{print $2}' || true)
 mirror="${mirror:-http://deb.debian.org/debian}"
 
 command -v debootstrap >/dev/null || {
@@ -56,9 +56,13 @@ debootstrap --variant=minbase bookworm "$root" "$mirror" >"$root.debootstrap.log
     exit 1
 }
 rm -f "$root.debootstrap.log"
-for f in /etc/apt/sources.list.d/debian.sources /etc/resolv.conf; do
-    [ -e "$f" ] && mkdir -p "$root$(dirname "$f")" && cp -L "$f" "$root$f"
-done
+# The root takes this machine's apt sources as they are; debootstrap's own list would name
+# the same mirror twice.
+if [ -e /etc/apt/sources.list.d/debian.sources ]; then
+    cp -L /etc/apt/sources.list.d/debian.sources "$root/etc/apt/sources.list.d/"
+    rm -f "$root/etc/apt/sources.list"
+fi
+cp -L /etc/resolv.conf "$root/etc/resolv.conf"
 
 for m in proc sys dev dev/pts; do
     mount --bind "/$m" "$root/$m"
