@@ -183,8 +183,8 @@ void TankCalibrationWindow::buildControls() {
     DeleteButton = new QPushButton(QStringLiteral("Удалить строку"), this);
     UndoButton = new QPushButton(QStringLiteral("Отменить (Ctrl+Z)"), this);
     NewButton = new QPushButton(QStringLiteral("Новая таблица"), this);
-    ExportButton = new QPushButton(QStringLiteral("Экспорт CSV..."), this);
-    ImportButton = new QPushButton(QStringLiteral("Импорт CSV..."), this);
+    ExportButton = new QPushButton(QStringLiteral("Экспорт CSV... (Ctrl+S)"), this);
+    ImportButton = new QPushButton(QStringLiteral("Импорт CSV... (Ctrl+O)"), this);
     DecimalComma = new QCheckBox(QStringLiteral("десятичная запятая"), this);
     DecimalComma->setChecked(settings.value(kDecimalCommaKey, false).toBool());
     for (QWidget* w : std::initializer_list<QWidget*>{DeleteButton, UndoButton, NewButton}) {
@@ -227,6 +227,10 @@ void TankCalibrationWindow::buildControls() {
     connect(NewButton, &QPushButton::clicked, this, &TankCalibrationWindow::newTable);
     connect(ExportButton, &QPushButton::clicked, this, &TankCalibrationWindow::exportCsv);
     connect(ImportButton, &QPushButton::clicked, this, &TankCalibrationWindow::importCsv);
+    auto* exportKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this);
+    connect(exportKey, &QShortcut::activated, this, &TankCalibrationWindow::exportCsv);
+    auto* importKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this);
+    connect(importKey, &QShortcut::activated, this, &TankCalibrationWindow::importCsv);
     auto* undoKey = new QShortcut(QKeySequence::Undo, this);
     connect(undoKey, &QShortcut::activated, this, &TankCalibrationWindow::undo);
     connect(Points, &QTableWidget::cellChanged, this, &TankCalibrationWindow::litresEdited);
