@@ -361,29 +361,33 @@ void TankCalibrationWindow::sourceLost() {
 
 void TankCalibrationWindow::showStability() {
     const auto level = stability_.level();
-    LevelText->setText(level ? QStringLiteral("Уровень: %1").arg(*level)
-                             : QStringLiteral("Уровень: —"));
+    const auto setText = [](QLabel* label, const QString& text) {
+        if (label->text() != text) label->setText(text);
+    };
+    // A style sheet costs a restyle of the label: set only when the look changes.
+    const auto setLook = [](QLabel* label, const QString& sheet) {
+        if (label->styleSheet() != sheet) label->setStyleSheet(sheet);
+    };
+    setText(LevelText,
+            level ? QStringLiteral("Уровень: %1").arg(*level) : QStringLiteral("Уровень: —"));
     if (!level) {
-        StableText->setText(QStringLiteral("Нет показаний"));
-        StableText->setStyleSheet(QStringLiteral("color: gray;"));
+        setText(StableText, QStringLiteral("Нет показаний"));
+        setLook(StableText, QStringLiteral("color: gray;"));
     } else if (stability_.stable()) {
-        StableText->setText(QStringLiteral("Уровень стабилен"));
-        StableText->setStyleSheet(
-            QStringLiteral("background: rgb(157, 255, 157); color: black; padding: 2px;"));
+        setText(StableText, QStringLiteral("Уровень стабилен"));
+        setLook(StableText,
+                QStringLiteral("background: rgb(157, 255, 157); color: black; padding: 2px;"));
     } else {
-        StableText->setText(QStringLiteral("Уровень меняется: %1 из %2 одинаковых подряд")
+        setText(StableText, QStringLiteral("Уровень меняется: %1 из %2 одинаковых подряд")
                                 .arg(stability_.count())
                                 .arg(dut::tank::LevelStability::kStableReadings));
-        StableText->setStyleSheet(
-            QStringLiteral("background: rgb(255, 98, 98); color: black; padding: 2px;"));
+        setLook(StableText,
+                QStringLiteral("background: rgb(255, 98, 98); color: black; padding: 2px;"));
     }
-    const qint32 number = link_.sensorNumber;
-    SensorNumber->setText(number == 0 && table_.details().sensorNumber == 0
-                              ? QStringLiteral("ДУТ № —")
-                              : QStringLiteral("ДУТ № %1")
-                                    .arg(table_.details().sensorNumber != 0
-                                             ? table_.details().sensorNumber
-                                             : number));
+    const qint32 number =
+        table_.details().sensorNumber != 0 ? table_.details().sensorNumber : link_.sensorNumber;
+    setText(SensorNumber,
+            number == 0 ? QStringLiteral("ДУТ № —") : QStringLiteral("ДУТ № %1").arg(number));
 }
 
 std::optional<double> TankCalibrationWindow::typedLitres(QLineEdit* edit) const {
@@ -462,6 +466,7 @@ void TankCalibrationWindow::changed() {
 
 void TankCalibrationWindow::showTable() {
     showingTable_ = true;
+    Points->setUpdatesEnabled(false);
     const auto& points = table_.points();
     const auto marks = table_.marks();
     Points->setRowCount(static_cast<int>(points.size()));
@@ -491,6 +496,7 @@ void TankCalibrationWindow::showTable() {
              false);
         cell(MarkColumn, fromUtf8(marks[static_cast<std::size_t>(row)]), false);
     }
+    Points->setUpdatesEnabled(true);
     showingTable_ = false;
 
     const bool draining = table_.direction() == Direction::Draining;
