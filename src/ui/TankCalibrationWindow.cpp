@@ -629,7 +629,10 @@ void TankCalibrationWindow::importCsv() {
     const QString path = QFileDialog::getOpenFileName(
         this, QStringLiteral("Импорт таблицы тарировки"), QString(),
         QStringLiteral("CSV (*.csv);;Все файлы (*)"), nullptr, QFileDialog::DontUseNativeDialog);
-    if (path.isEmpty()) return;
+    if (!path.isEmpty()) importFile(path);
+}
+
+void TankCalibrationWindow::importFile(const QString& path) {
     QFile file(path);
     constexpr qint64 kLargestTable = 4 * 1024 * 1024;
     QString refusal;

@@ -61,6 +61,9 @@ class TankCalibrationWindow : public QWidget {
     void newTable();
     void exportCsv();
     void importCsv();
+    // A CSV file read into the table; a bad one is refused with its line and reason, and the
+    // table stays as it was.
+    void importFile(const QString& path);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
