@@ -70,6 +70,10 @@ TankCalibrationWindow::TankCalibrationWindow(const dut::LinkState& state, QWidge
     SourceWatch = new QTimer(this);
     SourceWatch->setInterval(1000);
     connect(SourceWatch, &QTimer::timeout, this, [this] {
+        if (!isVisible()) {
+            SourceWatch->stop();  // open() starts it again
+            return;
+        }
         if (stability_.level() && nowMs() - lastReadingMs_ > kSourceSilenceMs) sourceLost();
     });
 }
@@ -499,10 +503,17 @@ void TankCalibrationWindow::showTable() {
     Points->setUpdatesEnabled(true);
     showingTable_ = false;
 
-    const bool draining = table_.direction() == Direction::Draining;
-    Way->setCurrentIndex(draining ? 1 : 0);
-    FullVolume->setEnabled(draining && table_.empty());
-    if (draining) FullVolume->setText(fromUtf8(dut::tank::litresText(table_.state().startLitres)));
+    // An empty table keeps the way and the volume as chosen for its first point.
+    if (!table_.empty()) {
+        const bool draining = table_.direction() == Direction::Draining;
+        Way->setCurrentIndex(draining ? 1 : 0);
+        FullVolume->setEnabled(false);
+        if (draining) {
+            FullVolume->setText(fromUtf8(dut::tank::litresText(table_.state().startLitres)));
+        }
+    } else {
+        FullVolume->setEnabled(Way->currentIndex() == 1);
+    }
     if (!TankName->hasFocus()) TankName->setText(fromUtf8(table_.details().tank));
     if (!Vehicle->hasFocus()) Vehicle->setText(fromUtf8(table_.details().vehicle));
     UndoButton->setEnabled(table_.canUndo());
@@ -596,8 +607,14 @@ void TankCalibrationWindow::deleteRow() {
 }
 
 void TankCalibrationWindow::newTable() {
+    // The old table stays on disk as well: undo lives only as long as the process.
+    const QString aside =
+        table_.empty() ? QString() : session_.setAside(QStringLiteral("previous"));
     table_.start(Direction::Filling, 0);
-    say(QStringLiteral("Новая таблица. Прежнюю возвращает «Отменить» (Ctrl+Z)."));
+    say(aside.isEmpty() ? QStringLiteral("Новая таблица.")
+                        : QStringLiteral("Новая таблица. Прежняя сохранена в %1; «Отменить» "
+                                         "(Ctrl+Z) возвращает её сюда.")
+                              .arg(aside));
     changed();
 }
 

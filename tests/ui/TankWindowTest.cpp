@@ -99,6 +99,10 @@ TEST_F(TankWindow, DrainingStartsFromTheTypedFullVolume) {
     poll(3000, 5);
     auto* way = control<QComboBox>("Way");
     way->setCurrentIndex(1);
+    auto* tank = control<QLineEdit>("TankName");
+    tank->setText(QStringLiteral("задний"));
+    emit tank->editingFinished();
+    EXPECT_EQ(way->currentIndex(), 1) << "a saved change keeps the chosen way of an empty table";
     window->recordPoint();
     EXPECT_TRUE(window->table().empty()) << "no full volume typed";
     control<QLineEdit>("FullVolume")->setText(QStringLiteral("120"));
