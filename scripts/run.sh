@@ -25,11 +25,15 @@ if [ -n "$adapters" ] && [ "${DUT_SIMULATOR:-auto}" != "always" ]; then
   echo "Pick one in the port box of the window."
 else
   link="${XDG_RUNTIME_DIR:-/tmp}/dut-sensor"
-  "$sim" --link "$link" >"${link}.log" 2>&1 &
+  # The sensor stands in a lying cylinder of 400 litres; portions are poured from another
+  # terminal with: echo "pour 50" > "${link}-control"
+  "$sim" --link "$link" --tank-litres "${DUT_TANK_LITRES:-400}" --tank-shape cylinder \
+    --control "${link}-control" >"${link}.log" 2>&1 &
   sim_pid=$!
   for _ in $(seq 1 50); do [ -e "$link" ] && break; sleep 0.1; done
   [ -e "$link" ] || { echo "the simulated sensor did not start; see ${link}.log" >&2; exit 1; }
   echo "Simulated sensor running on $link; the configurator connects to it at once."
+  echo "Its tank is empty; pour from another terminal: echo \"pour 50\" > ${link}-control"
   port_argument=("$link")
 fi
 

@@ -98,6 +98,9 @@ void MainWindowView::setLevelMinText(const std::string& text) {
 }
 void MainWindowView::setCurrentValueText(const std::string& text) {
     setShownText(form_.Edit1, text);
+    bool number = false;
+    const qint32 raw = QString::fromStdString(text).toInt(&number);
+    if (number) emit form_.rawValuePolled(raw);
 }
 
 void MainWindowView::removeOldestChartPoint() {
@@ -122,6 +125,7 @@ void MainWindowView::setChartAxisMax(std::int32_t y) {
 void MainWindowView::setProgress(std::int32_t value) {
     form_.ProgressBar1->setValue(
         std::clamp(value, form_.ProgressBar1->minimum(), form_.ProgressBar1->maximum()));
+    emit form_.outputLevelPolled(value);
 }
 
 void MainWindowView::setOutputLevelText(const std::string& text) {

@@ -23,6 +23,7 @@
 #include "TForm4.h"
 #include "TForm5.h"
 #include "TForm6.h"
+#include "TankCalibrationWindow.h"
 
 using ui::kMenuBlue;
 using ui::kMoneyGreen;
@@ -124,6 +125,10 @@ TForm1::TForm1(ui::AppContext& context, QWidget* parent) : QWidget(parent), cont
     auto* monitorKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L), this);
     monitorKey->setContext(Qt::WindowShortcut);
     connect(monitorKey, &QShortcut::activated, this, &TForm1::Button4Click);
+    connect(Button10, &QPushButton::clicked, this, &TForm1::Button10Click);
+    auto* tankKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), this);
+    tankKey->setContext(Qt::WindowShortcut);
+    connect(tankKey, &QShortcut::activated, this, &TForm1::Button10Click);
 
     nameControls();
 
@@ -156,29 +161,53 @@ TForm1::TForm1(ui::AppContext& context, QWidget* parent) : QWidget(parent), cont
 
 void TForm1::nameControls() {
     ui::nameControls({
-        {ScrollBox, "ScrollBox"},   {Content, "Content"},
-        {Panel5, "Panel5"},         {Label13, "Label13"},
-        {Button9, "Button9"},       {Button8, "Button8"},
-        {Button4, "Button4"},       {Button7, "Button7"},
-        {Panel1, "Panel1"},         {Label4, "Label4"},
-        {Image1, "Image1"},         {Label3, "Label3"},
-        {Label6, "Label6"},         {ConnectStatusText, "ConnectStatusText"},
-        {COMSelect, "COMSelect"},   {Button1, "Button1"},
-        {Panel2, "Panel2"},         {Label5, "Label5"},
-        {Image2, "Image2"},         {Label7, "Label7"},
-        {LLS_ADRESS, "LLS_ADRESS"}, {Button5, "Button5"},
-        {Panel3, "Panel3"},         {Label1, "Label1"},
-        {Label8, "Label8"},         {Chart1, "Chart1"},
-        {Chart, "Chart"},           {Series1, "Series1"},
-        {LeftAxis, "LeftAxis"},     {BottomAxis, "BottomAxis"},
-        {Image3, "Image3"},         {Label12, "Label12"},
-        {LEVELMIN, "LEVELMIN"},     {LEVELMAX, "LEVELMAX"},
-        {Edit1, "Edit1"},           {Button3, "Button3"},
-        {Button2, "Button2"},       {Button6, "Button6"},
-        {Label9, "Label9"},         {Panel4, "Panel4"},
-        {Label2, "Label2"},         {Label10, "Label10"},
-        {Image4, "Image4"},         {ProgressBar1, "ProgressBar1"},
-        {Label11, "Label11"},       {Timer2, "Timer2"},
+        {ScrollBox, "ScrollBox"},
+        {Content, "Content"},
+        {Panel5, "Panel5"},
+        {Label13, "Label13"},
+        {Button9, "Button9"},
+        {Button8, "Button8"},
+        {Button4, "Button4"},
+        {Button7, "Button7"},
+        {Button10, "Button10"},
+        {Panel1, "Panel1"},
+        {Label4, "Label4"},
+        {Image1, "Image1"},
+        {Label3, "Label3"},
+        {Label6, "Label6"},
+        {ConnectStatusText, "ConnectStatusText"},
+        {COMSelect, "COMSelect"},
+        {Button1, "Button1"},
+        {Panel2, "Panel2"},
+        {Label5, "Label5"},
+        {Image2, "Image2"},
+        {Label7, "Label7"},
+        {LLS_ADRESS, "LLS_ADRESS"},
+        {Button5, "Button5"},
+        {Panel3, "Panel3"},
+        {Label1, "Label1"},
+        {Label8, "Label8"},
+        {Chart1, "Chart1"},
+        {Chart, "Chart"},
+        {Series1, "Series1"},
+        {LeftAxis, "LeftAxis"},
+        {BottomAxis, "BottomAxis"},
+        {Image3, "Image3"},
+        {Label12, "Label12"},
+        {LEVELMIN, "LEVELMIN"},
+        {LEVELMAX, "LEVELMAX"},
+        {Edit1, "Edit1"},
+        {Button3, "Button3"},
+        {Button2, "Button2"},
+        {Button6, "Button6"},
+        {Label9, "Label9"},
+        {Panel4, "Panel4"},
+        {Label2, "Label2"},
+        {Label10, "Label10"},
+        {Image4, "Image4"},
+        {ProgressBar1, "ProgressBar1"},
+        {Label11, "Label11"},
+        {Timer2, "Timer2"},
     });
 }
 
@@ -217,6 +246,10 @@ void TForm1::buildMenuBand() {
     Button4->hide();  // the monitor is built in but not offered to the user
     Button7 =
         makeButton(Panel5->inside(), QStringLiteral("О Программе"), ui::mainWindowPlace("Button7"));
+    Button10 =
+        makeButton(Panel5->inside(), QStringLiteral("Тарировка"), ui::mainWindowPlace("Button10"));
+    // Outside the Tab key's round of the window's own controls; Ctrl+T reaches it.
+    Button10->setFocusPolicy(Qt::NoFocus);
 }
 
 void TForm1::buildStep1() {
@@ -441,6 +474,17 @@ void TForm1::Button4Click() {
 
 void TForm1::Button7Click() {
     Form3->exec();
+}
+
+void TForm1::Button10Click() {
+    if (!TankWindow) {
+        TankWindow = new TankCalibrationWindow(context_.state, this);
+        connect(this, &TForm1::rawValuePolled, TankWindow, &TankCalibrationWindow::rawValuePolled);
+        connect(this, &TForm1::outputLevelPolled, TankWindow,
+                &TankCalibrationWindow::outputLevelPolled);
+        connect(Form4, &TForm4::chunkRead, TankWindow, &TankCalibrationWindow::llsChunkRead);
+    }
+    TankWindow->open();
 }
 
 void TForm1::Button8Click() {

@@ -22,6 +22,7 @@ class TForm4;
 class TForm5;
 class TForm6;
 class GlobalHotKeys;
+class TankCalibrationWindow;
 
 namespace dut::config {
 class CalibrationCommands;
@@ -60,6 +61,13 @@ class TForm1 : public QWidget {
     TForm4* form4() const { return Form4; }
     TForm5* form5() const { return Form5; }
     TForm6* form6() const { return Form6; }
+    // Made on first opening.
+    TankCalibrationWindow* tankWindow() const { return TankWindow; }
+
+  signals:
+    // What each poll read, for the windows that follow the sensor (the tank calibration).
+    void rawValuePolled(qint32 raw);
+    void outputLevelPolled(qint32 level);
 
   public slots:
     void FormCreate();
@@ -75,6 +83,8 @@ class TForm1 : public QWidget {
     void Button4Click();
     void Button7Click();
     void Button8Click();
+    // "Тарировка" and Ctrl+T: the tank calibration window, not modal.
+    void Button10Click();
     // A hot key from the window system, by its registration identifier.
     void hotKeyActivated(int id);
 
@@ -105,6 +115,7 @@ class TForm1 : public QWidget {
     QPushButton* Button8 = nullptr;
     QPushButton* Button4 = nullptr;
     QPushButton* Button7 = nullptr;
+    QPushButton* Button10 = nullptr;
 
     // Step 1: connect.
     ui::Panel* Panel1 = nullptr;
@@ -164,4 +175,5 @@ class TForm1 : public QWidget {
     TForm4* Form4 = nullptr;
     TForm5* Form5 = nullptr;
     TForm6* Form6 = nullptr;
+    TankCalibrationWindow* TankWindow = nullptr;
 };

@@ -211,6 +211,9 @@ void TForm4::lineReady(bool inputWaiting) {
     }
     monitor_.finishTick(buffer, count);
     showMonitor();
+    if (count > 0) {
+        emit chunkRead(QByteArray(reinterpret_cast<const char*>(buffer), static_cast<int>(count)));
+    }
     if (!resumeTimer_) return;
     resumeTimer_ = false;
     if (isVisible()) {

@@ -61,6 +61,10 @@ class TForm4 : public ui::FormDialog {
     QPushButton* Button1 = nullptr;
     QTimer* Timer1 = nullptr;
 
+  signals:
+    // The bytes of one read from the line, as the monitor processed them.
+    void chunkRead(const QByteArray& bytes);
+
   public slots:
     void FormShow();
     void FormHide();

@@ -1,8 +1,11 @@
 // dut-sensor-sim: a fuel level sensor (or a terminal polling LLS sensors) on a
 // pseudo-terminal, so that the configurator can be run and tested without hardware.
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -20,6 +23,7 @@
 #include "EventLog.h"
 #include "PtyLlsBus.h"
 #include "PtySensor.h"
+#include "SimTank.h"
 
 namespace {
 
@@ -59,6 +63,14 @@ const char* const kUsage =
     "  --number N               sensor number (default 1234)\n"
     "  --address A              network address (default 1)\n"
     "  --raw VALUE              hold the raw measurement (parameter 0) at VALUE\n"
+    "Tank (for a calibration table):\n"
+    "  --tank-litres V          the sensor stands in a tank of V litres, empty at the start;\n"
+    "                           its raw value follows the fuel's height\n"
+    "  --tank-shape SHAPE       linear (default) or cylinder (lying: the S-shaped curve)\n"
+    "  --control FIFO           read lines \"pour L\" and \"drain L\" from FIFO (made if\n"
+    "                           missing); after a portion the level sways for about 3 s, then\n"
+    "                           settles; prints \"tank <litres> l\" and \"tank settled <litres> "
+    "l\"\n"
     "Sensor faults:\n"
     "  --silent                 never answer\n"
     "  --bad-crc-every N        every Nth answer has a wrong CRC-8\n"
@@ -146,6 +158,9 @@ struct Settings {
     std::string logPath;
     bool llsBus = false;
     sim::PtyLlsBusOptions bus;
+    double tankLitres = 0.0;
+    sim::TankShape tankShape = sim::TankShape::Linear;
+    std::string controlPath;
 };
 
 // Returns false when only the help text was wanted.
@@ -218,9 +233,27 @@ bool parse(int argc, char** argv, Settings& s) {
             s.bus.faults.dropAnswerEvery = static_cast<int>(toInteger(arg, next(), 0, kIntMax));
         } else if (arg == "--lls-merge-every") {
             s.bus.faults.mergeEvery = static_cast<int>(toInteger(arg, next(), 0, kIntMax));
+        } else if (arg == "--tank-litres") {
+            s.tankLitres = toReal(arg, next(), 0.001, 1e6);
+        } else if (arg == "--tank-shape") {
+            const std::string shape = next();
+            if (shape != "linear" && shape != "cylinder") {
+                throw UsageError{arg + ": expected linear or cylinder, got \"" + shape + "\""};
+            }
+            s.tankShape = shape == "linear" ? sim::TankShape::Linear : sim::TankShape::Cylinder;
+        } else if (arg == "--control") {
+            s.controlPath = next();
         } else {
             throw UsageError{"unknown option \"" + arg + "\""};
         }
+    }
+    if (s.tankLitres > 0.0 && (s.llsBus || s.haveRaw)) {
+        throw UsageError{
+            "--tank-litres: the tank drives the raw value, so neither --lls-bus nor "
+            "--raw goes with it"};
+    }
+    if (!s.controlPath.empty() && !(s.tankLitres > 0.0)) {
+        throw UsageError{"--control: pours need a tank (--tank-litres)"};
     }
     return true;
 }
@@ -236,6 +269,49 @@ struct Device {
 
 void announce(const std::string& path) {
     std::cout << "device: " << path << std::endl;
+}
+
+// The control channel: a named pipe that any shell can write lines into. Opened without
+// waiting for a writer; a writer that closes only means no lines until the next one.
+class ControlPipe {
+  public:
+    bool open(const std::string& path) {
+        struct stat info {};
+        if (stat(path.c_str(), &info) != 0) {
+            if (mkfifo(path.c_str(), 0600) != 0) return false;
+        } else if (!S_ISFIFO(info.st_mode)) {
+            return false;
+        }
+        fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        return fd_ >= 0;
+    }
+    ~ControlPipe() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    // The whole lines that have arrived.
+    std::vector<std::string> lines() {
+        std::vector<std::string> out;
+        if (fd_ < 0) return out;
+        char chunk[256];
+        ssize_t got = 0;
+        while ((got = ::read(fd_, chunk, sizeof chunk)) > 0) pending_.append(chunk, got);
+        std::size_t end = 0;
+        while ((end = pending_.find('\n')) != std::string::npos) {
+            out.push_back(pending_.substr(0, end));
+            pending_.erase(0, end + 1);
+        }
+        return out;
+    }
+
+  private:
+    int fd_ = -1;
+    std::string pending_;
+};
+
+std::string litresText(double litres) {
+    std::ostringstream out;
+    out << std::round(litres * 1000.0) / 1000.0;
+    return out.str();
 }
 
 std::string paramsLine(const sim::PtySensor& sensor) {
@@ -326,6 +402,30 @@ int main(int argc, char** argv) {
                   [&] { return paramsLine(*sensor); }};
     }
 
+    std::unique_ptr<sim::SimTank> tank;
+    ControlPipe control;
+    std::int32_t tankEmpty = 0;
+    std::int32_t tankFull = 0;
+    bool tankSettled = true;
+    const auto started = std::chrono::steady_clock::now();
+    const auto seconds = [&] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    };
+    if (settings.tankLitres > 0.0) {
+        tank = std::make_unique<sim::SimTank>(settings.tankLitres, settings.tankShape);
+        // The tank's height maps onto the levels the sensor starts with, so a later
+        // calibration of the sensor changes its output level, as it would in a real tank.
+        tankEmpty = sensor->param(5);
+        tankFull = sensor->param(4);
+        sensor->setParam(0, tank->raw(seconds(), tankEmpty, tankFull));
+        sensor->freezeRaw(true);
+        if (!settings.controlPath.empty() && !control.open(settings.controlPath)) {
+            std::cerr << "dut-sensor-sim: cannot make or open the control pipe "
+                      << settings.controlPath << "\n";
+            return 1;
+        }
+    }
+
     std::string path = device.path();
     announce(path);
 
@@ -361,6 +461,27 @@ int main(int argc, char** argv) {
     while (!gQuit) {
         const timespec pause{0, 20 * 1000 * 1000};
         nanosleep(&pause, nullptr);
+        if (tank) {
+            for (const std::string& line : control.lines()) {
+                const auto command = sim::parseTankCommand(line);
+                if (!command) {
+                    std::cerr
+                        << "dut-sensor-sim: control: expected \"pour L\" or \"drain L\", got \""
+                        << line << "\"" << std::endl;
+                    continue;
+                }
+                command->pour ? tank->pour(command->litres, seconds())
+                              : tank->drain(command->litres, seconds());
+                tankSettled = false;
+                std::cout << "tank " << litresText(tank->litres()) << " l" << std::endl;
+            }
+            const double now = seconds();
+            sensor->setParam(0, tank->raw(now, tankEmpty, tankFull));
+            if (!tankSettled && tank->settled(now)) {
+                tankSettled = true;
+                std::cout << "tank settled " << litresText(tank->litres()) << " l" << std::endl;
+            }
+        }
         if (gShowParams) {
             gShowParams = 0;
             if (device.params) std::cout << device.params() << std::endl;

@@ -1,0 +1,162 @@
+#include "TableCsv.h"
+
+#include <vector>
+
+#include "TankNumbers.h"
+
+namespace dut::tank {
+
+namespace {
+
+const char kHeader[] = "Уровень;Литры";
+const char kTankKey[] = "Бак: ";
+const char kVehicleKey[] = "ТС: ";
+const char kSensorKey[] = "ДУТ № ";
+const char kDateKey[] = "Дата: ";
+
+// A typed name must not break the line or the comment's fields.
+std::string field(const std::string& text) {
+    std::string out;
+    for (const char c : text) out += (c == '\n' || c == '\r' || c == ';') ? ' ' : c;
+    return out;
+}
+
+bool validUtf8(std::string_view bytes) {
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        std::size_t extra = 0;
+        if (lead < 0x80) {
+            extra = 0;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            extra = 1;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            extra = 2;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            extra = 3;
+        } else {
+            return false;
+        }
+        if (i + extra >= bytes.size()) return false;
+        for (std::size_t k = 1; k <= extra; ++k) {
+            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
+        }
+        i += extra + 1;
+    }
+    return true;
+}
+
+bool binaryLine(std::string_view line) {
+    for (const char c : line) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 && c != '\t' && c != '\r') return true;
+        if (byte == 0x7F) return true;
+    }
+    return !validUtf8(line);
+}
+
+std::vector<std::string_view> split(std::string_view line, char separator) {
+    std::vector<std::string_view> parts;
+    std::size_t from = 0;
+    while (true) {
+        const std::size_t at = line.find(separator, from);
+        parts.push_back(line.substr(from, at - from));
+        if (at == std::string_view::npos) break;
+        from = at + 1;
+    }
+    return parts;
+}
+
+bool blank(std::string_view line) {
+    return line.find_first_not_of(" \t\r") == std::string_view::npos;
+}
+
+// "# Бак: A; ТС: B; ДУТ № 12; Дата: ..." back into the details; unknown fields are passed over.
+void readComment(std::string_view comment, TankDetails& details) {
+    for (std::string_view part : split(comment, ';')) {
+        while (!part.empty() && (part.front() == ' ' || part.front() == '#')) {
+            part.remove_prefix(1);
+        }
+        const auto take = [&](std::string_view key) -> std::optional<std::string> {
+            if (part.substr(0, key.size()) != key) return std::nullopt;
+            return std::string(part.substr(key.size()));
+        };
+        if (auto tank = take(kTankKey)) {
+            details.tank = *tank;
+        } else if (auto vehicle = take(kVehicleKey)) {
+            details.vehicle = *vehicle;
+        } else if (auto sensor = take(kSensorKey)) {
+            if (auto number = parseWhole(*sensor)) {
+                details.sensorNumber = static_cast<std::int32_t>(*number);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+std::string exportCsv(const TableState& table, const std::string& date, bool decimalComma) {
+    std::string out = std::string("# ") + kTankKey + field(table.details.tank) + "; " +
+                      kVehicleKey + field(table.details.vehicle) + "; " + kSensorKey +
+                      std::to_string(table.details.sensorNumber) + "; " + kDateKey + field(date) +
+                      "\n";
+    out += kHeader;
+    out += "\n";
+    for (const TankPoint& point : table.points) {
+        out += std::to_string(point.level) + ";" + litresText(point.litres, decimalComma) + "\n";
+    }
+    return out;
+}
+
+CsvImport importCsv(std::string_view bytes) {
+    CsvImport result;
+    const auto refuse = [&](std::size_t line, std::string reason) {
+        result.badLine = line;
+        result.error = std::move(reason);
+        result.table.points.clear();
+        return result;
+    };
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    if (bytes.find_first_not_of(" \t\r\n") == std::string_view::npos) {
+        return refuse(0, "файл пуст");
+    }
+    const std::vector<std::string_view> lines = split(bytes, '\n');
+    bool headerSeen = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string_view line = lines[i];
+        const std::size_t number = i + 1;
+        if (binaryLine(line)) return refuse(number, "не текст (двоичные данные)");
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (blank(line)) continue;
+        if (line.front() == '#') {
+            if (result.table.points.empty() && !headerSeen) readComment(line, result.table.details);
+            continue;
+        }
+        const std::vector<std::string_view> fields = split(line, ';');
+        if (fields.size() != 2) {
+            return refuse(number, "ожидалось 2 столбца (уровень;литры), найдено " +
+                                      std::to_string(fields.size()));
+        }
+        const auto level = parseWhole(fields[0]);
+        const auto litres = parseLitres(fields[1]);
+        if (!level && !litres && !headerSeen && result.table.points.empty()) {
+            headerSeen = true;  // a header row of any wording
+            continue;
+        }
+        if (!level)
+            return refuse(number, "уровень не целое число: \"" + std::string(fields[0]) + "\"");
+        if (!litres) return refuse(number, "литры не число: \"" + std::string(fields[1]) + "\"");
+        if (*level < 0) return refuse(number, "уровень меньше нуля");
+        if (*litres < 0.0) return refuse(number, "литры меньше нуля");
+        result.table.points.push_back(
+            {*litres, static_cast<std::int32_t>(*level), std::nullopt, 0});
+    }
+    if (result.table.points.empty()) return refuse(0, "в файле нет ни одной точки");
+    const auto& points = result.table.points;
+    const bool draining = points.size() > 1 && points.back().litres < points.front().litres;
+    result.table.direction = draining ? Direction::Draining : Direction::Filling;
+    result.table.startLitres = draining ? points.front().litres : 0.0;
+    return result;
+}
+
+}  // namespace dut::tank

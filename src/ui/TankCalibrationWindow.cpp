@@ -1,0 +1,708 @@
+#include "TankCalibrationWindow.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScatterSeries>
+#include <QSettings>
+#include <QShortcut>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <algorithm>
+#include <cstdio>
+
+#include "LinkState.h"
+#include "LlsPacketClassifier.h"
+#include "MessageBox.h"
+#include "TableCsv.h"
+#include "TankNumbers.h"
+
+using dut::tank::CalibrationTable;
+using dut::tank::Direction;
+
+namespace {
+
+const char kPortionKey[] = "tank/portion";
+const char kDecimalCommaKey[] = "tank/decimalComma";
+// Readings further apart than this mean the source has gone (a lost link, the poll held by
+// the monitor): the count of identical readings starts again.
+constexpr qint64 kSourceSilenceMs = 2500;
+
+enum Column { RowColumn, LitresColumn, LevelColumn, RawColumn, TimeColumn, MarkColumn };
+
+QString fromUtf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+qint64 nowMs() {
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+}  // namespace
+
+TankCalibrationWindow::TankCalibrationWindow(const dut::LinkState& state, QWidget* parent,
+                                             const QString& sessionPath)
+    : QWidget(parent, Qt::Window), link_(state), session_(sessionPath) {
+    setObjectName(QStringLiteral("TankCalibration"));
+    setWindowTitle(QStringLiteral("Тарировка бака"));
+    buildControls();
+    resize(860, 600);
+
+    SourceWatch = new QTimer(this);
+    SourceWatch->setInterval(1000);
+    connect(SourceWatch, &QTimer::timeout, this, [this] {
+        if (!isVisible()) {
+            SourceWatch->stop();  // open() starts it again
+            return;
+        }
+        if (stability_.level() && nowMs() - lastReadingMs_ > kSourceSilenceMs) sourceLost();
+    });
+}
+
+TankCalibrationWindow::~TankCalibrationWindow() = default;
+
+void TankCalibrationWindow::buildControls() {
+    auto* layout = new QVBoxLayout(this);
+
+    auto* details = new QHBoxLayout;
+    TankName = new QLineEdit(this);
+    TankName->setPlaceholderText(QStringLiteral("название бака"));
+    Vehicle = new QLineEdit(this);
+    Vehicle->setPlaceholderText(QStringLiteral("госномер или название"));
+    SensorNumber = new QLabel(this);
+    details->addWidget(new QLabel(QStringLiteral("Бак:"), this));
+    details->addWidget(TankName, 2);
+    details->addWidget(new QLabel(QStringLiteral("ТС:"), this));
+    details->addWidget(Vehicle, 2);
+    details->addWidget(SensorNumber, 1);
+    layout->addLayout(details);
+
+    auto* source = new QHBoxLayout;
+    LevelSource = new QComboBox(this);
+    LevelSource->addItem(QStringLiteral("Датчик на связи (выходной уровень)"));
+    LevelSource->addItem(QStringLiteral("Шина LLS (монитор), адрес:"));
+    LlsAddress = new QSpinBox(this);
+    LlsAddress->setRange(0, 255);
+    LlsAddress->setValue(1);
+    LlsAddress->setEnabled(false);
+    LevelText = new QLabel(QStringLiteral("Уровень: —"), this);
+    QFont big = LevelText->font();
+    big.setPixelSize(18);
+    big.setBold(true);
+    LevelText->setFont(big);
+    StableText = new QLabel(this);
+    StableText->setFont(big);
+    source->addWidget(new QLabel(QStringLiteral("Источник уровня:"), this));
+    source->addWidget(LevelSource);
+    source->addWidget(LlsAddress);
+    source->addSpacing(16);
+    source->addWidget(LevelText);
+    source->addSpacing(16);
+    source->addWidget(StableText, 1);
+    layout->addLayout(source);
+
+    auto* record = new QHBoxLayout;
+    Way = new QComboBox(this);
+    Way->addItem(QStringLiteral("Заливка (от пустого)"));
+    Way->addItem(QStringLiteral("Слив (от полного)"));
+    FullVolume = new QLineEdit(this);
+    FullVolume->setPlaceholderText(QStringLiteral("полный объём, л"));
+    FullVolume->setEnabled(false);
+    Portion = new QLineEdit(this);
+    QSettings settings;
+    Portion->setText(settings.value(kPortionKey, QStringLiteral("10")).toString());
+    RecordButton = new QPushButton(QStringLiteral("Записать точку"), this);
+    RecordButton->setToolTip(QStringLiteral("Enter"));
+    AutoRecord = new QCheckBox(QStringLiteral("Записывать автоматически"), this);
+    record->addWidget(Way);
+    record->addWidget(FullVolume);
+    record->addWidget(new QLabel(QStringLiteral("Порция, л:"), this));
+    record->addWidget(Portion);
+    record->addWidget(RecordButton);
+    record->addWidget(AutoRecord);
+    layout->addLayout(record);
+
+    Status = new QLabel(this);
+    Status->setWordWrap(true);
+    Status->setMinimumHeight(32);
+    layout->addWidget(Status);
+
+    auto* split = new QSplitter(Qt::Horizontal, this);
+    Points = new QTableWidget(0, 6, split);
+    Points->setHorizontalHeaderLabels({QStringLiteral("№"), QStringLiteral("Литры"),
+                                       QStringLiteral("Уровень"), QStringLiteral("Сырое"),
+                                       QStringLiteral("Время"), QStringLiteral("Отметка")});
+    Points->verticalHeader()->hide();
+    Points->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Points->setSelectionMode(QAbstractItemView::SingleSelection);
+    Points->horizontalHeader()->setStretchLastSection(true);
+
+    Chart = new QChart;
+    Chart->legend()->hide();
+    Chart->setAnimationOptions(QChart::NoAnimation);
+    Line = new QLineSeries;
+    GoodPoints = new QScatterSeries;
+    GoodPoints->setMarkerSize(7);
+    MarkedPoints = new QScatterSeries;
+    MarkedPoints->setMarkerSize(9);
+    MarkedPoints->setColor(Qt::red);
+    LevelAxis = new QValueAxis;
+    LevelAxis->setTitleText(QStringLiteral("Уровень"));
+    LevelAxis->setLabelFormat(QStringLiteral("%d"));
+    LitresAxis = new QValueAxis;
+    LitresAxis->setTitleText(QStringLiteral("Литры"));
+    Chart->addAxis(LevelAxis, Qt::AlignBottom);
+    Chart->addAxis(LitresAxis, Qt::AlignLeft);
+    for (QXYSeries* series : std::initializer_list<QXYSeries*>{Line, GoodPoints, MarkedPoints}) {
+        Chart->addSeries(series);
+        series->attachAxis(LevelAxis);
+        series->attachAxis(LitresAxis);
+    }
+    ChartView = new QChartView(Chart, split);
+    ChartView->setMinimumWidth(300);
+    split->addWidget(Points);
+    split->addWidget(ChartView);
+    layout->addWidget(split, 1);
+
+    auto* buttons = new QHBoxLayout;
+    DeleteButton = new QPushButton(QStringLiteral("Удалить строку"), this);
+    UndoButton = new QPushButton(QStringLiteral("Отменить (Ctrl+Z)"), this);
+    NewButton = new QPushButton(QStringLiteral("Новая таблица"), this);
+    ExportButton = new QPushButton(QStringLiteral("Экспорт CSV... (Ctrl+S)"), this);
+    ImportButton = new QPushButton(QStringLiteral("Импорт CSV... (Ctrl+O)"), this);
+    DecimalComma = new QCheckBox(QStringLiteral("десятичная запятая"), this);
+    DecimalComma->setChecked(settings.value(kDecimalCommaKey, false).toBool());
+    for (QWidget* w : std::initializer_list<QWidget*>{DeleteButton, UndoButton, NewButton}) {
+        buttons->addWidget(w);
+    }
+    buttons->addStretch(1);
+    buttons->addWidget(ImportButton);
+    buttons->addWidget(ExportButton);
+    buttons->addWidget(DecimalComma);
+    layout->addLayout(buttons);
+
+    const std::initializer_list<std::pair<QObject*, const char*>> names = {
+        {TankName, "TankName"},
+        {Vehicle, "Vehicle"},
+        {SensorNumber, "SensorNumber"},
+        {LevelSource, "LevelSource"},
+        {LlsAddress, "LlsAddress"},
+        {LevelText, "LevelText"},
+        {StableText, "StableText"},
+        {Way, "Way"},
+        {FullVolume, "FullVolume"},
+        {Portion, "Portion"},
+        {RecordButton, "RecordButton"},
+        {AutoRecord, "AutoRecord"},
+        {Status, "Status"},
+        {Points, "Points"},
+        {DeleteButton, "DeleteButton"},
+        {UndoButton, "UndoButton"},
+        {NewButton, "NewButton"},
+        {ExportButton, "ExportButton"},
+        {ImportButton, "ImportButton"},
+        {DecimalComma, "DecimalComma"},
+        {ChartView, "ChartView"},
+    };
+    for (const auto& [object, name] : names) object->setObjectName(QLatin1String(name));
+
+    connect(RecordButton, &QPushButton::clicked, this, &TankCalibrationWindow::recordPoint);
+    connect(UndoButton, &QPushButton::clicked, this, &TankCalibrationWindow::undo);
+    connect(DeleteButton, &QPushButton::clicked, this, &TankCalibrationWindow::deleteRow);
+    connect(NewButton, &QPushButton::clicked, this, &TankCalibrationWindow::newTable);
+    connect(ExportButton, &QPushButton::clicked, this, &TankCalibrationWindow::exportCsv);
+    connect(ImportButton, &QPushButton::clicked, this, &TankCalibrationWindow::importCsv);
+    auto* exportKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this);
+    connect(exportKey, &QShortcut::activated, this, &TankCalibrationWindow::exportCsv);
+    auto* importKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this);
+    connect(importKey, &QShortcut::activated, this, &TankCalibrationWindow::importCsv);
+    auto* undoKey = new QShortcut(QKeySequence::Undo, this);
+    connect(undoKey, &QShortcut::activated, this, &TankCalibrationWindow::undo);
+    connect(Points, &QTableWidget::cellChanged, this, &TankCalibrationWindow::litresEdited);
+    connect(TankName, &QLineEdit::editingFinished, this, &TankCalibrationWindow::detailsEdited);
+    connect(Vehicle, &QLineEdit::editingFinished, this, &TankCalibrationWindow::detailsEdited);
+    connect(Way, qOverload<int>(&QComboBox::activated), this,
+            &TankCalibrationWindow::directionChosen);
+    connect(Portion, &QLineEdit::editingFinished, this, [this] {
+        if (typedLitres(Portion)) QSettings().setValue(kPortionKey, Portion->text().trimmed());
+    });
+    connect(DecimalComma, &QCheckBox::toggled, this,
+            [](bool on) { QSettings().setValue(kDecimalCommaKey, on); });
+    connect(LevelSource, qOverload<int>(&QComboBox::activated), this, [this](int index) {
+        LlsAddress->setEnabled(index == LlsSource);
+        sourceLost();
+        if (index == LlsSource) {
+            say(
+                QStringLiteral("Уровень берётся из ответов датчика с выбранным адресом, пока "
+                               "открыт монитор работы LLS (Ctrl+Shift+L в главном окне). Пока "
+                               "монитор открыт, точки записываются в автоматическом режиме."));
+        }
+    });
+    connect(LlsAddress, qOverload<int>(&QSpinBox::valueChanged), this, [this] { sourceLost(); });
+}
+
+void TankCalibrationWindow::open() {
+    show();
+    raise();
+    activateWindow();
+    SourceWatch->start();
+    if (opened_) return;
+    // The portion is what changes between points; Enter then records.
+    Portion->setFocus();
+    opened_ = true;
+    takeUpLastSession();
+    showTable();
+    showStability();
+}
+
+void TankCalibrationWindow::takeUpLastSession() {
+    const ui::TankSessionFile::Loaded last = session_.load();
+    if (last.kind == ui::TankSessionFile::Loaded::SetAside) {
+        std::fprintf(stderr, "brindolex-dut-configurator: %s\n", last.message.toUtf8().constData());
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Файл сеанса тарировки не читается"),
+                        last.message, QMessageBox::Ok, this);
+        ui::execMessageBox(box);
+        say(last.message, true);
+        return;
+    }
+    if (last.kind != ui::TankSessionFile::Loaded::Table || last.table.points.empty()) return;
+    const auto& t = last.table;
+    const QString text =
+        QStringLiteral(
+            "Найдена незавершённая таблица тарировки: %1 точек%2%3%4. Продолжить её?\n"
+            "«Начать заново» откладывает её в файл рядом.")
+            .arg(t.points.size())
+            .arg(t.details.tank.empty()
+                     ? QString()
+                     : QStringLiteral(", бак «%1»").arg(fromUtf8(t.details.tank)))
+            .arg(t.details.vehicle.empty()
+                     ? QString()
+                     : QStringLiteral(", ТС «%1»").arg(fromUtf8(t.details.vehicle)))
+            .arg(t.details.sensorNumber == 0
+                     ? QString()
+                     : QStringLiteral(", ДУТ № %1").arg(t.details.sensorNumber));
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Незавершённая тарировка"), text,
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Продолжить"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Начать заново"));
+    box.setDefaultButton(QMessageBox::Yes);
+    if (ui::execMessageBox(box) == QMessageBox::Yes) {
+        table_.replace(last.table);
+        say(QStringLiteral("Таблица восстановлена: %1 точек.").arg(t.points.size()));
+    } else {
+        const QString aside = session_.setAside(QStringLiteral("previous"));
+        if (!aside.isEmpty()) say(QStringLiteral("Прежняя таблица отложена в %1.").arg(aside));
+    }
+}
+
+QString TankCalibrationWindow::statusText() const {
+    return Status->text();
+}
+
+void TankCalibrationWindow::say(const QString& text, bool bad) {
+    Status->setText(text);
+    Status->setStyleSheet(bad ? QStringLiteral("color: rgb(200, 0, 0);") : QString());
+}
+
+void TankCalibrationWindow::outputLevelPolled(qint32 level) {
+    if (LevelSource->currentIndex() != SensorSource) return;
+    levelRead(level, lastRaw_);
+}
+
+void TankCalibrationWindow::rawValuePolled(qint32 raw) {
+    lastRaw_ = raw;
+}
+
+void TankCalibrationWindow::llsChunkRead(const QByteArray& bytes) {
+    if (LevelSource->currentIndex() != LlsSource) return;
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
+    for (const dut::LlsPacket& packet :
+         dut::classifyLlsChunk(data, static_cast<std::size_t>(bytes.size()))) {
+        const auto& b = packet.bytes;
+        if (packet.kind != dut::LlsPacketKind::Answer || b[1] != LlsAddress->value() ||
+            !dut::llsCrcOk(b.data(), b.size())) {
+            continue;
+        }
+        levelRead(b[4] + 256 * b[5], std::nullopt);
+    }
+}
+
+void TankCalibrationWindow::levelRead(qint32 level, std::optional<qint32> raw) {
+    lastReadingMs_ = nowMs();
+    stability_.add(level);
+    lastRaw_ = raw;
+    if (!isVisible()) return;
+    showStability();
+    if (AutoRecord->isChecked() && dut::tank::autoRecordDue(table_, stability_.stable(), level)) {
+        recordPoint();
+    }
+}
+
+void TankCalibrationWindow::sourceLost() {
+    stability_.reset();
+    lastRaw_.reset();
+    showStability();
+}
+
+void TankCalibrationWindow::showStability() {
+    const auto level = stability_.level();
+    const auto setText = [](QLabel* label, const QString& text) {
+        if (label->text() != text) label->setText(text);
+    };
+    // A style sheet costs a restyle of the label: set only when the look changes.
+    const auto setLook = [](QLabel* label, const QString& sheet) {
+        if (label->styleSheet() != sheet) label->setStyleSheet(sheet);
+    };
+    setText(LevelText,
+            level ? QStringLiteral("Уровень: %1").arg(*level) : QStringLiteral("Уровень: —"));
+    if (!level) {
+        setText(StableText, QStringLiteral("Нет показаний"));
+        setLook(StableText, QStringLiteral("color: gray;"));
+    } else if (stability_.stable()) {
+        setText(StableText, QStringLiteral("Уровень стабилен"));
+        setLook(StableText,
+                QStringLiteral("background: rgb(157, 255, 157); color: black; padding: 2px;"));
+    } else {
+        setText(StableText, QStringLiteral("Уровень меняется: %1 из %2 одинаковых подряд")
+                                .arg(stability_.count())
+                                .arg(dut::tank::LevelStability::kStableReadings));
+        setLook(StableText,
+                QStringLiteral("background: rgb(255, 98, 98); color: black; padding: 2px;"));
+    }
+    const qint32 number =
+        table_.details().sensorNumber != 0 ? table_.details().sensorNumber : link_.sensorNumber;
+    setText(SensorNumber,
+            number == 0 ? QStringLiteral("ДУТ № —") : QStringLiteral("ДУТ № %1").arg(number));
+}
+
+std::optional<double> TankCalibrationWindow::typedLitres(QLineEdit* edit) const {
+    const auto litres = dut::tank::parseLitres(edit->text().toStdString());
+    if (!litres || *litres <= 0.0) return std::nullopt;
+    return litres;
+}
+
+void TankCalibrationWindow::recordPoint() {
+    const auto level = stability_.level();
+    if (!level) {
+        say(QStringLiteral("Точка не записана: нет показаний уровня. Подключите датчик (или "
+                           "откройте монитор LLS для шины)."),
+            true);
+        return;
+    }
+    if (!stability_.stable()) {
+        say(QStringLiteral("Точка не записана: уровень ещё не стабилен (%1 из %2 одинаковых "
+                           "показаний подряд). Дождитесь «Уровень стабилен».")
+                .arg(stability_.count())
+                .arg(dut::tank::LevelStability::kStableReadings),
+            true);
+        return;
+    }
+    const auto portion = typedLitres(Portion);
+    if (!table_.empty() && !portion) {
+        say(QStringLiteral("Точка не записана: введите порцию в литрах (число больше нуля)."),
+            true);
+        return;
+    }
+    if (table_.empty()) {
+        const bool draining = Way->currentIndex() == 1;
+        const auto full = typedLitres(FullVolume);
+        if (draining && !full) {
+            say(QStringLiteral("Точка не записана: для слива введите полный объём бака в литрах."),
+                true);
+            return;
+        }
+        if (draining || table_.direction() != Direction::Filling) {
+            table_.start(draining ? Direction::Draining : Direction::Filling, full.value_or(0.0));
+        }
+    }
+    dut::tank::TankDetails details = table_.details();
+    if (link_.sensorNumber != 0 && LevelSource->currentIndex() == SensorSource &&
+        details.sensorNumber != link_.sensorNumber) {
+        details.sensorNumber = link_.sensorNumber;
+        table_.setDetails(details);
+    }
+    const auto outcome =
+        table_.record(portion.value_or(0.0), *level, lastRaw_, QDateTime::currentSecsSinceEpoch());
+    if (!outcome.done()) {
+        say(QStringLiteral("Точка не записана: %1").arg(fromUtf8(outcome.refusal)), true);
+        return;
+    }
+    QSettings().setValue(kPortionKey, Portion->text().trimmed());
+    const auto& point = table_.points().back();
+    changed();
+    if (lastSaveOk_) {
+        say(QStringLiteral("Записана точка %1: %2 л, уровень %3.")
+                .arg(table_.points().size())
+                .arg(fromUtf8(dut::tank::litresText(point.litres)))
+                .arg(point.level));
+    }
+}
+
+void TankCalibrationWindow::changed() {
+    QString why;
+    lastSaveOk_ = session_.save(table_.state(), &why);
+    if (!lastSaveOk_) {
+        say(QStringLiteral("Таблица не сохранена в файл сеанса %1: %2").arg(session_.path(), why),
+            true);
+    }
+    showTable();
+    showStability();
+}
+
+void TankCalibrationWindow::showTable() {
+    showingTable_ = true;
+    Points->setUpdatesEnabled(false);
+    const auto& points = table_.points();
+    const auto marks = table_.marks();
+    Points->setRowCount(static_cast<int>(points.size()));
+    for (int row = 0; row < static_cast<int>(points.size()); ++row) {
+        const auto& point = points[static_cast<std::size_t>(row)];
+        const auto cell = [&](int column, const QString& text, bool editable) {
+            auto* item = Points->item(row, column);
+            if (!item) {
+                item = new QTableWidgetItem;
+                Points->setItem(row, column, item);
+            }
+            item->setText(text);
+            item->setFlags(editable ? Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable
+                                    : Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+            const bool marked = !marks[static_cast<std::size_t>(row)].empty();
+            item->setBackground(marked ? QColor(255, 200, 200) : QColor());
+            return item;
+        };
+        cell(RowColumn, QString::number(row + 1), false);
+        cell(LitresColumn, fromUtf8(dut::tank::litresText(point.litres)), true);
+        cell(LevelColumn, QString::number(point.level), false);
+        cell(RawColumn, point.raw ? QString::number(*point.raw) : QString(), false);
+        cell(TimeColumn,
+             point.time == 0
+                 ? QString()
+                 : QDateTime::fromSecsSinceEpoch(point.time).toString(QStringLiteral("HH:mm:ss")),
+             false);
+        cell(MarkColumn, fromUtf8(marks[static_cast<std::size_t>(row)]), false);
+    }
+    Points->setUpdatesEnabled(true);
+    showingTable_ = false;
+
+    // An empty table keeps the way and the volume as chosen for its first point.
+    if (!table_.empty()) {
+        const bool draining = table_.direction() == Direction::Draining;
+        Way->setCurrentIndex(draining ? 1 : 0);
+        FullVolume->setEnabled(false);
+        if (draining) {
+            FullVolume->setText(fromUtf8(dut::tank::litresText(table_.state().startLitres)));
+        }
+    } else {
+        FullVolume->setEnabled(Way->currentIndex() == 1);
+    }
+    if (!TankName->hasFocus()) TankName->setText(fromUtf8(table_.details().tank));
+    if (!Vehicle->hasFocus()) Vehicle->setText(fromUtf8(table_.details().vehicle));
+    UndoButton->setEnabled(table_.canUndo());
+    DeleteButton->setEnabled(!table_.empty());
+    ExportButton->setEnabled(!table_.empty());
+    if (!points.empty()) Points->scrollToItem(Points->item(Points->rowCount() - 1, 0));
+    showChart();
+}
+
+void TankCalibrationWindow::showChart() {
+    const auto& points = table_.points();
+    const auto marks = table_.marks();
+    QList<QPointF> line;
+    QList<QPointF> good;
+    QList<QPointF> marked;
+    double maxLevel = 100;
+    double maxLitres = 10;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const QPointF at(points[i].level, points[i].litres);
+        line.append(at);
+        (marks[i].empty() ? good : marked).append(at);
+        maxLevel = std::max(maxLevel, at.x());
+        maxLitres = std::max(maxLitres, at.y());
+    }
+    Line->replace(line);
+    GoodPoints->replace(good);
+    MarkedPoints->replace(marked);
+    LevelAxis->setRange(0, maxLevel * 1.05);
+    LitresAxis->setRange(0, maxLitres * 1.05);
+}
+
+void TankCalibrationWindow::litresEdited(int row, int column) {
+    if (showingTable_ || column != LitresColumn) return;
+    const auto litres = dut::tank::parseLitres(Points->item(row, column)->text().toStdString());
+    const auto outcome = litres ? table_.editLitres(static_cast<std::size_t>(row), *litres)
+                                : CalibrationTable::Outcome{"введите число литров."};
+    if (!outcome.done()) {
+        say(QStringLiteral("Литры строки %1 не изменены: %2")
+                .arg(row + 1)
+                .arg(fromUtf8(outcome.refusal)),
+            true);
+        QTimer::singleShot(0, this, [this] { showTable(); });
+        return;
+    }
+    say(QStringLiteral("Литры строки %1 изменены; следующие строки сдвинуты на ту же величину.")
+            .arg(row + 1));
+    // Not from inside the item's own change signal.
+    QTimer::singleShot(0, this, [this] { changed(); });
+}
+
+void TankCalibrationWindow::detailsEdited() {
+    dut::tank::TankDetails details = table_.details();
+    details.tank = TankName->text().trimmed().toStdString();
+    details.vehicle = Vehicle->text().trimmed().toStdString();
+    if (details == table_.details()) return;
+    table_.setDetails(details);
+    changed();
+}
+
+void TankCalibrationWindow::directionChosen() {
+    const bool draining = Way->currentIndex() == 1;
+    if (!table_.empty()) {
+        Way->setCurrentIndex(table_.direction() == Direction::Draining ? 1 : 0);
+        say(QStringLiteral("Направление меняется только для новой таблицы («Новая таблица»)."),
+            true);
+        return;
+    }
+    FullVolume->setEnabled(draining);
+    if (draining) FullVolume->setFocus();
+}
+
+void TankCalibrationWindow::undo() {
+    if (!table_.undo()) {
+        say(QStringLiteral("Отменять нечего."));
+        return;
+    }
+    say(QStringLiteral("Последнее изменение отменено."));
+    changed();
+}
+
+void TankCalibrationWindow::deleteRow() {
+    const int row = Points->currentRow();
+    if (row < 0) {
+        say(QStringLiteral("Выберите строку, которую удалить."), true);
+        return;
+    }
+    if (table_.remove(static_cast<std::size_t>(row)).done()) {
+        say(QStringLiteral("Строка %1 удалена (Ctrl+Z возвращает её).").arg(row + 1));
+        changed();
+    }
+}
+
+void TankCalibrationWindow::newTable() {
+    // The old table stays on disk as well: undo lives only as long as the process.
+    const QString aside =
+        table_.empty() ? QString() : session_.setAside(QStringLiteral("previous"));
+    table_.start(Direction::Filling, 0);
+    say(aside.isEmpty() ? QStringLiteral("Новая таблица.")
+                        : QStringLiteral("Новая таблица. Прежняя сохранена в %1; «Отменить» "
+                                         "(Ctrl+Z) возвращает её сюда.")
+                              .arg(aside));
+    changed();
+}
+
+void TankCalibrationWindow::exportCsv() {
+    if (table_.empty()) return;
+    const QString suggested =
+        QStringLiteral("tarirovka-%1.csv")
+            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmm")));
+    const QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Экспорт таблицы тарировки"), suggested, QStringLiteral("CSV (*.csv)"),
+        nullptr, QFileDialog::DontUseNativeDialog);
+    if (path.isEmpty()) return;
+    const std::string text = dut::tank::exportCsv(
+        table_.state(),
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString(),
+        DecimalComma->isChecked());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(text.data(), static_cast<qint64>(text.size())) !=
+            static_cast<qint64>(text.size()) ||
+        !file.commit()) {
+        say(QStringLiteral("Таблица не выгружена в %1: %2").arg(path, file.errorString()), true);
+        return;
+    }
+    say(QStringLiteral("Таблица выгружена: %1 (%2 точек).").arg(path).arg(table_.points().size()));
+}
+
+void TankCalibrationWindow::importCsv() {
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Импорт таблицы тарировки"), QString(),
+        QStringLiteral("CSV (*.csv);;Все файлы (*)"), nullptr, QFileDialog::DontUseNativeDialog);
+    if (!path.isEmpty()) importFile(path);
+}
+
+void TankCalibrationWindow::importFile(const QString& path) {
+    QFile file(path);
+    constexpr qint64 kLargestTable = 4 * 1024 * 1024;
+    QString refusal;
+    dut::tank::CsvImport read;
+    if (file.size() > kLargestTable) {
+        refusal = QStringLiteral("файл слишком велик для таблицы тарировки");
+    } else if (!file.open(QIODevice::ReadOnly)) {
+        refusal = file.errorString();
+    } else {
+        const QByteArray bytes = file.readAll();
+        read = dut::tank::importCsv(std::string_view(bytes.constData(), bytes.size()));
+        if (!read.ok()) {
+            refusal =
+                read.badLine == 0
+                    ? fromUtf8(read.error)
+                    : QStringLiteral("строка %1: %2").arg(read.badLine).arg(fromUtf8(read.error));
+        }
+    }
+    if (!refusal.isEmpty()) {
+        const QString text = QStringLiteral("Файл %1 не принят: %2. Текущая таблица не изменена.")
+                                 .arg(path, refusal);
+        say(text, true);
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Импорт таблицы тарировки"), text,
+                        QMessageBox::Ok, this);
+        ui::execMessageBox(box);
+        return;
+    }
+    // Details the file does not carry stay as typed.
+    dut::tank::TableState state = read.table;
+    if (state.details.tank.empty()) state.details.tank = table_.details().tank;
+    if (state.details.vehicle.empty()) state.details.vehicle = table_.details().vehicle;
+    if (state.details.sensorNumber == 0) state.details.sensorNumber = table_.details().sensorNumber;
+    table_.replace(state);
+    say(QStringLiteral("Загружено %1 точек из %2 (Ctrl+Z возвращает прежнюю таблицу).")
+            .arg(state.points.size())
+            .arg(path));
+    changed();
+}
+
+void TankCalibrationWindow::keyPressEvent(QKeyEvent* event) {
+    // Enter records a point wherever it was pressed, except while a name is typed or a cell
+    // is edited (their own Enter ends the typing).
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && event->modifiers() == Qt::NoModifier) {
+        QWidget* focus = focusWidget();
+        if (focus != TankName && focus != Vehicle && focus != FullVolume) {
+            recordPoint();
+            event->accept();
+            return;
+        }
+        focusNextChild();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}

@@ -1,0 +1,126 @@
+#pragma once
+
+#include <QByteArray>
+#include <QWidget>
+#include <optional>
+
+#include "CalibrationTable.h"
+#include "LevelStability.h"
+#include "TankSessionFile.h"
+
+class QCheckBox;
+class QChart;
+class QChartView;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QLineSeries;
+class QPushButton;
+class QScatterSeries;
+class QSpinBox;
+class QTableWidget;
+class QTimer;
+class QValueAxis;
+
+namespace dut {
+struct LinkState;
+}
+
+// "Тарировка бака": the installer pours known portions into the tank and records the settled
+// level after each, building the table of level against litres that the telematics server
+// needs. Not modal: the main window keeps polling, and the polled output level is what this
+// window reads. Every change goes to the session file at once.
+class TankCalibrationWindow : public QWidget {
+    Q_OBJECT
+  public:
+    // The link state gives the sensor number; the session file is the user's unless a path is
+    // given.
+    TankCalibrationWindow(const dut::LinkState& state, QWidget* parent,
+                          const QString& sessionPath = QString());
+    ~TankCalibrationWindow() override;
+
+    // Shows the window; the first time in a process it takes up what the last session left.
+    void open();
+
+    const dut::tank::CalibrationTable& table() const { return table_; }
+    const dut::tank::LevelStability& stability() const { return stability_; }
+    QString statusText() const;
+    bool lastSaveOk() const { return lastSaveOk_; }
+
+  public slots:
+    // The output level (parameter 6) as the main window's poll read it.
+    void outputLevelPolled(qint32 level);
+    // The raw value (parameter 0) of the same poll.
+    void rawValuePolled(qint32 raw);
+    // One read of the LLS monitor: the answers of the chosen address are levels.
+    void llsChunkRead(const QByteArray& bytes);
+    // "Записать точку" (Enter).
+    void recordPoint();
+    void undo();
+    void deleteRow();
+    void newTable();
+    void exportCsv();
+    void importCsv();
+    // A CSV file read into the table; a bad one is refused with its line and reason, and the
+    // table stays as it was.
+    void importFile(const QString& path);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    enum Source { SensorSource = 0, LlsSource = 1 };
+
+    void buildControls();
+    void takeUpLastSession();
+    void levelRead(qint32 level, std::optional<qint32> raw);
+    void sourceLost();
+    void changed();
+    void showTable();
+    void showChart();
+    void showStability();
+    void say(const QString& text, bool bad = false);
+    void litresEdited(int row, int column);
+    void detailsEdited();
+    void directionChosen();
+    std::optional<double> typedLitres(QLineEdit* edit) const;
+
+    const dut::LinkState& link_;
+    ui::TankSessionFile session_;
+    dut::tank::CalibrationTable table_;
+    dut::tank::LevelStability stability_;
+    std::optional<qint32> lastRaw_;
+    qint64 lastReadingMs_ = 0;
+    bool opened_ = false;
+    bool lastSaveOk_ = true;
+    bool showingTable_ = false;
+
+    QLineEdit* TankName = nullptr;
+    QLineEdit* Vehicle = nullptr;
+    QLabel* SensorNumber = nullptr;
+    QComboBox* LevelSource = nullptr;
+    QSpinBox* LlsAddress = nullptr;
+    QLabel* LevelText = nullptr;
+    QLabel* StableText = nullptr;
+    QComboBox* Way = nullptr;  // filling or draining
+    QLineEdit* FullVolume = nullptr;
+    QLineEdit* Portion = nullptr;
+    QPushButton* RecordButton = nullptr;
+    QCheckBox* AutoRecord = nullptr;
+    QLabel* Status = nullptr;
+    QTableWidget* Points = nullptr;
+    QPushButton* DeleteButton = nullptr;
+    QPushButton* UndoButton = nullptr;
+    QPushButton* NewButton = nullptr;
+    QPushButton* ExportButton = nullptr;
+    QPushButton* ImportButton = nullptr;
+    QCheckBox* DecimalComma = nullptr;
+    QChartView* ChartView = nullptr;
+    QChart* Chart = nullptr;
+    QLineSeries* Line = nullptr;
+    QScatterSeries* GoodPoints = nullptr;
+    QScatterSeries* MarkedPoints = nullptr;
+    QValueAxis* LevelAxis = nullptr;
+    QValueAxis* LitresAxis = nullptr;
+    QTimer* SourceWatch = nullptr;
+};

@@ -1,0 +1,175 @@
+// The tank calibration window on its own, fed as the main window's poll and the LLS monitor
+// feed it: what it refuses, what it records, and that the session file follows every change.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <memory>
+#include <vector>
+
+#include "BoxHook.h"
+#include "LinkState.h"
+#include "LlsTestPackets.h"
+#include "TableSession.h"
+#include "TankCalibrationWindow.h"
+
+namespace {
+
+class TankWindow : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        // The remembered portion goes to a settings file of this run's own.
+        home_ = new QTemporaryDir;
+        qputenv("XDG_CONFIG_HOME", home_->filePath(QStringLiteral("config")).toUtf8());
+        qputenv("XDG_DATA_HOME", home_->filePath(QStringLiteral("data")).toUtf8());
+    }
+    static void TearDownTestSuite() { delete home_; }
+
+    void SetUp() override {
+        state.sensorNumber = 4321;
+        window = std::make_unique<TankCalibrationWindow>(state, nullptr, sessionPath());
+        window->open();
+    }
+
+    QString sessionPath() const { return dir.filePath(QStringLiteral("session")); }
+    dut::tank::TableState saved() const {
+        QFile file(sessionPath());
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        const auto read = dut::tank::readSession(std::string_view(bytes.constData(), bytes.size()));
+        EXPECT_TRUE(read.ok()) << read.error;
+        return read.table;
+    }
+    template <typename T>
+    T* control(const char* name) {
+        return window->findChild<T*>(QLatin1String(name));
+    }
+    void poll(int level, int times) {
+        for (int i = 0; i < times; ++i) {
+            window->rawValuePolled(level * 2);
+            window->outputLevelPolled(level);
+        }
+    }
+
+    static QTemporaryDir* home_;
+    QTemporaryDir dir;
+    dut::LinkState state;
+    std::unique_ptr<TankCalibrationWindow> window;
+};
+
+QTemporaryDir* TankWindow::home_ = nullptr;
+
+}  // namespace
+
+TEST_F(TankWindow, RecordingIsRefusedUntilFiveIdenticalReadingsAndEveryPointIsSaved) {
+    window->recordPoint();
+    EXPECT_TRUE(window->statusText().contains(QStringLiteral("нет показаний")))
+        << window->statusText().toStdString();
+    poll(700, 4);
+    window->recordPoint();
+    EXPECT_TRUE(window->table().empty());
+    EXPECT_TRUE(window->statusText().contains(QStringLiteral("4 из 5")))
+        << window->statusText().toStdString();
+    EXPECT_FALSE(QFile::exists(sessionPath())) << "nothing changed, nothing written";
+
+    poll(700, 1);
+    window->recordPoint();
+    poll(900, 5);
+    control<QLineEdit>("Portion")->setText(QStringLiteral("12,5"));
+    window->recordPoint();
+    const auto table = saved();
+    ASSERT_EQ(table.points.size(), 2u);
+    EXPECT_EQ(table.points[0].litres, 0);
+    EXPECT_EQ(table.points[1].litres, 12.5);
+    EXPECT_EQ(table.points[1].level, 900);
+    EXPECT_EQ(table.points[1].raw, 1800);
+    EXPECT_EQ(table.details.sensorNumber, 4321) << "the sensor number comes from the connection";
+
+    window->undo();
+    EXPECT_EQ(saved().points.size(), 1u) << "undo is saved too";
+}
+
+TEST_F(TankWindow, DrainingStartsFromTheTypedFullVolume) {
+    control<QLineEdit>("Portion")->setText(QStringLiteral("10"));
+    poll(3000, 5);
+    auto* way = control<QComboBox>("Way");
+    way->setCurrentIndex(1);
+    auto* tank = control<QLineEdit>("TankName");
+    tank->setText(QStringLiteral("задний"));
+    emit tank->editingFinished();
+    EXPECT_EQ(way->currentIndex(), 1) << "a saved change keeps the chosen way of an empty table";
+    window->recordPoint();
+    EXPECT_TRUE(window->table().empty()) << "no full volume typed";
+    control<QLineEdit>("FullVolume")->setText(QStringLiteral("120"));
+    window->recordPoint();
+    poll(2500, 5);
+    window->recordPoint();
+    ASSERT_EQ(window->table().points().size(), 2u);
+    EXPECT_EQ(window->table().points()[0].litres, 120);
+    EXPECT_EQ(window->table().points()[1].litres, 110);
+}
+
+TEST_F(TankWindow, AutomaticModeRecordsEachNewSettledLevelOnce) {
+    control<QCheckBox>("AutoRecord")->setChecked(true);
+    poll(100, 9);
+    poll(150, 4);  // not yet settled
+    EXPECT_EQ(window->table().points().size(), 1u);
+    poll(150, 1);
+    poll(150, 5);
+    ASSERT_EQ(window->table().points().size(), 2u);
+    EXPECT_EQ(window->table().points()[1].level, 150);
+}
+
+TEST_F(TankWindow, LlsAnswersOfTheChosenAddressAreTheLevel) {
+    auto* source = control<QComboBox>("LevelSource");
+    source->setCurrentIndex(1);
+    emit source->activated(1);
+    control<QSpinBox>("LlsAddress")->setValue(5);
+    poll(999, 5);  // the poll is not the source now
+    EXPECT_FALSE(window->stability().level());
+    const auto feed = [&](const dut::test::Bytes& bytes) {
+        window->llsChunkRead(QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                        static_cast<int>(bytes.size())));
+    };
+    for (int i = 0; i < 4; ++i) {
+        feed(dut::test::llsRequest(5));
+        feed(dut::test::llsAnswer(5, 1234));
+        feed(dut::test::llsAnswer(7, 50));           // another sensor
+        feed(dut::test::llsAnswer(5, 4000, false));  // a spoiled answer
+    }
+    EXPECT_EQ(window->stability().level(), 1234);
+    EXPECT_EQ(window->stability().count(), 4);
+    // A request and its answer merged into one read count as well.
+    feed(dut::test::concat({dut::test::llsRequest(5), dut::test::llsAnswer(5, 1234)}));
+    EXPECT_TRUE(window->stability().stable());
+    window->recordPoint();
+    ASSERT_EQ(window->table().points().size(), 1u);
+    EXPECT_EQ(window->table().points()[0].raw, std::nullopt) << "the bus carries no raw value";
+}
+
+TEST_F(TankWindow, ABadCsvFileIsRefusedWithItsLineAndTheTableStays) {
+    poll(10, 5);
+    window->recordPoint();
+    const auto before = window->table().state();
+    const QString path = dir.filePath(QStringLiteral("bad.csv"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Уровень;Литры\n10;0\n20;abc\n");
+    file.close();
+    std::vector<QString> texts;
+    testsupport::BoxHook hook([&](QMessageBox& box) {
+        texts.push_back(box.text());
+        return int(QMessageBox::Ok);
+    });
+    window->importFile(path);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("строка 3: литры не число")))
+        << texts[0].toStdString();
+    EXPECT_EQ(window->table().state(), before);
+    EXPECT_EQ(saved(), before);
+}
