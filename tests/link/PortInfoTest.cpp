@@ -52,9 +52,12 @@ class FakeSystem {
 TEST(PortInfoTest, DescribesEachKindOfPortAndNeverFailsOnOddEntries) {
     FakeSystem sys;
     sys.tty("ttyUSB0", "usb1/1-1/1-1:1.0/ttyUSB0");
-    for (const auto& [k, v] : std::vector<std::pair<std::string, std::string>>{
-             {"idVendor", "0403\n"}, {"idProduct", "6001\n"}, {"product", "FT232R USB UART\n"},
-             {"manufacturer", "FTDI\n"}, {"serial", "A50285BI\n"}}) {
+    for (const auto& [k, v] :
+         std::vector<std::pair<std::string, std::string>>{{"idVendor", "0403\n"},
+                                                          {"idProduct", "6001\n"},
+                                                          {"product", "FT232R USB UART\n"},
+                                                          {"manufacturer", "FTDI\n"},
+                                                          {"serial", "A50285BI\n"}}) {
         sys.attr("usb1/1-1", k, v);
     }
     sys.byId("usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0", "ttyUSB0");
