@@ -11,41 +11,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Sysfs strings are short; anything longer, or with control characters, is not a name a
-// person should see in a list.
-constexpr std::size_t kMaxAttribute = 128;
-
-std::string readAttribute(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return {};
-    std::string text(kMaxAttribute + 1, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-    if (text.size() > kMaxAttribute) return {};
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return {};
-    }
-    return text;
-}
-
-bool isHex4(const std::string& s) {
-    if (s.size() != 4) return false;
-    for (const char c : s) {
-        if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
-    }
-    return true;
-}
-
 void append(std::string& out, const std::string& piece) {
     if (piece.empty()) return;
     if (!out.empty()) out += ", ";
     out += piece;
 }
 
+std::string upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
 }  // namespace
 
 std::string PortInfo::description() const {
+    if (!friendlyName.empty()) return friendlyName;
     std::string out;
     append(out, product);
     append(out, manufacturer);
@@ -74,30 +54,15 @@ std::string resolveStableName(const std::string& stableName) {
     return ec ? std::string{} : target.string();
 }
 
-PortInfo describePort(const std::string& devicePath, const PortInfoSources& sources) {
-    PortInfo info;
-    info.path = devicePath;
-    info.byId = findStableName(devicePath, sources.byIdDir);
-
-    std::error_code ec;
-    const fs::path name = fs::path(devicePath).filename();
-    fs::path dir = fs::canonical(fs::path(sources.sysClassTty) / name / "device", ec);
-    if (ec) return info;
-    // The tty's device is a USB interface (or a serial port below one); the USB device
-    // that carries the strings is the first ancestor with a vendor id.
-    for (int depth = 0; depth < 6 && !dir.empty() && dir != dir.root_path(); ++depth) {
-        const std::string vid = readAttribute(dir / "idVendor");
-        if (!vid.empty()) {
-            const std::string pid = readAttribute(dir / "idProduct");
-            if (isHex4(vid) && isHex4(pid)) info.vidPid = vid + ":" + pid;
-            info.product = readAttribute(dir / "product");
-            info.manufacturer = readAttribute(dir / "manufacturer");
-            info.serial = readAttribute(dir / "serial");
-            break;
-        }
-        dir = dir.parent_path();
+std::string friendlyNameFor(const std::string& devicePath, const std::vector<FriendlyName>& list) {
+    std::string port = devicePath;
+    const std::string ns = "\\\\.\\";
+    if (port.compare(0, ns.size(), ns) == 0) port.erase(0, ns.size());
+    port = upper(port);
+    for (const FriendlyName& entry : list) {
+        if (upper(entry.port) == port) return entry.name;
     }
-    return info;
+    return {};
 }
 
 }  // namespace dut

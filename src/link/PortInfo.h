@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace dut {
 
@@ -14,6 +15,7 @@ struct PortInfo {
     std::string manufacturer;  // USB manufacturer string
     std::string serial;        // USB serial number
     std::string vidPid;        // "0403:6001"
+    std::string friendlyName;  // Windows: the device manager's name, "USB-SERIAL CH340 (COM3)"
 
     // One line for people: "FT232R USB UART, FTDI, SN A50285BI, 0403:6001"; empty when
     // nothing is known.
@@ -26,7 +28,16 @@ struct PortInfoSources {
     std::string byIdDir = "/dev/serial/by-id";
 };
 
+// On Linux from sysfs; on Windows from the device registry (SetupAPI).
 PortInfo describePort(const std::string& devicePath, const PortInfoSources& sources = {});
+
+// One port of the Windows device registry: its port name ("COM3") and friendly name.
+struct FriendlyName {
+    std::string port;
+    std::string name;
+};
+// The friendly name listed for devicePath ("COM3" or "\\.\COM3", any case), or empty.
+std::string friendlyNameFor(const std::string& devicePath, const std::vector<FriendlyName>& list);
 
 // The entry of the by-id folder that resolves to devicePath, or empty.
 std::string findStableName(const std::string& devicePath, const std::string& byIdDir);
