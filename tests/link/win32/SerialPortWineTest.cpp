@@ -16,8 +16,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <optional>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
