@@ -119,36 +119,81 @@ void checkRequest(const Attempt& attempt, std::uint8_t operation, std::uint8_t p
     FUZZ_CHECK(fuzz::referenceCrcOk(w, kFrame));
 }
 
-// What the exchange must come to, worked out from the bytes the line delivered: without the
-// echo, the first whole frame with a good CRC-8 ends it; with it, a good frame that carries
-// another parameter number is passed over and the attempt reads on, and an exchange whose
-// every attempt met only such frames takes the last of them and forgets the echo.
+// What the exchange must come to, worked out from the bytes the line delivered. A frame that
+// is the request itself is the adapter's echo when another good frame follows it (from then
+// on one copy is passed over in every attempt), and the answer when nothing does, unless two
+// reads of different parameters were answered only so. Without the parameter echo, the first
+// good frame after that ends the attempt; with it, a good frame that carries another
+// parameter number is passed over and the attempt reads on, and an exchange whose every
+// attempt met only such frames takes the last of them and forgets the echo.
+using AdapterEcho = ConfigLink::AdapterEcho;
+
 struct Expected {
     std::size_t attempts = 0;
     std::optional<std::int32_t> value;
     bool echoLost = false;
 };
 
-Expected expectedOutcome(const FuzzedLine& line, bool strict, std::uint8_t parameter) {
+struct EchoModel {
+    AdapterEcho echo = AdapterEcho::Unknown;
+    std::optional<std::uint8_t> loneCopyRead;
+};
+
+Expected expectedOutcome(const FuzzedLine& line, bool strict, std::uint8_t operation,
+                         std::uint8_t parameter, EchoModel& model) {
     Expected out;
     std::optional<std::int32_t> lastStray;
     int attemptsWithOnlyStrays = 0;
+    AdapterEcho echo = model.echo;
+    bool byLoneCopy = false;
     for (std::size_t i = 0; i < line.attemptCount() && !out.value; ++i) {
         const Attempt& attempt = line.attempt(i);
         out.attempts = i + 1;
-        bool strayMet = false;
-        for (std::size_t at = 0; at + kFrame <= attempt.deliveredCount; at += kFrame) {
-            const std::uint8_t* frame = &attempt.delivered[at];
-            if (!fuzz::referenceCrcOk(frame, kFrame)) break;
-            if (!strict || frame[9] == parameter) {
-                out.value = le32(&frame[10]);
-                break;
+        std::size_t at = 0;
+        const auto nextGood = [&](const std::uint8_t*& frame) {
+            if (at + kFrame > attempt.deliveredCount) return false;
+            frame = &attempt.delivered[at];
+            at += kFrame;
+            return fuzz::referenceCrcOk(frame, kFrame);
+        };
+        const std::uint8_t* frame = nullptr;
+        bool good = nextGood(frame);
+        bool loneCopy = false;
+        if (good && echo != AdapterEcho::Quiet &&
+            std::equal(frame, frame + kFrame, attempt.written.begin())) {
+            const std::uint8_t* copy = frame;
+            if (echo == AdapterEcho::Echoes) {
+                good = nextGood(frame);
+            } else if (nextGood(frame)) {
+                echo = AdapterEcho::Echoes;
+            } else {
+                frame = copy;
+                loneCopy = true;
             }
+        }
+        if (good && loneCopy && operation == ConfigLink::kOpRead && echo == AdapterEcho::Unknown &&
+            model.loneCopyRead && *model.loneCopyRead != parameter) {
+            good = false;
+            echo = AdapterEcho::Echoes;
+        }
+        bool strayMet = false;
+        while (good && strict && frame[9] != parameter) {
             strayMet = true;
             lastStray = le32(&frame[10]);
+            good = nextGood(frame);
         }
-        if (!out.value && strayMet) ++attemptsWithOnlyStrays;
+        if (good) {
+            out.value = le32(&frame[10]);
+            byLoneCopy = loneCopy;
+        } else if (strayMet) {
+            ++attemptsWithOnlyStrays;
+        }
     }
+    if (out.value && !byLoneCopy && echo == AdapterEcho::Unknown) echo = AdapterEcho::Quiet;
+    if (byLoneCopy && operation == ConfigLink::kOpRead && echo == AdapterEcho::Unknown) {
+        model.loneCopyRead = parameter;
+    }
+    model.echo = echo;
     if (!out.value && attemptsWithOnlyStrays == ConfigLink::kMaxAttempts) {
         out.value = lastStray;
         out.echoLost = true;
@@ -165,6 +210,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     dut::LinkState state;
     ConfigLink link(port, state);
     bool strict = link.echoesParameter();
+    EchoModel model;
 
     for (int exchange = 0; exchange < kMaxExchanges && !input.empty(); ++exchange) {
         const std::uint8_t operation = input.byte();
@@ -178,7 +224,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
         const std::size_t attempts = line.attemptCount();
         FUZZ_CHECK(attempts >= 1);
-        const Expected expected = expectedOutcome(line, strict, parameter);
+        const Expected expected = expectedOutcome(line, strict, operation, parameter, model);
         for (std::size_t i = 0; i < attempts; ++i) {
             checkRequest(line.attempt(i), operation, parameter, value);
         }
@@ -189,6 +235,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // The value comes from the accepted frame alone, never below 0.
         FUZZ_CHECK(!ok || *answer == std::max(*expected.value, 0));
         if (expected.echoLost) FUZZ_CHECK(!link.echoesParameter());
+        FUZZ_CHECK(link.adapterEcho() == model.echo);
         strict = link.echoesParameter();
     }
     return 0;

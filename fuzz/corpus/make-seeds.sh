@@ -71,6 +71,13 @@ seed config_link negative "01 00 01 00 00 00 0F $A_1_0_M5 01 00 01 00 00 00 0F $
 seed config_link foreign "01 04 01 00 00 00 0F $A_FOREIGN"
 seed config_link silence-after-negative "81 FD FF FF FF 00 01 00 00 00"
 seed config_link write-read-back "02 05 FE FF FF FF 0F $A_2_5_0 01 04 00 00 00 00 0F $A_1_4_5000"
+# An adapter that echoes: the request's copy, then the answer; then a copy alone for a read
+# of another parameter, and a copy alone twice (no sensor behind the adapter).
+E_1_0_1="00 00 00 00 BB CF 58 00 01 00 01 00 00 00 19"
+E_1_3_1="00 00 00 00 BB CF 58 00 01 03 01 00 00 00 57"
+E_1_7_1="00 00 00 00 BB CF 58 00 01 07 01 00 00 00 48"
+seed config_link echo-then-answer "01 00 01 00 00 00 1E $E_1_0_1 $A_1_0_1234 01 03 01 00 00 00 0F $E_1_3_1"
+seed config_link echo-alone "01 03 01 00 00 00 0F $E_1_3_1 01 07 01 00 00 00 $(repeat 16 "0F $E_1_7_1")"
 seed config_link stray-before-answer "01 00 01 00 00 00 14 AA BB CC DD EE $A_1_0_1234 0F $A_1_0_1234"
 
 # SimSensor: faults (switches, every-Nth, rate, seed), then a control byte and a request.

@@ -58,6 +58,17 @@ class ConfigLink {
     // attempt met only strays takes the last of them and the link stops expecting the echo.
     bool echoesParameter() const { return echoes_; }
 
+    // Many two-wire RS-485 adapters hear their own transmission: the request comes back,
+    // byte for byte and with a good CRC-8, before the answer. A frame that is the request
+    // itself is therefore read past when another good frame follows it within the attempt,
+    // and the adapter is then known to echo: from then on exactly one copy of each request
+    // is passed over. A copy with nothing after it stands as the answer, as a sensor may
+    // answer a write with the very bytes it was sent, except that two reads of different
+    // parameters answered only by their own copies are the adapter talking to itself with no
+    // sensor behind it. What is learnt holds until the line is opened anew.
+    enum class AdapterEcho { Unknown, Echoes, Quiet };
+    AdapterEcho adapterEcho() const { return adapterEcho_; }
+
     // How long one attempt reads for its answer: the port's bound for one frame.
     static constexpr int kAttemptReadMs = 10 * static_cast<int>(kFrameSize) + 10;
 
@@ -70,6 +81,9 @@ class ConfigLink {
     LineWait& wait_;
     bool echoes_ = false;
     std::uint8_t firstEchoed_ = 0;  // the first parameter whose number came back, 0: none yet
+    AdapterEcho adapterEcho_ = AdapterEcho::Unknown;
+    std::uint64_t echoSession_ = 0;
+    std::optional<std::uint8_t> loneCopyRead_;  // a read answered only by its own copy
 };
 
 }  // namespace dut

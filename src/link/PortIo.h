@@ -29,6 +29,9 @@ class PortIo {
     // Reads and drops input until the line has been silent for quietMs, within a bound of its
     // own. A line without a clock has no silence to wait for and leaves its input alone.
     virtual void dropUntilQuiet(int quietMs) { (void)quietMs; }
+    // Changes each time the line is opened anew. What the link learns of the adapter (that it
+    // hears its own requests) holds until then. A line that is never reopened keeps 0.
+    virtual std::uint64_t session() const { return 0; }
 };
 
 }  // namespace dut

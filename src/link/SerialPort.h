@@ -52,6 +52,7 @@ class SerialPort : public PortIo {
     std::string lastErrorMessage() const;
 
     bool isOpen() const override;
+    std::uint64_t session() const override { return sessions_; }
     // The system's own handle of the open device (a HANDLE on Windows, a descriptor
     // elsewhere), or -1 when none is open: lets tests ask the system what was applied.
     std::intptr_t nativeHandle() const;
@@ -97,6 +98,7 @@ class SerialPort : public PortIo {
     std::unique_ptr<Backend> backend_;
     // Written by the thread that does the exchanges, read by the one that shows the error.
     std::atomic<int> lastErrorCode_{0};
+    std::atomic<std::uint64_t> sessions_{0};  // successful opens
 };
 
 }  // namespace dut

@@ -213,6 +213,7 @@ bool SerialPort::open(const std::string& name) {
 
     backend_->fd = fd;
     backend_->exclusive = exclusive;
+    ++sessions_;
     return true;
 }
 

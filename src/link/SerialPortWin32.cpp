@@ -99,6 +99,7 @@ bool SerialPort::open(const std::string& name) {
     (void)SetCommTimeouts(handle, &timeouts);
 
     backend_->handle = handle;
+    ++sessions_;
     return true;
 }
 

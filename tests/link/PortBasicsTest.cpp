@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "DeviceNames.h"
+#include "PortInfo.h"
 #include "SerialPort.h"
 
 namespace {
@@ -176,3 +177,25 @@ TEST(PortList, DoesNotThrowForTheCommonPrefix) {
 }
 
 }  // namespace
+
+TEST(PortInfoNames, AFriendlyNameIsFoundByPortNameInAnySpelling) {
+    const std::vector<dut::FriendlyName> list = {
+        {"COM3", "USB-SERIAL CH340 (COM3)"},
+        {"COM12", "Silicon Labs CP210x USB to UART Bridge (COM12)"},
+    };
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"COM3", "USB-SERIAL CH340 (COM3)"},
+        {"com3", "USB-SERIAL CH340 (COM3)"},
+        {"\\\\.\\COM12", "Silicon Labs CP210x USB to UART Bridge (COM12)"},
+        {"COM1", ""},
+        {"COM", ""},
+        {"", ""},
+    };
+    for (const auto& [port, expected] : cases) {
+        EXPECT_EQ(dut::friendlyNameFor(port, list), expected) << port;
+        dut::PortInfo info;
+        info.friendlyName = dut::friendlyNameFor(port, list);
+        info.product = "ignored when a friendly name is known";
+        EXPECT_EQ(info.description(), expected.empty() ? info.product : expected) << port;
+    }
+}

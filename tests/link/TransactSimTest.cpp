@@ -16,6 +16,7 @@
 
 #include "ConfigLink.h"
 #include "Crc8.h"
+#include "FastSensor.h"
 #include "PtySensor.h"
 #include "SensorLineRecord.h"
 #include "SensorParams.h"
@@ -251,3 +252,81 @@ TEST_F(TransactSim, UnpluggedAdapterFailsFastAndWorksAgainAfterReplug) {
 }
 
 }  // namespace
+
+// An adapter that hears its own requests, against a sensor that answers and one that keeps
+// silent, and a clean line where a sensor's answer happens to equal the request: each row is
+// a run of exchanges on one open port with what each must come to.
+TEST(AdapterEcho, TheRequestsOwnCopyIsNeverTakenForTheSensor) {
+    using Echo = dut::ConfigLink::AdapterEcho;
+    struct Step {
+        std::uint8_t op;
+        std::uint8_t parameter;
+        std::int32_t value;
+        std::optional<std::int32_t> expected;
+        Echo learnt;
+    };
+    struct Row {
+        const char* name;
+        bool echo;
+        bool silent;
+        std::vector<Step> steps;
+    };
+    constexpr std::uint8_t R = dut::ConfigLink::kOpRead;
+    constexpr std::uint8_t W = dut::ConfigLink::kOpWrite;
+    const std::vector<Row> rows = {
+        {"echoing adapter, answering sensor",
+         true,
+         false,
+         {{R, 3, 1, 1, Echo::Echoes},  // address 1: the answer equals the request, after its echo
+          {R, 7, 1, 1234, Echo::Echoes},
+          {W, 4, 3000, 3000, Echo::Echoes},
+          {R, 4, 0, 3000, Echo::Echoes}}},
+        {"echoing adapter, no sensor",
+         true,
+         true,
+         {{R, 3, 1, 1, Echo::Unknown},  // cannot be told from a sensor at address 1 yet
+          {R, 7, 1, std::nullopt, Echo::Echoes},
+          {R, 3, 1, std::nullopt, Echo::Echoes}}},
+        {"clean line",
+         false,
+         false,
+         {{R, 3, 1, 1, Echo::Unknown},
+          {R, 7, 1, 1234, Echo::Quiet},
+          {W, 5, 400, 400, Echo::Quiet},
+          {R, 3, 1, 1, Echo::Quiet}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        // Unpaced: a copy stands as the answer only when nothing follows it within the
+        // attempt, and a loaded machine must not stretch the sensor's answer that far.
+        sim::PtySensorOptions options = testsupport::fastSensorOptions();
+        options.echo = row.echo;
+        sim::PtySensor sensor(options);
+        sim::SensorFaults faults;
+        faults.silent = row.silent;
+        sensor.setFaults(faults);
+        ASSERT_TRUE(sensor.start());
+        sensor.setParam(3, 1);
+        dut::SerialPort port;
+        ASSERT_TRUE(port.open(sensor.devicePath()));
+        dut::LinkState state;
+        dut::ConfigLink link(port, state);
+        for (const Step& step : row.steps) {
+            SCOPED_TRACE(std::to_string(step.op) + "/" + std::to_string(step.parameter));
+            const auto got =
+                link.transact(0, dut::ConfigLink::kAccessCode, step.op, step.parameter, step.value);
+            EXPECT_EQ(got, step.expected);
+            EXPECT_EQ(state.linkFlag, step.expected.has_value());
+            EXPECT_EQ(link.adapterEcho(), step.learnt);
+        }
+        // What was learnt belongs to the adapter that was open: a reopened line starts afresh.
+        port.close();
+        ASSERT_TRUE(port.open(sensor.devicePath()));
+        // (The clean line's Quiet would otherwise stand.)
+        const Step& first = row.steps.front();
+        EXPECT_EQ(
+            link.transact(0, dut::ConfigLink::kAccessCode, first.op, first.parameter, first.value),
+            first.expected);
+        EXPECT_EQ(link.adapterEcho(), first.learnt);
+    }
+}

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -225,6 +226,61 @@ TEST(PtySensor, UnplugHangsUpAndReplugComesBackAtTheSamePath) {
 
     sensor.stop();
     EXPECT_FALSE(exists(options.linkPath)) << "stop removes the link";
+}
+
+TEST(PtySensor, AnEchoingAdapterRepeatsEachRequestBeforeTheAnswerOrAlone) {
+    for (const bool silent : {false, true}) {
+        SCOPED_TRACE(silent ? "silent sensor" : "answering sensor");
+        PtySensorOptions options;
+        options.echo = true;
+        options.paced = false;
+        PtySensor sensor(options);
+        sim::SensorFaults faults;
+        faults.silent = silent;
+        sensor.setFaults(faults);
+        ASSERT_TRUE(sensor.start());
+        TestPort port(sensor.devicePath());
+        const auto request = SimSensor::makeRequest(SimSensor::kRead, 7, 1);
+        port.write(request);
+        const auto got = port.read(30, 1000, 3000);
+        ASSERT_GE(got.bytes.size(), 15u);
+        EXPECT_TRUE(std::equal(request.begin(), request.end(), got.bytes.begin()));
+        if (silent) {
+            EXPECT_EQ(got.bytes.size(), 15u);
+        } else {
+            ASSERT_EQ(got.bytes.size(), 30u);
+            const std::vector<std::uint8_t> answer(got.bytes.begin() + 15, got.bytes.end());
+            EXPECT_TRUE(goodFrame(answer));
+            EXPECT_EQ(frameValue(answer), 1234);
+        }
+    }
+}
+
+TEST(PtySensor, ReplugUnderANewNameMovesTheStableLinkWithIt) {
+    TempDir dir;
+    PtySensorOptions options;
+    options.stableLinkPath = dir.file("usb-adapter-if00-port0");
+    options.replugNewName = true;
+    options.paced = false;
+    PtySensor sensor(options);
+    ASSERT_TRUE(sensor.start());
+    const std::string first = sensor.devicePath();
+    auto target = [&] {
+        char buffer[256] = {};
+        const ssize_t n = ::readlink(options.stableLinkPath.c_str(), buffer, sizeof buffer - 1);
+        return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string();
+    };
+    EXPECT_EQ(target(), first);
+
+    sensor.unplug();
+    EXPECT_FALSE(exists(options.stableLinkPath)) << "gone while the adapter is out";
+    ASSERT_TRUE(sensor.replug());
+    const std::string second = sensor.devicePath();
+    EXPECT_NE(second, first);
+    EXPECT_EQ(target(), second);
+    TestPort port(options.stableLinkPath);
+    ASSERT_GE(port.fd(), 0);
+    EXPECT_TRUE(goodFrame(askSensor(port, SimSensor::makeRequest(1, 3, 1)).bytes));
 }
 
 TEST(PtySensor, UnplugOnWritePullsTheAdapterInsteadOfTakingTheWrite) {

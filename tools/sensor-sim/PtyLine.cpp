@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <thread>
 #include <utility>
+#include <vector>
 
 namespace sim {
 
@@ -45,16 +46,36 @@ PtyLine::~PtyLine() {
     unplug();
 }
 
-bool PtyLine::plug() {
-    unplug();
+namespace {
+
+// A new master and the name of its slave, or -1.
+int openMaster(char (&name)[PATH_MAX]) {
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (master < 0) return false;
-    char name[PATH_MAX] = {};
+    if (master < 0) return -1;
     if (::grantpt(master) != 0 || ::unlockpt(master) != 0 ||
         ::ptsname_r(master, name, sizeof name) != 0) {
         ::close(master);
-        return false;
+        return -1;
     }
+    return master;
+}
+
+}  // namespace
+
+bool PtyLine::plug() {
+    const std::string previous = slavePath_;
+    unplug();
+    char name[PATH_MAX] = {};
+    int master = openMaster(name);
+    // The kernel hands out the lowest free number, which is usually the one just freed;
+    // holding on to that one makes the next open take another.
+    std::vector<int> held;
+    while (master >= 0 && newNameOnPlug_ && previous == name && held.size() < 4) {
+        held.push_back(master);
+        master = openMaster(name);
+    }
+    for (const int fd : held) ::close(fd);
+    if (master < 0) return false;
     // Keeping a slave descriptor of our own means the master never reports a hang-up
     // merely because the product closed the port between two connections.
     const int slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -66,7 +87,7 @@ bool PtyLine::plug() {
     master_ = master;
     slave_ = slave;
     slavePath_ = name;
-    if (!pointLink()) {
+    if (!pointLinks()) {
         closeFd(master_);
         closeFd(slave_);
         return false;
@@ -77,35 +98,48 @@ bool PtyLine::plug() {
 
 void PtyLine::unplug() {
     if (master_ < 0) return;
-    removeLink();
+    removeLinks();
     closeFd(slave_);
     closeFd(master_);
 }
 
-bool PtyLine::pointLink() {
-    if (linkPath_.empty()) return true;
+namespace {
+
+bool pointLink(const std::string& link, const std::string& target) {
+    if (link.empty()) return true;
     struct stat st {};
     // Never clobber a real file or folder that happens to sit at the requested name.
-    if (::lstat(linkPath_.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) return false;
-    const std::string temp = linkPath_ + ".tmp" + std::to_string(::getpid());
+    if (::lstat(link.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) return false;
+    const std::string temp = link + ".tmp" + std::to_string(::getpid());
     ::unlink(temp.c_str());
-    if (::symlink(slavePath_.c_str(), temp.c_str()) != 0) return false;
+    if (::symlink(target.c_str(), temp.c_str()) != 0) return false;
     // rename() swaps the link in one step, so a reader never finds the name missing.
-    if (::rename(temp.c_str(), linkPath_.c_str()) != 0) {
+    if (::rename(temp.c_str(), link.c_str()) != 0) {
         ::unlink(temp.c_str());
         return false;
     }
     return true;
 }
 
-void PtyLine::removeLink() {
-    if (linkPath_.empty()) return;
-    char target[PATH_MAX] = {};
-    const ssize_t n = ::readlink(linkPath_.c_str(), target, sizeof target - 1);
+void removeLink(const std::string& link, const std::string& target) {
+    if (link.empty()) return;
+    char current[PATH_MAX] = {};
+    const ssize_t n = ::readlink(link.c_str(), current, sizeof current - 1);
     // Leave the name alone when someone else has pointed it elsewhere meanwhile.
-    if (n > 0 && slavePath_ == std::string(target, static_cast<std::size_t>(n))) {
-        ::unlink(linkPath_.c_str());
+    if (n > 0 && target == std::string(current, static_cast<std::size_t>(n))) {
+        ::unlink(link.c_str());
     }
+}
+
+}  // namespace
+
+bool PtyLine::pointLinks() {
+    return pointLink(linkPath_, slavePath_) && pointLink(stableLinkPath_, slavePath_);
+}
+
+void PtyLine::removeLinks() {
+    removeLink(linkPath_, slavePath_);
+    removeLink(stableLinkPath_, slavePath_);
 }
 
 bool PtyLine::writeAll(const std::uint8_t* data, std::size_t size,

@@ -13,6 +13,12 @@ namespace sim {
 class PtyLine {
   public:
     explicit PtyLine(std::string linkPath);
+    // A second symlink that, like a udev by-id name, always points at the current device
+    // and goes away while the adapter is out.
+    void setStableLink(std::string path) { stableLinkPath_ = std::move(path); }
+    // Each plug() then comes back under a device name other than the last one, as a
+    // kernel that hands out the next ttyUSB number while the old one is still held.
+    void setNewNameOnPlug(bool on) { newNameOnPlug_ = on; }
     ~PtyLine();
     PtyLine(const PtyLine&) = delete;
     PtyLine& operator=(const PtyLine&) = delete;
@@ -44,13 +50,15 @@ class PtyLine {
 
   private:
     std::string linkPath_;
+    std::string stableLinkPath_;
+    bool newNameOnPlug_ = false;
     std::string slavePath_;
     int master_ = -1;
     int slave_ = -1;
     std::uint64_t generation_ = 0;
 
-    bool pointLink();
-    void removeLink();
+    bool pointLinks();
+    void removeLinks();
 };
 
 // Sleeps until the deadline in short steps; false when `stop` turned true first.

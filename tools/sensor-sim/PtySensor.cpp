@@ -29,7 +29,10 @@ constexpr milliseconds kStrayDelay{5};
 }  // namespace
 
 struct PtySensor::Impl {
-    explicit Impl(PtySensorOptions o) : options(std::move(o)), line(options.linkPath) {}
+    explicit Impl(PtySensorOptions o) : options(std::move(o)), line(options.linkPath) {
+        line.setStableLink(options.stableLinkPath);
+        line.setNewNameOnPlug(options.replugNewName);
+    }
 
     PtySensorOptions options;
 
@@ -132,6 +135,14 @@ void PtySensor::Impl::serve(const SimSensor::Frame& request, std::uint64_t gener
         }
         if (options.onExchange) options.onExchange(request, {});
         return;
+    }
+    if (options.echo) {
+        // The echo is complete as soon as the request is: the adapter heard every byte
+        // while it sent it.
+        std::lock_guard<std::mutex> lock(lineMutex);
+        if (line.plugged() && line.generation() == generation) {
+            line.writeAll(request.data(), request.size(), Clock::now() + milliseconds(50));
+        }
     }
     std::vector<std::uint8_t> answer;
     std::vector<std::uint8_t> stray;

@@ -18,6 +18,12 @@ struct PtySensorOptions {
     // The adapter is pulled out the moment a write request arrives, so the sensor neither
     // takes nor answers it: a cable lost in the middle of a command, at a known moment.
     bool unplugOnWrite = false;
+    // The adapter hears its own transmission, as many two-wire RS-485 adapters do: every
+    // request comes back on the line before the sensor's answer (or alone, when the
+    // sensor keeps silent).
+    bool echo = false;
+    std::string stableLinkPath;  // a by-id style name that follows the device
+    bool replugNewName = false;  // replug() comes back under another device name
     // Called on the serving thread after each answered or ignored request (the answer is
     // empty when the sensor kept silent). Must not call back into the PtySensor.
     std::function<void(const SimSensor::Frame& request, const std::vector<std::uint8_t>& answer)>

@@ -57,6 +57,10 @@ const char* const kUsage =
     "  --unplug-after SEC       pull the adapter out after SEC seconds plugged in\n"
     "  --unplug-on-write        pull the adapter out when a write request arrives\n"
     "  --replug-after SEC       plug it back after SEC seconds out\n"
+    "  --replug-new-name        come back under a new device name after being pulled out\n"
+    "  --by-id-link PATH        a symlink that always points at the current device, like\n"
+    "                           /dev/serial/by-id (gone while the adapter is out)\n"
+    "  --echo                   the adapter echoes every request before the answer\n"
     "  --verbose                print every exchange on stderr\n"
     "  --log FILE               write a timed line for every request, pull and re-plug\n"
     "Sensor values:\n"
@@ -210,6 +214,12 @@ bool parse(int argc, char** argv, Settings& s) {
         } else if (arg == "--address") {
             s.haveAddress = true;
             s.address = static_cast<std::int32_t>(toInteger(arg, next(), 0, 255));
+        } else if (arg == "--replug-new-name") {
+            s.sensor.replugNewName = true;
+        } else if (arg == "--by-id-link") {
+            s.sensor.stableLinkPath = next();
+        } else if (arg == "--echo") {
+            s.sensor.echo = true;
         } else if (arg == "--unplug-on-write") {
             s.sensor.unplugOnWrite = true;
         } else if (arg == "--raw") {

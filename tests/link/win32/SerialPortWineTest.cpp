@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@
 #include "Crc8.h"
 #include "FrameLine.h"
 #include "LinkState.h"
+#include "PortInfo.h"
 #include "RequestFrame.h"
 #include "SerialPort.h"
 
@@ -490,3 +492,16 @@ TEST(Win32List, UnknownPrefixGivesAnEmptyListWithoutError) {
 }
 
 }  // namespace
+
+// Wine keeps its COM ports out of the device registry's Ports class, so the friendly
+// name is proved by the pure test of the matching; here the real SetupAPI walk must run
+// to its end and leave a plain entry rather than fail.
+TEST(Win32List, DescribingAMappedPortNeverFails) {
+    PORT_FROM_ENV(com, "DUT_WINE_COM");
+    const dut::PortInfo info = dut::describePort(com);
+    EXPECT_EQ(info.path, com);
+    if (!info.friendlyName.empty()) {
+        EXPECT_NE(info.friendlyName.find(com), std::string::npos) << info.friendlyName;
+    }
+    std::cout << "friendly name of " << com << ": \"" << info.friendlyName << "\"\n";
+}

@@ -16,14 +16,16 @@ def connect(s, expected, fault):
             PORT_BUSY: texts.STATUS_PORT_FAILED}.get(expected)
     if expected == NO_ANSWER:
         # The typed name is used by the next automatic reconnect, which reads the address
-        # 16 times in vain and stops.
-        tried = wait_for(lambda: len(reads_of(s, 3, mark)) >= 16, 15)
+        # (or what follows it) 16 times in vain and stops.
+        last = fault.gives_up_at
+        tried = wait_for(lambda: len(reads_of(s, last, mark)) >= 16, 15)
         if not tried:
             problems.append(f"the connect never tried the sensor 16 times: {s.sim.requests(mark)}")
         time.sleep(0.5)
-        others = [r for r in s.sim.requests(mark) if r.operation != READ or r.number != 3]
+        others = [r for r in s.sim.requests(mark)
+                  if r.operation != READ or r.number not in (3, last)]
         if others:
-            problems.append(f"after a failed read of the address it went on: {others[:5]}")
+            problems.append(f"after a failed read of parameter {last} it went on: {others[:5]}")
         want = texts.STATUS_AT_START
     elif not wait_for(lambda: s.status() == want, 12, step=0.1):
         problems.append(f"status {s.status()!r}, expected {want!r}")

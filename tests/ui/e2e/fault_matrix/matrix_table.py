@@ -11,7 +11,7 @@ OPERATIONS = ("connect", "F4", "F1", "F9", "widen", "output")
 
 class Fault:
     def __init__(self, name, sim_args, outcomes, shown=("7", "3000", "200"), holder=False,
-                 known_fault=None):
+                 known_fault=None, gives_up_at=3):
         self.name = name
         self.sim_args = sim_args
         self.expected = dict(zip(OPERATIONS, outcomes))
@@ -22,6 +22,9 @@ class Fault:
         # A fault of the program that is known and not yet mended: its cells are still run
         # and judged against the outcome above, and reported, but do not fail the run.
         self.known_fault = known_fault
+        # The parameter whose 16 vain reads end a connect that finds no sensor: the address,
+        # unless something answered for it.
+        self.gives_up_at = gives_up_at
 
 
 WORKS = (CONNECTED, TAKEN, TAKEN, TAKEN, TAKEN, WRITTEN)
@@ -46,6 +49,11 @@ FAULTS = [
     # written value by chance when both exchanges of a command fail.
     Fault("adapter pulled during a command", ["--unplug-on-write", "--raw", "1834"],
           (CONNECTED, FAILED, FAILED, FAILED, FAILED, LOST)),
+    # An adapter that hears its own requests: every operation as on a clean line.
+    Fault("adapter echoes requests", ["--echo"], WORKS),
+    # The echo alone never connects. Its copy of the address read cannot be told from a
+    # sensor at address 1; the copy of the next read, of another parameter, tells.
+    Fault("adapter echoes, no sensor", ["--echo", "--silent"], UNREACHABLE, gives_up_at=4),
     Fault("second program holds the port", [],
           (PORT_BUSY, IGNORED, IGNORED, IGNORED, IGNORED, DISABLED), holder=True),
 ]
