@@ -185,7 +185,8 @@ void TForm1::nameControls() {
 TForm1::~TForm1() = default;
 
 void TForm1::restoreAndRaise() {
-    if (isMinimized()) showNormal();
+    // Only the minimised state goes: a maximised window comes back maximised.
+    if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
     raise();
     activateWindow();
 }
