@@ -29,7 +29,13 @@ QMargins frameOf(const QWidget* window) {
             outer.bottom() - inner.bottom()};
 }
 
+// While the window manager reparents a window, Qt can briefly hold its client and frame
+// positions in different coordinates; such a "frame" is no frame.
 bool known(const QMargins& frame) {
+    constexpr int kWidest = 100;
+    for (int side : {frame.left(), frame.top(), frame.right(), frame.bottom()}) {
+        if (side < 0 || side > kWidest) return false;
+    }
     return !frame.isNull();
 }
 
