@@ -18,7 +18,7 @@ TEST_PACKAGES=(
   googletest libgtest-dev libgmock-dev
   xvfb xdotool x11-xserver-utils x11-utils socat
   weston dbus-daemon dbus-bin python3 python3-dbus python3-gi
-  gir1.2-atspi-2.0 at-spi2-core python3-xlib
+  gir1.2-atspi-2.0 at-spi2-core python3-xlib openbox
   clang-format
   clang libclang-rt-dev llvm
   mingw-w64 wine wine64

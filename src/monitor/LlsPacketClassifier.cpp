@@ -10,6 +10,13 @@ LlsPacketKind kindOfLength(std::size_t length) {
     return length == kLlsRequestLength ? LlsPacketKind::Request : LlsPacketKind::Answer;
 }
 
+// The length of the packet a merged chunk may hold at a byte with this prefix; 0 for none.
+std::size_t lengthForPrefix(std::uint8_t prefix) {
+    if (prefix == kLlsRequestPrefix) return kLlsRequestLength;
+    if (prefix == kLlsAnswerPrefix) return kLlsAnswerLength;
+    return 0;
+}
+
 LlsPacket makePacket(LlsPacketKind kind, const std::uint8_t* data, std::size_t count) {
     return LlsPacket{kind, std::vector<std::uint8_t>(data, data + count)};
 }
@@ -30,33 +37,14 @@ std::vector<LlsPacket> classifyLlsChunk(const std::uint8_t* data, std::size_t co
         return packets;
     }
 
-    // splits[i]: the bytes from i to the end split into good packets. Filled from the end, so
-    // the walk below never has to back out of a choice, and the cost stays linear in count.
-    std::vector<bool> splits(count + 1, false);
-    splits[count] = true;
-    for (std::size_t i = count; i-- > 0;) {
-        for (std::size_t length : {kLlsRequestLength, kLlsAnswerLength}) {
-            if (length <= count - i && splits[i + length] && llsCrcOk(data + i, length)) {
-                splits[i] = true;
-                break;
-            }
+    for (std::size_t pos = 0; pos < count;) {
+        const std::size_t length = lengthForPrefix(data[pos]);
+        if (length == 0 || length > count - pos || !llsCrcOk(data + pos, length)) {
+            packets.assign(1, makePacket(LlsPacketKind::Unrecognised, data, count));
+            return packets;
         }
-    }
-
-    if (!splits[0]) {
-        packets.push_back(makePacket(LlsPacketKind::Unrecognised, data, count));
-        return packets;
-    }
-
-    std::size_t pos = 0;
-    while (pos < count) {
-        for (std::size_t length : {kLlsRequestLength, kLlsAnswerLength}) {
-            if (length <= count - pos && splits[pos + length] && llsCrcOk(data + pos, length)) {
-                packets.push_back(makePacket(kindOfLength(length), data + pos, length));
-                pos += length;
-                break;
-            }
-        }
+        packets.push_back(makePacket(kindOfLength(length), data + pos, length));
+        pos += length;
     }
     return packets;
 }

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "MessageBox.h"
+#include "ReturnKey.h"
 
 namespace ui {
 
@@ -42,6 +43,7 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     // main window's caption must read exactly as designed.
     setApplicationName(QStringLiteral("brindolex-dut-configurator"));
     setDesktopFileName(QStringLiteral("example.brindolex.dut_configurator"));
+    installEventFilter(new ReturnPressesFocusedButton(this));
 }
 
 bool Application::notify(QObject* receiver, QEvent* event) {

@@ -109,7 +109,7 @@ TForm1::TForm1(ui::AppContext& context, QWidget* parent) : QWidget(parent), cont
     connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
 
     connect(COMSelect, &ui::PortComboBox::dropDown, this, &TForm1::COMSelectDropDown);
-    connect(COMSelect, qOverload<int>(&QComboBox::activated), this, &TForm1::COMSelectSelect);
+    connect(COMSelect, &ui::PortComboBox::picked, this, &TForm1::COMSelectSelect);
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
@@ -214,7 +214,8 @@ void TForm1::nameControls() {
 TForm1::~TForm1() = default;
 
 void TForm1::restoreAndRaise() {
-    if (isMinimized()) showNormal();
+    // Only the minimised state goes: a maximised window comes back maximised.
+    if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
     raise();
     activateWindow();
 }

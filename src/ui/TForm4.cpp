@@ -149,8 +149,7 @@ TForm4::TForm4(ui::AppContext& context, QTimer& pollingTimer, QWidget* parent)
         {Timer1, "Timer1"},
     });
 
-    ui::setOuterSize(this, 800, 600);
-    move(574, 246);
+    ui::setOuterPlace(this, 574, 246, 800, 600);
 }
 
 void TForm4::showEvent(QShowEvent* event) {

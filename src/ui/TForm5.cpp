@@ -6,7 +6,7 @@
 #include "UiStyle.h"
 
 TForm5::TForm5(QWidget* parent) : QWidget(parent) {
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setAttribute(Qt::WA_QuitOnClose, false);
     setObjectName(QStringLiteral("Form5"));

@@ -32,8 +32,7 @@ class TForm6::ListsView : public dut::config::OutputSettingsView {
 
   private:
     // A selection made here reflects what the sensor holds; writing it back would be
-    // pointless at best. setCurrentIndex does not emit activated, and the blocker keeps any
-    // future connection to the other change signals from turning it into a write.
+    // pointless at best; the blocker keeps the change signal, which writes, quiet.
     static void select(QComboBox* list, int index) {
         const QSignalBlocker quiet(list);
         list->setCurrentIndex(index);
@@ -93,9 +92,12 @@ TForm6::TForm6(dut::ConfigLink& link, QWidget* parent)
     QWidget::setTabOrder(ComboBox1, ComboBox2);
     ComboBox1->setFocus();
 
-    // Only the user's choices write; selections made in code do not emit activated.
-    connect(ComboBox1, qOverload<int>(&QComboBox::activated), this, &TForm6::ComboBox1Change);
-    connect(ComboBox2, qOverload<int>(&QComboBox::activated), this, &TForm6::ComboBox2Change);
+    // Only the user's changes write: choosing the item already shown changes nothing, and
+    // selections made in code are made with the signals blocked.
+    connect(ComboBox1, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &TForm6::ComboBox1Change);
+    connect(ComboBox2, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &TForm6::ComboBox2Change);
 
     ui::nameControls({
         {Label1, "Label1"},

@@ -5,7 +5,9 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QPalette>
+#include <QRegularExpression>
 #include <QStringList>
+#include <QValidator>
 #include <QWidget>
 
 static void initPictureResources() {
@@ -162,9 +164,32 @@ Panel::Panel(QWidget* parent, const QRect& box, const QColor& colour)
     inside_->setGeometry(1, 1, box.width() - 2, box.height() - 2);
 }
 
+namespace {
+
+// Single-line fields on the system the program comes from keep a pasted text up to its first
+// line break (a spreadsheet cell copied as "14\n"); Qt's would keep the break in the text.
+class FirstLineOfPaste : public QValidator {
+  public:
+    using QValidator::QValidator;
+
+    State validate(QString& input, int& pos) const override {
+        const qsizetype lineBreak = input.indexOf(QRegularExpression(QStringLiteral("[\r\n]")));
+        if (lineBreak < 0) return Acceptable;
+        // The text before held no break, so the break came with the text just inserted,
+        // which ends at the cursor: what follows the cursor was there before and stays.
+        const qsizetype end = pos > lineBreak ? pos : input.size();
+        input.remove(lineBreak, end - lineBreak);
+        pos = int(lineBreak);
+        return Acceptable;
+    }
+};
+
+}  // namespace
+
 FlatLineEdit::FlatLineEdit(QWidget* parent) : QLineEdit(parent) {
     setFrame(false);
     setTextMargins(2, 0, 2, 0);
+    setValidator(new FirstLineOfPaste(this));
 }
 
 void FlatLineEdit::paintEvent(QPaintEvent* event) {
@@ -172,38 +197,6 @@ void FlatLineEdit::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setPen(QColor(122, 122, 122));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
-}
-
-namespace {
-
-class OuterSizeKeeper : public QObject {
-  public:
-    OuterSizeKeeper(QWidget* window, QSize outer) : QObject(window), outer_(outer) {}
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (!corrected_ && (event->type() == QEvent::Show || event->type() == QEvent::Move)) {
-            auto* window = static_cast<QWidget*>(watched);
-            const QSize frame = window->frameGeometry().size() - window->geometry().size();
-            if (window->isVisible() && (frame.width() > 0 || frame.height() > 0)) {
-                corrected_ = true;
-                window->resize(outer_ - frame);
-            }
-        }
-        return false;
-    }
-
-  private:
-    QSize outer_;
-    bool corrected_ = false;
-};
-
-}  // namespace
-
-void setOuterSize(QWidget* window, int w, int h) {
-    // Until the frame is known the client takes the whole designed size.
-    window->resize(w, h);
-    window->installEventFilter(new OuterSizeKeeper(window, QSize(w, h)));
 }
 
 }  // namespace ui

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WindowFrame.h"
+
 #include <initializer_list>
 #include <utility>
 
@@ -79,9 +81,5 @@ class FlatLineEdit : public QLineEdit {
   protected:
     void paintEvent(QPaintEvent* event) override;
 };
-
-// Sets the size a window should have with its frame; the frame is only known once the
-// window system has mapped the window, so the client size is corrected on first show.
-void setOuterSize(QWidget* window, int w, int h);
 
 }  // namespace ui

@@ -171,6 +171,23 @@ TEST_F(LlsMonitorTest, MergedChunkWithBadPieceIsOneUnrecognised) {
     EXPECT_FALSE(monitor.hasAnswered(5));
 }
 
+TEST_F(LlsMonitorTest, LineNoiseCountsOnceAsUnrecognisedAndOpensNoColumn) {
+    // Runs whose 4- or 9-byte pieces all carry a good CRC-8, with no prefix among them.
+    const Bytes noise[] = {Bytes(12, 0x00), Bytes(13, 0x00), Bytes(8, 0xF7), Bytes(16, 0xF7)};
+    int seen = 0;
+    for (const Bytes& chunk : noise) {
+        feed(chunk);
+        ++seen;
+        expectCounters(0, 0, seen);
+        EXPECT_EQ(monitor.columnCount(), 1) << chunk.size() << " bytes";
+    }
+    EXPECT_FALSE(monitor.hasAnswered(0));
+    // A lone 4-byte read of zeros is still a request, by its length.
+    feed(Bytes(4, 0x00));
+    expectCounters(1, 0, seen);
+    EXPECT_EQ(columnOf(0), 1);
+}
+
 TEST_F(LlsMonitorTest, TwoMergedRequestsMarkOnlyTheSecond) {
     feed(concat({llsRequest(1), llsRequest(2)}));
     expectCounters(2, 0, 0);

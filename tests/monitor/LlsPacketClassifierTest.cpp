@@ -124,16 +124,80 @@ TEST(LlsPacketClassifier, BacksOutOfAGoodLookingRequestPrefix) {
     EXPECT_EQ(packets[1].bytes, second);
 }
 
-TEST(LlsPacketClassifier, AmbiguousChunkTakesTheRequestFirst) {
-    // Both "answer, request" and "request, 9-byte rest" carry good CRC-8s here; a terminal's
-    // request leads an exchange, so the request reading wins.
+TEST(LlsPacketClassifier, ThePrefixDecidesAChunkThatSplitsTwoWaysByCrc) {
+    // Both "answer, request" and "request, 9-byte rest" carry good CRC-8s here, but only the
+    // first reading has each piece led by its kind's prefix.
     const Bytes chunk = concat({answerWithRequestLookalikeHead(7, 500), llsRequest(8)});
+    ASSERT_TRUE(llsCrcOk(chunk.data(), 4));
     ASSERT_TRUE(llsCrcOk(chunk.data() + 4, 9));
 
     const auto packets = classify(chunk);
     ASSERT_EQ(packets.size(), 2u);
-    EXPECT_EQ(packets[0].kind, LlsPacketKind::Request);
-    EXPECT_EQ(packets[1].kind, LlsPacketKind::Answer);
+    EXPECT_EQ(packets[0].kind, LlsPacketKind::Answer);
+    EXPECT_EQ(packets[1].kind, LlsPacketKind::Request);
+}
+
+Bytes run(std::size_t length, std::uint8_t value) {
+    return Bytes(length, value);
+}
+
+// A request or answer with a good CRC-8 over another prefix.
+Bytes withPrefix(Bytes packet, std::uint8_t prefix) {
+    packet[0] = prefix;
+    test::sealLls(packet, true);
+    return packet;
+}
+
+struct NoiseCase {
+    const char* what;
+    Bytes chunk;
+    std::vector<LlsPacketKind> kinds;  // one Unrecognised: the chunk stays whole
+};
+
+const LlsPacketKind kReq = LlsPacketKind::Request;
+const LlsPacketKind kAns = LlsPacketKind::Answer;
+const LlsPacketKind kNone = LlsPacketKind::Unrecognised;
+
+TEST(LlsPacketClassifier, LineNoiseWithAGoodCrcIsNoSensor) {
+    const NoiseCase cases[] = {
+        // Runs whose every 4- or 9-byte piece has a good CRC-8.
+        {"12 zero bytes", run(12, 0x00), {kNone}},
+        {"13 zero bytes", run(13, 0x00), {kNone}},
+        {"8 x 0xF7", run(8, 0xF7), {kNone}},
+        {"16 x 0xF7", run(16, 0xF7), {kNone}},
+        // Alone, a packet is still known by its length.
+        {"4 zero bytes", run(4, 0x00), {kReq}},
+        {"9 zero bytes", run(9, 0x00), {kAns}},
+        {"request behind the answer prefix", withPrefix(llsRequest(5), 0x3E), {kReq}},
+        // Merged, every piece needs its prefix.
+        {"request with the answer prefix, answer",
+         concat({withPrefix(llsRequest(5), 0x3E), llsAnswer(5, 777)}),
+         {kNone}},
+        {"request, answer with the request prefix",
+         concat({llsRequest(5), withPrefix(llsAnswer(5, 777), 0x31)}),
+         {kNone}},
+        {"request with no prefix, request",
+         concat({withPrefix(llsRequest(1), 0x00), llsRequest(2)}),
+         {kNone}},
+        {"zero bytes behind a good exchange",
+         concat({llsRequest(5), llsAnswer(5, 777), run(4, 0x00)}),
+         {kNone}},
+        {"request, answer", concat({llsRequest(5), llsAnswer(5, 777)}), {kReq, kAns}},
+        {"request 0, answer 0 (zero address and level)",
+         concat({llsRequest(0), llsAnswer(0, 0)}),
+         {kReq, kAns}},
+    };
+    for (const NoiseCase& c : cases) {
+        const auto packets = classify(c.chunk);
+        ASSERT_EQ(packets.size(), c.kinds.size()) << c.what;
+        std::size_t at = 0;
+        for (std::size_t i = 0; i < packets.size(); ++i) {
+            EXPECT_EQ(packets[i].kind, c.kinds[i]) << c.what << ", piece " << i;
+            EXPECT_EQ(packets[i].bytes[0], c.chunk[at]) << c.what;
+            at += packets[i].bytes.size();
+        }
+        EXPECT_EQ(at, c.chunk.size()) << c.what;
+    }
 }
 
 TEST(LlsPacketClassifier, FragmentsAndOddLengthsAreUnrecognised) {
