@@ -32,10 +32,22 @@ class Session:
         self.log_path = os.path.join(workdir, "program.log")
         with open(self.log_path, "wb") as log:
             self.process = subprocess.Popen([program], env=env, stdout=log, stderr=log)
-        self.ui = Program(self.process.pid)
-        self._fields = {}
-        if not wait_for(lambda: self.ui.window(texts.MAIN_CAPTION) is not None, 15):
-            raise RuntimeError("no main window with the caption " + texts.MAIN_CAPTION)
+        try:
+            # A loaded machine may take a while to start a Qt program and its bridge.
+            self.ui = Program(self.process.pid, wait_s=45.0)
+            self._fields = {}
+            if not wait_for(lambda: self.ui.window(texts.MAIN_CAPTION) is not None, 15):
+                raise RuntimeError("no main window with the caption " + texts.MAIN_CAPTION)
+        except Exception:
+            # A program left behind would hold the port, the display and the bus for every
+            # row after this one.
+            alive = self.process.poll() is None
+            self.stop()
+            with open(self.log_path, encoding="utf-8", errors="replace") as log:
+                tail = log.read().splitlines()[-10:]
+            print(f"program {'still running' if alive else 'exited'}; its output, last lines:",
+                  *tail, sep="\n  ", flush=True)
+            raise
 
     def stop(self):
         processes.stop(self.process)
