@@ -151,6 +151,8 @@ TForm4::TForm4(ui::AppContext& context, QTimer& pollingTimer, QWidget* parent)
 
     ui::setOuterSize(this, 800, 600);
     move(574, 246);
+    // The row headings stand before the first tick.
+    showMonitor();
 }
 
 void TForm4::showEvent(QShowEvent* event) {
