@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QThread>
 #include <QWidget>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
