@@ -31,7 +31,11 @@ std::optional<Rgb> llsCellColour(std::string_view text) {
     return std::nullopt;
 }
 
-LlsMonitor::LlsMonitor() : columns_(1), labelTexts_{"Label1", "Label2", "Label3", "Label4"} {}
+LlsMonitor::LlsMonitor() : columns_(1), labelTexts_{"Label1", "Label2", "Label3", "Label4"} {
+    // A clean bus, the usual case, never sends an unrecognised chunk; without the headings from
+    // the start its rows would carry numbers nobody could name.
+    for (int row = 0; row < kRowCount; ++row) columns_[0][row] = kHeadings[row];
+}
 
 bool LlsMonitor::tick(PortIo& port) {
     std::uint8_t buffer[kReadSize];

@@ -28,8 +28,9 @@ struct Rgb {
 std::optional<Rgb> llsCellColour(std::string_view text);
 
 // The LLS bus monitor without its window: statistics, the per-address memory and the table
-// the window shows. Column 0 carries the row headings once unrecognised traffic has been seen;
-// every further column belongs to one sensor address, in the order the addresses appeared.
+// the window shows. Column 0 carries the row headings from the start (it becomes a fixed
+// column once unrecognised traffic is seen beside address columns); every further column
+// belongs to one sensor address, in the order the addresses appeared.
 class LlsMonitor {
   public:
     static constexpr int kRowCount = 5;

@@ -15,6 +15,7 @@
 #include "CalibrationCommands.h"
 #include "ConnectionController.h"
 #include "GlobalHotKeys.h"
+#include "HeldClose.h"
 #include "MainWindowGeometry.h"
 #include "MainWindowView.h"
 #include "QtNotifier.h"
@@ -138,6 +139,7 @@ TForm1::TForm1(ui::AppContext& context, QWidget* parent) : QWidget(parent), cont
                                                                       context.link, *view_);
     commands_ = std::make_unique<dut::config::CalibrationCommands>(
         context.link, controller_->values(), *view_, *notifier_, [this] { restoreAndRaise(); });
+    heldClose_ = new ui::HeldClose(*this, context.lineWait);
     HotKeys = new GlobalHotKeys(this);
     HotKeys->setObjectName(QStringLiteral("HotKeys"));
     // The window system's hot-key event arrives in a native event filter, outside the
@@ -414,6 +416,12 @@ void TForm1::buildStep4() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    // Never in the middle of a handler: the program would end with a box half answered or a
+    // command half done. The close comes back once the handler has returned.
+    if (heldClose_->holdIfBusy()) {
+        event->ignore();
+        return;
+    }
     // Closing the main window ends the program even while the hot-key help is open.
     event->accept();
     QCoreApplication::quit();
@@ -438,8 +446,8 @@ void TForm1::Button1Click() {
 
 void TForm1::Timer2Timer() {
     // A tick that falls due while an exchange waits on the line does nothing; ticks do not
-    // queue up behind it.
-    if (!context_.lineWait.busy()) controller_->Timer2Timer();
+    // queue up behind it. Nor does one after a held close: the program is on its way out.
+    if (!context_.lineWait.busy() && !heldClose_->pending()) controller_->Timer2Timer();
 }
 
 void TForm1::Button2Click() {
@@ -455,6 +463,8 @@ void TForm1::Button5Click() {
 }
 
 void TForm1::hotKeyActivated(int id) {
+    // No command starts once the program is to end.
+    if (heldClose_->pending()) return;
     // Held like the keys of a window blocked on the line: handled once the exchange is over.
     if (context_.lineWait.holdWhileBusy([this, id] { hotKeyActivated(id); })) return;
     ui::reportErrors([&] { commands_->hotKey(id); });

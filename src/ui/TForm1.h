@@ -33,6 +33,7 @@ namespace ui {
 struct AppContext;
 class MainWindowView;
 class QtNotifier;
+class HeldClose;
 }  // namespace ui
 
 // The main window: a menu band and the four numbered steps, at fixed pixel positions. It
@@ -164,6 +165,7 @@ class TForm1 : public QWidget {
 
     QTimer* Timer2 = nullptr;
     GlobalHotKeys* HotKeys = nullptr;
+    ui::HeldClose* heldClose_ = nullptr;
 
     std::unique_ptr<ui::MainWindowView> view_;
     std::unique_ptr<ui::QtNotifier> notifier_;

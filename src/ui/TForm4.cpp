@@ -150,6 +150,8 @@ TForm4::TForm4(ui::AppContext& context, QTimer& pollingTimer, QWidget* parent)
     });
 
     ui::setOuterPlace(this, 574, 246, 800, 600);
+    // The row headings stand before the first tick.
+    showMonitor();
 }
 
 void TForm4::showEvent(QShowEvent* event) {

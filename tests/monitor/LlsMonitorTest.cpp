@@ -43,11 +43,11 @@ class LlsMonitorTest : public ::testing::Test {
     LlsMonitor monitor;
 };
 
-TEST_F(LlsMonitorTest, StartsWithOneEmptyUnfixedColumn) {
+TEST_F(LlsMonitorTest, StartsWithOneUnfixedColumnOfHeadings) {
     EXPECT_EQ(monitor.columnCount(), 1);
     EXPECT_EQ(monitor.rowCount(), 5);
     EXPECT_FALSE(monitor.isColumn0Fixed());
-    for (int row = 0; row < 5; ++row) EXPECT_EQ(monitor.cell(0, row), "");
+    for (int row = 0; row < 5; ++row) EXPECT_EQ(monitor.cell(0, row), kHeadings[row]);
     expectCounters(0, 0, 0);
     EXPECT_EQ(monitor.labelTexts(),
               (std::array<std::string, 4>{"Label1", "Label2", "Label3", "Label4"}));
@@ -161,7 +161,7 @@ TEST_F(LlsMonitorTest, MergedExchangeCountsAsRequestAndAnswer) {
     ASSERT_EQ(monitor.columnCount(), 2);
     EXPECT_EQ(monitor.cell(1, LlsMonitor::RequestRow), "ok");
     EXPECT_EQ(monitor.cell(1, LlsMonitor::AnswerRow), "321");
-    EXPECT_EQ(monitor.cell(0, 0), "");  // no unrecognised traffic, so no headings
+    EXPECT_EQ(monitor.cell(0, 0), kHeadings[0]);  // a clean bus keeps the headings
 }
 
 TEST_F(LlsMonitorTest, MergedChunkWithBadPieceIsOneUnrecognised) {
@@ -196,7 +196,9 @@ TEST_F(LlsMonitorTest, TwoMergedRequestsMarkOnlyTheSecond) {
     EXPECT_EQ(monitor.cell(2, LlsMonitor::RequestRow), "ok");
 }
 
-TEST_F(LlsMonitorTest, HeadingsAppearAtFirstUnrecognisedAndFixOnlyWithAddressColumns) {
+TEST_F(LlsMonitorTest, HeadingsStandFromTheStartAndFixOnlyWithUnrecognisedBesideAddresses) {
+    ASSERT_EQ(monitor.columnCount(), 1);
+    for (int row = 0; row < 5; ++row) EXPECT_EQ(monitor.cell(0, row), kHeadings[row]);
     feed(Bytes{1, 2, 3});
     expectCounters(0, 0, 1);
     for (int row = 0; row < 5; ++row) EXPECT_EQ(monitor.cell(0, row), kHeadings[row]);
@@ -221,6 +223,12 @@ TEST_F(LlsMonitorTest, ClearKeepsHeadingsAndUnfixesColumn0) {
     EXPECT_EQ(monitor.columnCount(), 1);
     for (int row = 0; row < 5; ++row) EXPECT_EQ(monitor.cell(0, row), kHeadings[row]);
     expectCounters(0, 0, 0);
+
+    // On a clean bus as well.
+    feed(llsRequest(5));
+    feed(llsAnswer(5, 300));
+    monitor.clear();
+    for (int row = 0; row < 5; ++row) EXPECT_EQ(monitor.cell(0, row), kHeadings[row]);
 }
 
 TEST_F(LlsMonitorTest, ClearStartsNewColumnsButRemembersLevels) {

@@ -110,6 +110,18 @@ class MonitorWindowTest : public ::testing::Test {
     TForm4* form4 = nullptr;
 };
 
+TEST_F(MonitorWindowTest, TheHeadingsStandFromTheWindowsCreationAndNothingElse) {
+    // Not shown, never ticked: the window as the program creates it.
+    QTableWidget* grid = form4->StringGrid1;
+    ASSERT_EQ(grid->columnCount(), 1);
+    const QStringList headings{"Адрес LLS", "Запрос уровня топлива", "Ответ на запрос",
+                               "Число одинаковых подряд ответов", "Уровень стабилен"};
+    for (int row = 0; row < 5; ++row) EXPECT_EQ(cell(0, row), headings[row]) << row;
+    EXPECT_TRUE(fixedLook(0, 0));
+    EXPECT_FALSE(fixedLook(0, 1)) << "column 0 is not fixed on a clean bus";
+    EXPECT_EQ(counters(), (QStringList{"Label1", "Label2", "Label3", "Label4"}));
+}
+
 TEST_F(MonitorWindowTest, RequestsFor5And7And5GiveTwoColumnsAndOneMark) {
     form4->show();
     feed(makeRequest(5));
@@ -125,7 +137,8 @@ TEST_F(MonitorWindowTest, RequestsFor5And7And5GiveTwoColumnsAndOneMark) {
     EXPECT_EQ(cell(2, 1), QString()) << "only the address polled last is marked";
     EXPECT_EQ(cell(1, 2), QStringLiteral("x")) << "waiting for its answer";
     EXPECT_EQ(cell(2, 2), QStringLiteral("x"));
-    EXPECT_EQ(cell(0, 0), QString()) << "no headings before unrecognised traffic";
+    EXPECT_EQ(cell(0, 0), QStringLiteral("Адрес LLS")) << "headings on a clean bus";
+    EXPECT_EQ(cell(0, 4), QStringLiteral("Уровень стабилен"));
     EXPECT_EQ(grid->columnWidth(0), 306);
     EXPECT_EQ(grid->columnWidth(1), 50);
     EXPECT_EQ(grid->columnWidth(2), 50);
@@ -187,7 +200,7 @@ TEST_F(MonitorWindowTest, ARequestAndItsAnswerInOneChunkAreBothCounted) {
     EXPECT_EQ(cell(1, 0), QStringLiteral("9"));
     EXPECT_EQ(cell(1, 1), QStringLiteral("ok"));
     EXPECT_EQ(cell(1, 2), QStringLiteral("777"));
-    EXPECT_EQ(cell(0, 0), QString());
+    EXPECT_EQ(cell(0, 0), QStringLiteral("Адрес LLS"));
 
     feed(makeRequest(9));
     EXPECT_EQ(counters(), (QStringList{"1", "1", "0", "2"}));

@@ -65,6 +65,11 @@ namespace {
 
 void registerTypes() {
     static const bool once = [] {
+        // A slot is connected to a bus signal by the names of its parameter types, and Qt
+        // knows a type by name only once it is registered. Nothing else in the program
+        // registers the object path before the Activated signal is connected; unregistered,
+        // the connection fails and every activation is lost.
+        qRegisterMetaType<QDBusObjectPath>();
         qDBusRegisterMetaType<PortalShortcut>();
         qDBusRegisterMetaType<QList<PortalShortcut>>();
         return true;
@@ -105,8 +110,12 @@ int PortalHotKeysBackend::grab() {
         new QDBusServiceWatcher(kService, bus_, QDBusServiceWatcher::WatchForUnregistration, this);
     connect(portalWatcher_, &QDBusServiceWatcher::serviceUnregistered, this,
             &PortalHotKeysBackend::onPortalVanished);
-    bus_.connect(kService, kPath, kShortcutsInterface, QStringLiteral("Activated"), this,
-                 SLOT(onActivated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
+    // Keys bound without a way to hear them would be taken from the window for nothing.
+    if (!bus_.connect(kService, kPath, kShortcutsInterface, QStringLiteral("Activated"), this,
+                      SLOT(onActivated(QDBusObjectPath, QString, qulonglong, QVariantMap)))) {
+        fail(QStringLiteral("программа не может принимать сигналы портала рабочего стола"));
+        return kPending;
+    }
     createSession();
     return kPending;
 }

@@ -26,6 +26,7 @@
 #include "FastSensor.h"
 #include "GlobalHotKeys.h"
 #include "MainControls.h"
+#include "MainWindowGeometry.h"
 #include "PtySensor.h"
 #include "RunningProgram.h"
 #include "SensorRequests.h"
@@ -511,4 +512,169 @@ TEST_F(EndToEnd, ClosingTheProgramDuringAFailingExchangeExitsCleanlyAndFreesTheP
     EXPECT_LT(tookMs, 3000);
     dut::SerialPort next;
     EXPECT_TRUE(next.open(sensor->devicePath())) << "the port is still held";
+}
+
+namespace {
+
+// The first visible top-level window whose name matches, or an empty string; never fails.
+QString visibleWindow(const QString& namePattern) {
+    QProcess search;
+    search.start(QStringLiteral("xdotool"),
+                 {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                  QStringLiteral("--name"), namePattern});
+    if (!search.waitForFinished(10000)) {
+        search.kill();
+        search.waitForFinished(1000);
+        return {};
+    }
+    return QString::fromUtf8(search.readAllStandardOutput()).trimmed().section('\n', 0, 0);
+}
+
+QString waitForWindow(const QString& namePattern, int timeoutMs) {
+    QString window;
+    waitFor([&] { return !(window = visibleWindow(namePattern)).isEmpty(); }, timeoutMs);
+    return window;
+}
+
+const QString kMainWindowName = QStringLiteral("^Brindolex DUT configurator v1\\.3$");
+const QString kBoxName = QStringLiteral("^ Brindolex DUT configurator v1\\.0$");
+const QString kLevelDialogName = QStringLiteral("^Ручная корректировка Полного и Пустого$");
+
+// Where the close request reaches the running program.
+enum class CloseStage { DuringPoll, DuringF4Write, DuringF4ReadBack, FailureBoxUp, LevelDialogUp };
+
+struct CloseCase {
+    const char* name;
+    CloseStage stage;
+    bool silentSensor;           // the sensor stops answering before the stage begins
+    const char* heldBy;          // the window that holds the close and is then answered, if any
+    std::int32_t fullTankAfter;  // parameter 4 as the sensor holds it at the end
+};
+
+bool sawRequest(const sim::PtySensor& sensor, int operation, int parameter, std::size_t from = 0) {
+    const std::vector<testsupport::Request> seen = testsupport::requestsSeenBy(sensor);
+    for (std::size_t i = from; i < seen.size(); ++i) {
+        if (seen[i].operation == operation && seen[i].parameter == parameter) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+// One close request at every stage of a handler: held, never dropped, never carried out in
+// the middle. The program ends by itself once the exchange, or the box or window up at the
+// time, is done with; code 0, the port free, no thread left behind, no further box.
+TEST_F(EndToEnd, OneCloseRequestAtAnyStageEndsTheProgramOnceTheHandlerIsDone) {
+    const QString programPath = qEnvironmentVariable("DUT_PROGRAM");
+    ASSERT_FALSE(programPath.isEmpty()) << "DUT_PROGRAM names the program to run";
+    const CloseCase cases[] = {
+        {"during a failing poll, no box to follow", CloseStage::DuringPoll, true, nullptr, 3000},
+        {"during F4's write", CloseStage::DuringF4Write, false, "box", 1834},
+        {"during F4's read-back", CloseStage::DuringF4ReadBack, false, "box", 1834},
+        {"while the failure box is up", CloseStage::FailureBoxUp, true, "box", 3000},
+        {"while the level correction dialog is open", CloseStage::LevelDialogUp, false, "dialog",
+         3000},
+    };
+    for (const CloseCase& row : cases) {
+        SCOPED_TRACE(row.name);
+        sensor->setFaults({});
+        sensor->setParam(4, 3000);
+        QTest::qWait(200);  // what the last program left on the line is answered
+        sensor->clearRequests();
+
+        QProcess real;
+        real.setProcessChannelMode(QProcess::MergedChannels);
+        real.start(programPath, {QString::fromStdString(sensor->devicePath())});
+        ASSERT_TRUE(real.waitForStarted(5000));
+        const QString mainWindow = waitForWindow(kMainWindowName, 15000);
+        ASSERT_FALSE(mainWindow.isEmpty());
+        // Connected once the version is read; the next poll reads the value F4 takes.
+        ASSERT_TRUE(waitFor([&] { return sawRequest(*sensor, testsupport::kRead, 10); }, 15000));
+        const std::size_t connected = sensor->requests().size();
+        ASSERT_TRUE(
+            waitFor([&] { return sawRequest(*sensor, testsupport::kRead, 0, connected); }, 15000));
+
+        // Answered exchanges now last long enough to be caught in the middle, and still end
+        // within one attempt's wait for the answer; a silent sensor makes them last 2.56 s.
+        // Should the close come a little later than the stage named, the outcome is the same.
+        sim::SensorFaults slow;
+        slow.silent = row.silentSensor;
+        slow.lateMs = 120;
+        sensor->setFaults(slow);
+        const std::size_t before = sensor->requests().size();
+        // The window left focused by the last row may be gone, and a key goes nowhere then.
+        run(QStringLiteral("xdotool"),
+            {QStringLiteral("windowfocus"), QStringLiteral("--sync"), mainWindow});
+        QString heldBy;
+        switch (row.stage) {
+            case CloseStage::DuringPoll:
+                ASSERT_TRUE(waitFor([&] { return sensor->requests().size() > before; }, 10000));
+                break;
+            case CloseStage::DuringF4Write:
+            case CloseStage::DuringF4ReadBack: {
+                run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("F4")});
+                const int operation = row.stage == CloseStage::DuringF4Write ? testsupport::kWrite
+                                                                             : testsupport::kRead;
+                ASSERT_TRUE(waitFor(
+                    [&] {
+                        return sawRequest(*sensor, testsupport::kWrite, 4, before) &&
+                               sawRequest(*sensor, operation, 4, before);
+                    },
+                    10000))
+                    << ::testing::PrintToString(testsupport::requestsSeenBy(*sensor));
+                break;
+            }
+            case CloseStage::FailureBoxUp:
+                run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("F4")});
+                heldBy = waitForWindow(kBoxName, 30000);
+                ASSERT_FALSE(heldBy.isEmpty()) << "no failure box";
+                break;
+            case CloseStage::LevelDialogUp: {
+                const QPoint button = ui::mainWindowPlace("Button6").center();
+                run(QStringLiteral("xdotool"),
+                    {QStringLiteral("mousemove"), QStringLiteral("--window"), mainWindow,
+                     QString::number(button.x()), QString::number(button.y()),
+                     QStringLiteral("click"), QStringLiteral("1")});
+                heldBy = waitForWindow(kLevelDialogName, 10000);
+                ASSERT_FALSE(heldBy.isEmpty()) << "the level correction dialog did not open";
+                break;
+            }
+        }
+        requestClose(mainWindow);
+
+        if (row.heldBy) {
+            if (heldBy.isEmpty()) heldBy = waitForWindow(kBoxName, 15000);
+            ASSERT_FALSE(heldBy.isEmpty()) << "no " << row.heldBy << " after the close request";
+            // Held: the program waits for the answer however long the user takes.
+            EXPECT_FALSE(real.waitForFinished(1500)) << "ended with the " << row.heldBy << " up";
+            ASSERT_EQ(real.state(), QProcess::Running);
+            EXPECT_EQ(
+                visibleWindow(row.stage == CloseStage::LevelDialogUp ? kLevelDialogName : kBoxName),
+                heldBy)
+                << "the " << row.heldBy << " went with the close request";
+            if (row.stage == CloseStage::LevelDialogUp) {
+                requestClose(heldBy);
+            } else {
+                // The box answers its keys as usual.
+                run(QStringLiteral("xdotool"),
+                    {QStringLiteral("windowfocus"), QStringLiteral("--sync"), heldBy});
+                run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
+            }
+        }
+        const bool ended = real.waitForFinished(15000);
+        const QString output = QString::fromUtf8(real.readAll());
+        if (!ended) {
+            ADD_FAILURE() << "still running; box up: " << !visibleWindow(kBoxName).isEmpty();
+            real.kill();
+            real.waitForFinished(2000);
+            continue;
+        }
+        EXPECT_EQ(real.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(real.exitCode(), 0);
+        EXPECT_FALSE(output.contains(QStringLiteral("QThread"))) << output.toStdString();
+        EXPECT_EQ(sensor->param(4), row.fullTankAfter);
+        dut::SerialPort next;
+        EXPECT_TRUE(next.open(sensor->devicePath())) << "the port is still held";
+        next.close();
+    }
 }

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # The installed program itself as a native Wayland client, run by wayland-session.sh, with
-# a stand-in desktop portal: the four shortcuts it binds, the line it writes when the user
-# declines them, and a clean end on SIGTERM that closes its portal session.
-# Usage: run-real-program.sh <program> <fake_portal.py>
+# a stand-in desktop portal: the four shortcuts it binds, the command an activation runs
+# against the simulated sensor, the line it writes when the user declines them, and a clean
+# end on SIGTERM that closes its portal session.
+# Usage: run-real-program.sh <program> <fake_portal.py> <dut-sensor-sim>
 set -euo pipefail
 program="$1"
 fake_portal="$2"
+simulator="$3"
 [ "${QT_QPA_PLATFORM:-}" = wayland ] && [ -n "${WAYLAND_DISPLAY:-}" ] || {
     echo "run me through wayland-session.sh" >&2
     exit 1
@@ -105,4 +107,49 @@ grep "$declined_line" "$workdir/declined.log"
 echo "declined: one line on stderr, exit code 0"
 stop_portal
 
-echo "2 passed, 0 failed"
+# 3. Connected to a sensor whose raw value stays at 1834, the bound full-tank shortcut runs
+# F4: parameter 4 written with the current value and read back, the success box (read and
+# answered through the accessibility bus), and the sensor holding the value.
+/usr/libexec/at-spi-bus-launcher --launch-immediately >"$workdir/a11y.log" 2>&1 &
+pids+=($!)
+wait_for 100 eval 'dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+    org.freedesktop.DBus.NameHasOwner string:org.a11y.Bus | grep -q "boolean true"' ||
+    fail "connected: no accessibility bus"
+start_portal connected
+"$simulator" --link "$workdir/sensor" --raw 1834 --verbose >"$workdir/sim.out" \
+    2>"$workdir/sim.log" &
+sim_pid=$!
+pids+=("$sim_pid")
+wait_for 50 test -e "$workdir/sensor" || fail "connected: the simulator made no device"
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$program" "$workdir/sensor" >"$workdir/connected.log" 2>&1 &
+program_pid=$!
+pids+=("$program_pid")
+# Bound, connected (the version read ends the connect) and a value polled after that.
+wait_for 100 grep -q '"BindShortcuts"' "$workdir/connected.jsonl" ||
+    fail "connected: no BindShortcuts"
+value_polled() {
+    awk '/^rx 00 00 00 00 BB CF 58 00 01 0A/ { connected = 1 }
+         connected && /^rx 00 00 00 00 BB CF 58 00 01 00/ { raw = 1 }
+         raw && /^rx 00 00 00 00 BB CF 58 00 01 06/ { level = 1 }
+         END { exit !level }' "$workdir/sim.log"
+}
+wait_for 300 value_polled || fail "connected: the program never polled after connecting"
+dbus-send --session --print-reply --dest=org.freedesktop.portal.Desktop \
+    /org/freedesktop/portal/desktop test.FakePortal.Activate string:full-tank |
+    grep -q 'boolean true' || fail "connected: the portal had no session to activate"
+box=$(/usr/bin/python3 "$(dirname "$0")/answer_box.py" "$program_pid" \
+    "Максимальный уровень установлен!" 20) || fail "connected: the box read '$box'"
+# 1834 = 0x072A, written to parameter 4 and read back with value field 0.
+grep -q '^rx 00 00 00 00 BB CF 58 00 02 04 2A 07 00 00' "$workdir/sim.log" ||
+    fail "connected: no full-tank write of 1834"
+grep -q '^rx 00 00 00 00 BB CF 58 00 01 04 00 00 00 00' "$workdir/sim.log" ||
+    fail "connected: the full-tank level was not read back"
+kill -HUP "$sim_pid"
+wait_for 50 grep -q '^params ' "$workdir/sim.out" || fail "connected: the simulator dumped nothing"
+grep -q '^params .* 4=1834 ' "$workdir/sim.out" ||
+    fail "connected: the sensor holds $(grep '^params ' "$workdir/sim.out")"
+echo "connected: full-tank wrote 1834 to parameter 4, box '$box', the sensor holds it"
+stop_program connected "$program_pid"
+unset 'pids[-1]'
+
+echo "3 passed, 0 failed"
