@@ -29,6 +29,9 @@ class PortIo {
     // Reads and drops input until the line has been silent for quietMs, within a bound of its
     // own. A line without a clock has no silence to wait for and leaves its input alone.
     virtual void dropUntilQuiet(int quietMs) { (void)quietMs; }
+    // The system's error code of the last flushInput, write or read: 0 when it worked, merely
+    // ran out of time, or the line has no system underneath.
+    virtual int callError() const { return 0; }
 };
 
 }  // namespace dut
