@@ -110,7 +110,7 @@ void ConnectionController::Timer2Timer() {
 void ConnectionController::pollRawValue() {
     const auto raw = link_.read(param::kRawValue);
     if (!raw) return;
-    values_.setCurrentValue(intToText(*raw));
+    values_.setCurrentValue(*raw);
     plot(*raw);
 }
 

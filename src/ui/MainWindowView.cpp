@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "TForm1.h"
+#include "TextInput.h"
 #include "UiStyle.h"
 
 namespace ui {
@@ -96,8 +97,8 @@ void MainWindowView::setLevelMaxText(const std::string& text) {
 void MainWindowView::setLevelMinText(const std::string& text) {
     setShownText(form_.LEVELMIN, text);
 }
-void MainWindowView::setCurrentValueText(const std::string& text) {
-    setShownText(form_.Edit1, text);
+void MainWindowView::setCurrentValue(std::int32_t value) {
+    setShownText(form_.Edit1, dut::intToText(value));
 }
 
 void MainWindowView::removeOldestChartPoint() {

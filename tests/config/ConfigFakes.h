@@ -92,9 +92,9 @@ class RecordingMainView : public dut::config::MainView {
         log_.push_back("setLevelMinText(" + text + ")");
         levelMin = text;
     }
-    void setCurrentValueText(const std::string& text) override {
-        log_.push_back("setCurrentValueText(" + text + ")");
-        currentValue = text;
+    void setCurrentValue(std::int32_t value) override {
+        currentValue = std::to_string(value);
+        log_.push_back("setCurrentValueText(" + currentValue + ")");
     }
     void removeOldestChartPoint() override {
         log_.push_back("removeOldestChartPoint");
