@@ -33,12 +33,6 @@ std::optional<Rgb> llsCellColour(std::string_view text) {
 
 LlsMonitor::LlsMonitor() : columns_(1), labelTexts_{"Label1", "Label2", "Label3", "Label4"} {}
 
-bool LlsMonitor::tick(PortIo& port) {
-    std::uint8_t buffer[kReadSize];
-    const std::size_t count = port.isOpen() ? port.read(buffer, kReadSize) : 0;
-    return finishTick(buffer, count);
-}
-
 bool LlsMonitor::finishTick(const std::uint8_t* data, std::size_t count) {
     count = std::min(count, kReadSize);
     labelTexts_ = counterTexts();

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "LlsPacketClassifier.h"
-#include "PortIo.h"
 
 namespace dut {
 
@@ -42,12 +41,9 @@ class LlsMonitor {
 
     LlsMonitor();
 
-    // One timer tick: one read of up to kReadSize bytes, the counter labels refreshed with the
-    // counts as they stood before this read, then the bytes processed. True when bytes arrived.
-    // The caller ticks only while the window is visible.
-    bool tick(PortIo& port);
-    // The second half of a tick, for a caller that did the read itself (count is capped at
-    // kReadSize): the labels take the counters as they stand, then the bytes are processed.
+    // One timer tick after the window's read of up to kReadSize bytes (count is capped at
+    // kReadSize): the counter labels take the counts as they stand before this read, then the
+    // bytes are processed. True when bytes arrived. The window ticks only while it is visible.
     bool finishTick(const std::uint8_t* data, std::size_t count);
 
     // Classifies the bytes of one read and processes every resulting packet.
