@@ -39,7 +39,7 @@ class ControllerScriptedTest : public ::testing::Test {
 
     std::map<std::uint8_t, std::int32_t> params;
     std::map<std::uint8_t, bool> silent;
-    ScriptedPort port{[this](const Request& r) -> std::optional<std::int32_t> {
+    ScriptedSensorPort port{[this](const Request& r) -> std::optional<std::int32_t> {
         if (silent[r.parameter]) return std::nullopt;
         return params[r.parameter];
     }};
@@ -185,7 +185,7 @@ TEST_F(ControllerScriptedTest, EmptyPortTextConnectsNothing) {
     controller.COMSelectSelect();
     EXPECT_EQ(control.opens, 0);
     EXPECT_EQ(control.closes, 0);
-    EXPECT_TRUE(port.sent.empty());
+    EXPECT_TRUE(port.requests().empty());
 }
 
 TEST_F(ControllerScriptedTest, AFailedOpenSaysWhyBesideTheStatusUntilAnOpenSucceeds) {
