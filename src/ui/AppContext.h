@@ -8,7 +8,7 @@
 
 namespace ui {
 
-// The process-wide link: the one serial port, the link flag, last value and sensor number,
+// The process-wide link: the one serial port, the link flag and sensor number,
 // and the protocol over them. Owned by main for the life of the process and handed to the
 // windows that talk to the sensor. Every wait on the line, and the guard that keeps ticks and
 // hot keys out of a running exchange, goes through lineWait.
