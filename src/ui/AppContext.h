@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ConfigLink.h"
+#include "LineUser.h"
 #include "LinkState.h"
 #include "PortControl.h"
 #include "ResponsiveLineWait.h"
@@ -18,6 +19,7 @@ struct AppContext {
     dut::LinkState state;
     dut::ConfigLink link{port, state, lineWait};
     dut::config::SerialPortControl portControl{port};
+    LineUser lineUser;  // the main window's polling or the monitor's listening
 };
 
 }  // namespace ui
