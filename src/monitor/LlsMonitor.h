@@ -77,7 +77,12 @@ class LlsMonitor {
     bool hasAnswered(std::uint8_t address) const { return seen_[address]; }
 
   private:
-    using Column = std::array<std::string, kRowCount>;
+    // The texts of one column and the numbers behind them, so no cell is parsed again.
+    struct Column {
+        std::array<std::string, kRowCount> cells;
+        int address = -1;          // -1: column 0, which belongs to no address
+        std::int32_t repeats = 0;  // identical answers in a row; 0 shows as an empty cell
+    };
 
     void processRequest(const std::uint8_t* packet);
     void processAnswer(const std::uint8_t* packet);
