@@ -32,23 +32,6 @@ const char* const kHeadings[LlsMonitor::kRowCount] = {
     "Уровень стабилен",
 };
 
-// Hands one prepared chunk to the monitor's read, as the serial port would.
-class OneReadPort : public dut::PortIo {
-  public:
-    explicit OneReadPort(const Bytes& chunk) : chunk_(chunk) {}
-    bool isOpen() const override { return true; }
-    bool flushInput() override { return true; }
-    bool write(const std::uint8_t*, std::size_t) override { return false; }
-    std::size_t read(std::uint8_t* buffer, std::size_t count) override {
-        const std::size_t n = std::min(count, chunk_.size());
-        std::copy(chunk_.begin(), chunk_.begin() + static_cast<long>(n), buffer);
-        return n;
-    }
-
-  private:
-    const Bytes& chunk_;
-};
-
 // Whether the bytes from `from` on split into requests (0x31, 4 bytes) and answers (0x3E,
 // 9 bytes) with good CRC-8s, worked out by trying both lengths at every byte with a memo
 // instead of the product's walk led by the prefixes.
@@ -252,8 +235,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                         monitor.unrecognised()};
         if (tick) {
             const auto shownBefore = monitor.counterTexts();
-            OneReadPort port(chunk);
-            FUZZ_CHECK(monitor.tick(port) == !chunk.empty());
+            FUZZ_CHECK(monitor.finishTick(chunk.data(), chunk.size()) == !chunk.empty());
             FUZZ_CHECK(monitor.labelTexts() == shownBefore);
         } else {
             monitor.processChunk(chunk.data(), chunk.size());

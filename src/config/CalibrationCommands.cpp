@@ -25,6 +25,12 @@ constexpr std::int32_t kAddressMax = 255;
 
 }  // namespace
 
+std::int32_t CalibrationCommands::currentValue() const {
+    // Before the first poll Edit1 is empty, and an empty text is no number.
+    if (!values_.currentValue()) throw ConversionError("");
+    return *values_.currentValue();
+}
+
 CalibrationCommands::CalibrationCommands(ConfigLink& link, MainValues& values, MainView& view,
                                          Notifier& notifier, std::function<void()> raiseApplication)
     : link_(link),
@@ -34,7 +40,7 @@ CalibrationCommands::CalibrationCommands(ConfigLink& link, MainValues& values, M
       raiseApplication_(std::move(raiseApplication)) {}
 
 void CalibrationCommands::Button2Click() {
-    const std::int32_t value = toInt(values_.currentValue());
+    const std::int32_t value = currentValue();
     // The level box shows the new value even when the sensor then refuses it.
     values_.setLevelMax(intToText(value));
     const bool ok = writeVerified(link_, param::kFullLevel, value);
@@ -42,14 +48,17 @@ void CalibrationCommands::Button2Click() {
 }
 
 void CalibrationCommands::Button3Click() {
-    const std::int32_t value = toInt(values_.currentValue());
+    const std::int32_t value = currentValue();
     values_.setLevelMin(intToText(value));
     const bool ok = writeVerified(link_, param::kEmptyLevel, value);
     notifier_.showMessage(ok ? kEmptyOk : kEmptyFailed);
 }
 
 void CalibrationCommands::Button5Click() {
-    const std::int32_t address = toIntDef(view_.addressText(), kAddressNotANumber);
+    writeAddress(toIntDef(view_.addressText(), kAddressNotANumber));
+}
+
+void CalibrationCommands::writeAddress(std::int32_t address) {
     // A negative address would be sent to the sensor although it can never be confirmed (the
     // link reports no negative values), so it is refused like one above the range.
     if (address > kAddressMax || address < 0) {
@@ -67,9 +76,9 @@ bool CalibrationCommands::hotKey(int id) {
     if (link_.state().sensorNumber == 0) return false;
 
     // The address keys put their address in the box first, so the box shows what was sent.
-    const auto writeAddress = [this](const char* address) {
-        view_.setAddressText(address);
-        Button5Click();
+    const auto writeAddressKey = [this](std::int32_t address) {
+        view_.setAddressText(intToText(address));
+        writeAddress(address);
     };
     switch (id) {
         case kHotKeyEmpty:
@@ -80,10 +89,10 @@ bool CalibrationCommands::hotKey(int id) {
             Button2Click();
             return true;
         case kHotKeyAddress1:
-            writeAddress("1");
+            writeAddressKey(1);
             return true;
         case kHotKeyAddress2:
-            writeAddress("2");
+            writeAddressKey(2);
             return true;
         default:
             return false;

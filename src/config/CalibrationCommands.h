@@ -13,7 +13,8 @@ namespace dut::config {
 // The main window's three writing commands and the hot keys that trigger them. Every write
 // is verified by its own read-back and the outcome is shown in a message box.
 //
-// dut::ConversionError from an Edit1 text that is not a number is not caught here: it
+// dut::ConversionError for an Edit1 still empty or an address text that is not a number is
+// not caught here: it
 // reaches the application's event loop, which shows the error box.
 class CalibrationCommands {
   public:
@@ -32,6 +33,10 @@ class CalibrationCommands {
     bool hotKey(int id);
 
   private:
+    // The current value the full and empty commands take; ConversionError while there is none.
+    std::int32_t currentValue() const;
+    void writeAddress(std::int32_t address);
+
     ConfigLink& link_;
     MainValues& values_;
     MainView& view_;

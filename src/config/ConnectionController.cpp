@@ -53,24 +53,25 @@ void ConnectionController::Button1Click() {
     view_.setStatusReason({});
     state_.linkFlag = true;
 
-    if (const auto address = link_.read(param::kNetworkAddress)) {
-        view_.setAddressText(intToText(*address));
-    }
-    if (!state_.linkFlag) return;
-    if (const auto full = link_.read(param::kFullLevel)) values_.setLevelMax(intToText(*full));
-    if (!state_.linkFlag) return;
-    if (const auto empty = link_.read(param::kEmptyLevel)) values_.setLevelMin(intToText(*empty));
-    if (!state_.linkFlag) return;
+    // Each read that fails ends the sequence; the link flag it left down has the tick reconnect.
+    const auto address = link_.read(param::kNetworkAddress);
+    if (!address) return;
+    view_.setAddressText(intToText(*address));
+    const auto full = link_.read(param::kFullLevel);
+    if (!full) return;
+    values_.setLevelMax(intToText(*full));
+    const auto empty = link_.read(param::kEmptyLevel);
+    if (!empty) return;
+    values_.setLevelMin(intToText(*empty));
 
-    if (const auto number = link_.read(param::kSensorNumber)) {
-        state_.sensorNumber = *number;
-        if (state_.sensorNumber == 0) {
-            values_.setStatus(kNoSensorNumber, StatusColour::Green);
-            state_.linkFlag = false;
-            return;
-        }
+    const auto number = link_.read(param::kSensorNumber);
+    if (!number) return;
+    state_.sensorNumber = *number;
+    if (state_.sensorNumber == 0) {
+        values_.setStatus(kNoSensorNumber, StatusColour::Green);
+        state_.linkFlag = false;
+        return;
     }
-    if (!state_.linkFlag) return;
     values_.setStatus(kConnected + intToText(state_.sensorNumber), StatusColour::Green);
 
     if (const auto version = link_.read(param::kVersion)) {
@@ -109,7 +110,7 @@ void ConnectionController::Timer2Timer() {
 void ConnectionController::pollRawValue() {
     const auto raw = link_.read(param::kRawValue);
     if (!raw) return;
-    values_.setCurrentValue(intToText(*raw));
+    values_.setCurrentValue(*raw);
     plot(*raw);
 }
 

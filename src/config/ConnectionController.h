@@ -34,10 +34,6 @@ class ConnectionController {
     MainValues& values() { return values_; }
     const MainValues& values() const { return values_; }
 
-    std::uint8_t pollPhase() const { return pollPhase_; }
-    std::int32_t reconnectCounter() const { return reconnectCounter_; }
-    std::int64_t sampleCounter() const { return sampleCounter_; }
-
   private:
     void pollRawValue();
     void pollOutputLevel();

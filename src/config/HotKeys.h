@@ -2,9 +2,9 @@
 
 namespace dut::config {
 
-// The identifiers the four global hot keys are registered under. Which key each one is
-// (F1, F4, F9, F10) is for the window-system backends alone to know; the commands they run
-// are in CalibrationCommands::hotKey.
+// The identifiers the global hot keys are registered under. The keys themselves (F1, F4, F9,
+// F10) are in the user interface's one table, hotkeys::kHotKeys; the commands they run are in
+// CalibrationCommands::hotKey.
 enum HotKeyId : int {
     kHotKeyEmpty = 1,     // F1: empty tank
     kHotKeyFull = 2,      // F4: full tank

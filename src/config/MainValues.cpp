@@ -7,9 +7,9 @@ void MainValues::setStatus(const std::string& text, StatusColour colour) {
     view_.setStatus(text, colour);
 }
 
-void MainValues::setCurrentValue(const std::string& text) {
-    currentValue_ = text;
-    view_.setCurrentValueText(text);
+void MainValues::setCurrentValue(std::int32_t value) {
+    currentValue_ = value;
+    view_.setCurrentValue(value);
 }
 
 void MainValues::setLevelMax(const std::string& text) {

@@ -33,10 +33,12 @@ class MainView {
     virtual void setAddressAlert(bool red) = 0;
     virtual void focusAddress() = 0;
 
-    // LEVELMAX, LEVELMIN and Edit1 (the current raw value).
+    // LEVELMAX and LEVELMIN: a level as read (in decimal) or as the user typed it in the level
+    // correction dialog, shown exactly so.
     virtual void setLevelMaxText(const std::string& text) = 0;
     virtual void setLevelMinText(const std::string& text) = 0;
-    virtual void setCurrentValueText(const std::string& text) = 0;
+    // Edit1: the current raw value, shown as plain decimal.
+    virtual void setCurrentValue(std::int32_t value) = 0;
 
     // Chart1/Series1. The axis is fixed: the window never rescales it by itself, and the
     // controller sets minimum and maximum in an order that keeps min <= max at every step.

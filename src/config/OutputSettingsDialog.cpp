@@ -25,7 +25,7 @@ void OutputSettingsDialog::FormShow() {
     if (resolution == param::kResolution12Bit) view_.setResolutionIndex(kItem12Bit);
     if (resolution == param::kResolution10Bit) view_.setResolutionIndex(kItem10Bit);
 
-    const std::optional<std::int32_t> interval = link_.read(param::kOutputInterval);
+    const ExchangeResult interval = link_.read(param::kOutputInterval);
     view_.setIntervalEnabled(interval.has_value());
     const std::optional<std::size_t> choice = param::intervalChoiceForSeconds(interval.value_or(0));
     if (choice) view_.setIntervalIndex(static_cast<int>(*choice));

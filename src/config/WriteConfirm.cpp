@@ -4,11 +4,11 @@ namespace dut::config {
 
 std::optional<std::int32_t> writeConfirmed(ConfigLink& link, std::uint8_t parameter,
                                            std::int32_t value) {
-    const std::optional<std::int32_t> written = link.write(parameter, value);
+    const ExchangeResult written = link.write(parameter, value);
     // A sensor whose write answer already carries the value is believed even when the
     // read-back is lost; but a read-back that did arrive has the last word.
-    const std::optional<std::int32_t> readBack = link.read(parameter, ConfigLink::kReadBackValue);
-    return readBack ? readBack : written;
+    const ExchangeResult readBack = link.read(parameter, ConfigLink::kReadBackValue);
+    return readBack ? readBack.asOptional() : written.asOptional();
 }
 
 bool writeVerified(ConfigLink& link, std::uint8_t parameter, std::int32_t value) {

@@ -2,8 +2,9 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
+#include <utility>
 
+#include "ExchangeResult.h"
 #include "FrameLine.h"
 #include "LineWait.h"
 #include "LinkState.h"
@@ -34,20 +35,22 @@ class ConfigLink {
     static Frame buildRequest(std::uint32_t leading, std::uint32_t access, std::uint8_t operation,
                               std::uint8_t parameter, std::int32_t value);
 
-    // One exchange with retries. Sets the link flag; returns the answer's value, clamped to 0
-    // when negative (the sensor reports no negative quantity), or nothing after 16 failed
-    // attempts.
-    std::optional<std::int32_t> transact(std::uint32_t leading, std::uint32_t access,
-                                         std::uint8_t operation, std::uint8_t parameter,
-                                         std::int32_t value);
+    // One exchange with retries: the answer's value, clamped to 0 when negative (the sensor
+    // reports no negative quantity), or why 16 attempts found none. The link flag follows
+    // the outcome: up after an answer, down after a failure.
+    ExchangeResult transact(std::uint32_t leading, std::uint32_t access, std::uint8_t operation,
+                            std::uint8_t parameter, std::int32_t value);
 
     // Shorthands for the two uses every caller makes.
-    std::optional<std::int32_t> read(std::uint8_t parameter, std::int32_t valueField = kReadValue) {
+    ExchangeResult read(std::uint8_t parameter, std::int32_t valueField = kReadValue) {
         return transact(0, kAccessCode, kOpRead, parameter, valueField);
     }
-    std::optional<std::int32_t> write(std::uint8_t parameter, std::int32_t value) {
+    ExchangeResult write(std::uint8_t parameter, std::int32_t value) {
         return transact(0, kAccessCode, kOpWrite, parameter, value);
     }
+
+    // Every frame of every exchange, as FrameLine::setTraceHook.
+    void setTraceHook(FrameLine::TraceHook hook) { port_.setTraceHook(std::move(hook)); }
 
     // A sensor that echoes the parameter number in byte 9 of its answers lets a late answer
     // owed to another request be told apart from the one asked for. Once answers for two

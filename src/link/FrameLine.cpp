@@ -1,5 +1,6 @@
 #include "FrameLine.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "Crc8.h"
@@ -14,34 +15,66 @@ bool FrameLine::sealed(const std::uint8_t* frame, std::size_t count) {
     return count > 0 && frame[count - 1] == crc8(frame, count - 1);
 }
 
-bool FrameLine::send(const std::uint8_t* frame, std::size_t count) {
-    if (!bytes_.isOpen() || frame == nullptr || count == 0) return false;
+FrameOutcome FrameLine::send(const std::uint8_t* frame, std::size_t count) {
+    if (frame == nullptr || count == 0) return {FrameVerdict::SendFailed};
     std::vector<std::uint8_t> copy(frame, frame + count);
     seal(copy.data(), count);
-    // A late answer to an earlier request must not pass for the answer to this one. A line
-    // that refuses to drop its input still gets the request: the answer's checks remain.
-    (void)bytes_.flushInput();
-    return bytes_.write(copy.data(), copy.size());
+    FrameOutcome outcome{FrameVerdict::SendFailed};
+    if (bytes_.isOpen()) {
+        // A late answer to an earlier request must not pass for the answer to this one. A
+        // line that refuses to drop its input still gets the request: the answer's checks
+        // remain.
+        (void)bytes_.flushInput();
+        if (bytes_.write(copy.data(), copy.size())) {
+            outcome = {FrameVerdict::Sent};
+        } else {
+            outcome.systemError = bytes_.callError();
+        }
+    }
+    trace(true, copy.data(), copy.size(), outcome);
+    return outcome;
 }
 
-bool FrameLine::receive(std::uint8_t* buffer, std::size_t count) {
-    if (buffer == nullptr || count == 0) return false;
-    return checked(buffer, count, bytes_.read(buffer, count));
+FrameOutcome FrameLine::receive(std::uint8_t* buffer, std::size_t count, const Wanted& wanted,
+                                const std::uint8_t* echoOf) {
+    if (buffer == nullptr || count == 0) return {FrameVerdict::Silent};
+    return checked(buffer, count, bytes_.read(buffer, count), wanted, echoOf);
 }
 
-bool FrameLine::receiveWithin(std::uint8_t* buffer, std::size_t count, int totalMs) {
-    if (buffer == nullptr || count == 0 || totalMs <= 0) return false;
-    return checked(buffer, count, bytes_.read(buffer, count, totalMs));
+FrameOutcome FrameLine::receiveWithin(std::uint8_t* buffer, std::size_t count, int totalMs,
+                                      const Wanted& wanted) {
+    if (buffer == nullptr || count == 0 || totalMs <= 0) return {FrameVerdict::Silent};
+    return checked(buffer, count, bytes_.read(buffer, count, totalMs), wanted);
 }
 
-bool FrameLine::checked(const std::uint8_t* buffer, std::size_t count, std::size_t got) {
-    if (got != count) return false;  // a short read already ended in silence
-    if (sealed(buffer, count)) return true;
+FrameOutcome FrameLine::checked(const std::uint8_t* buffer, std::size_t count, std::size_t got,
+                                const Wanted& wanted, const std::uint8_t* echoOf) {
+    FrameOutcome outcome{FrameVerdict::Good};
+    if (got == 0) {
+        const int error = bytes_.callError();
+        outcome = {error != 0 ? FrameVerdict::ReadFailed : FrameVerdict::Silent, error};
+    } else if (got != count) {
+        outcome = {FrameVerdict::Short};  // a short read already ended in silence
+    } else if (!sealed(buffer, count)) {
+        outcome = {FrameVerdict::BadCrc};
+    } else if (echoOf != nullptr && std::equal(buffer, buffer + count, echoOf)) {
+        outcome = {FrameVerdict::Echo};
+    } else if (wanted && !wanted(buffer)) {
+        outcome = {FrameVerdict::Stray};
+    }
+    trace(false, buffer, got, outcome);
     // A whole frame with a bad CRC-8 is most often stray bytes in front of an answer: the rest
     // of that answer, and whatever trails it, would arrive after the next attempt's flush and
     // spoil that attempt too.
-    bytes_.dropUntilQuiet(kQuietMs);
-    return false;
+    if (outcome.verdict == FrameVerdict::BadCrc) bytes_.dropUntilQuiet(kQuietMs);
+    return outcome;
+}
+
+void FrameLine::trace(bool outgoing, const std::uint8_t* bytes, std::size_t count,
+                      const FrameOutcome& outcome) const {
+    if (!hook_) return;
+    hook_(FrameTrace{std::chrono::steady_clock::now(), outgoing, bytes, count, outcome.verdict,
+                     outcome.systemError});
 }
 
 }  // namespace dut

@@ -32,6 +32,9 @@ class PortIo {
     // Changes each time the line is opened anew. What the link learns of the adapter (that it
     // hears its own requests) holds until then. A line that is never reopened keeps 0.
     virtual std::uint64_t session() const { return 0; }
+    // The system's error code of the last flushInput, write or read: 0 when it worked, merely
+    // ran out of time, or the line has no system underneath.
+    virtual int callError() const { return 0; }
 };
 
 }  // namespace dut

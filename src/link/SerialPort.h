@@ -54,7 +54,8 @@ class SerialPort : public PortIo {
     bool isOpen() const override;
     std::uint64_t session() const override { return sessions_; }
     // The system's own handle of the open device (a HANDLE on Windows, a descriptor
-    // elsewhere), or -1 when none is open: lets tests ask the system what was applied.
+    // elsewhere), or -1 when none is open: what waits on the line's input watch, and what
+    // tests ask the system about the settings applied.
     std::intptr_t nativeHandle() const;
 
     // Drops the input the driver holds: a late answer to an earlier request must not pass
@@ -69,13 +70,14 @@ class SerialPort : public PortIo {
     // The same with a total bound of totalMs instead of 10 ms a byte plus 10 ms; the silence
     // rule still applies. Nothing is read when totalMs is 0 or less.
     std::size_t read(std::uint8_t* buffer, std::size_t count, int totalMs) override;
-    // The bytes the driver holds that no read has taken yet, without waiting: 0 when none
-    // have arrived or no device is open. Lets a caller wait for input without blocking.
     // Bounded by kMaxQuietWaitReads reads of quietMs each, so a line that never falls
     // silent costs a short wait, not a hang.
     void dropUntilQuiet(int quietMs) override;
     static constexpr int kMaxQuietWaitReads = 8;
+    // The bytes the driver holds that no read has taken yet, without waiting: 0 when none
+    // have arrived or no device is open. Lets a caller wait for input without blocking.
     std::size_t bytesWaiting() const;
+    int callError() const override { return callError_; }
 
     // The serial devices that exist, in the system's own order, filtered by prefix where
     // the system names them COMn (on Linux: the full device paths of real serial devices).
@@ -94,11 +96,18 @@ class SerialPort : public PortIo {
     static std::string devicePath(const std::string& name);
 
   private:
+    // A flushInput, write or read that failed on the system's word.
+    void failed(int code) {
+        lastErrorCode_ = code;
+        callError_ = code;
+    }
+
     struct Backend;
     std::unique_ptr<Backend> backend_;
     // Written by the thread that does the exchanges, read by the one that shows the error.
     std::atomic<int> lastErrorCode_{0};
     std::atomic<std::uint64_t> sessions_{0};  // successful opens
+    int callError_ = 0;                       // only the thread that made the call reads it
 };
 
 }  // namespace dut

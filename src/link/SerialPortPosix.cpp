@@ -240,16 +240,18 @@ std::intptr_t SerialPort::nativeHandle() const {
 }
 
 bool SerialPort::flushInput() {
+    callError_ = 0;
     if (!isOpen()) return false;
     if (discardInput(backend_->fd)) return true;
-    lastErrorCode_ = errno;
+    failed(errno);
     return false;
 }
 
 bool SerialPort::write(const std::uint8_t* data, std::size_t count) {
+    callError_ = 0;
     if (!isOpen() || data == nullptr) return false;
     if (writeAll(backend_->fd, data, count)) return true;
-    lastErrorCode_ = errno;
+    failed(errno);
     return false;
 }
 
@@ -258,10 +260,11 @@ std::size_t SerialPort::read(std::uint8_t* buffer, std::size_t count) {
 }
 
 std::size_t SerialPort::read(std::uint8_t* buffer, std::size_t count, int totalMs) {
+    callError_ = 0;
     if (!isOpen() || buffer == nullptr || totalMs <= 0) return 0;
     const long got = boundedRead(backend_->fd, buffer, count, totalMs);
     if (got < 0) {
-        lastErrorCode_ = errno;
+        failed(errno);
         return 0;
     }
     return static_cast<std::size_t>(got);

@@ -96,7 +96,12 @@ bool SerialPort::open(const std::string& name) {
     timeouts.ReadIntervalTimeout = kInterByteTimeoutMs;
     timeouts.ReadTotalTimeoutMultiplier = kTotalPerByteMs;
     timeouts.ReadTotalTimeoutConstant = kTotalConstantMs;
-    (void)SetCommTimeouts(handle, &timeouts);
+    // Without these bounds a read would wait for its whole count forever.
+    if (!SetCommTimeouts(handle, &timeouts)) {
+        lastErrorCode_ = static_cast<int>(GetLastError());
+        CloseHandle(handle);
+        return false;
+    }
 
     backend_->handle = handle;
     ++sessions_;
@@ -124,12 +129,13 @@ std::intptr_t SerialPort::nativeHandle() const {
 }
 
 bool SerialPort::flushInput() {
+    callError_ = 0;
     if (!isOpen()) return false;
     DWORD errors = 0;
     COMSTAT status;
     ZeroMemory(&status, sizeof(status));
     if (!ClearCommError(backend_->handle, &errors, &status)) {
-        lastErrorCode_ = static_cast<int>(GetLastError());
+        failed(static_cast<int>(GetLastError()));
         return false;
     }
     if (status.cbInQue == 0) return true;
@@ -140,13 +146,14 @@ bool SerialPort::flushInput() {
 }
 
 bool SerialPort::write(const std::uint8_t* data, std::size_t count) {
+    callError_ = 0;
     if (!isOpen() || data == nullptr) return false;
     DWORD written = 0;
     const BOOL ok = WriteFile(backend_->handle, data, static_cast<DWORD>(count), &written, nullptr);
     if (!ok) {
         const DWORD error = GetLastError();
         if (error != ERROR_IO_PENDING) {
-            lastErrorCode_ = static_cast<int>(error);
+            failed(static_cast<int>(error));
             return false;
         }
     }
@@ -154,6 +161,7 @@ bool SerialPort::write(const std::uint8_t* data, std::size_t count) {
 }
 
 std::size_t SerialPort::read(std::uint8_t* buffer, std::size_t count) {
+    callError_ = 0;
     if (!isOpen() || buffer == nullptr || count == 0) return 0;
     // The line's usual bounds are the driver's time-outs, set once by open().
     DWORD got = 0;
@@ -161,7 +169,7 @@ std::size_t SerialPort::read(std::uint8_t* buffer, std::size_t count) {
     if (!ok) {
         const DWORD error = GetLastError();
         if (error != ERROR_HANDLE_EOF) {
-            lastErrorCode_ = static_cast<int>(error);
+            failed(static_cast<int>(error));
             return 0;
         }
     }
@@ -169,20 +177,21 @@ std::size_t SerialPort::read(std::uint8_t* buffer, std::size_t count) {
 }
 
 std::size_t SerialPort::read(std::uint8_t* buffer, std::size_t count, int totalMs) {
+    callError_ = 0;
     if (!isOpen() || buffer == nullptr || count == 0 || totalMs <= 0) return 0;
     // The driver applies one set of time-outs to every read: this one gets a total of its own
     // and the line's usual bounds come back after it.
     COMMTIMEOUTS usual;
     ZeroMemory(&usual, sizeof(usual));
     if (!GetCommTimeouts(backend_->handle, &usual)) {
-        lastErrorCode_ = static_cast<int>(GetLastError());
+        failed(static_cast<int>(GetLastError()));
         return 0;
     }
     COMMTIMEOUTS within = usual;
     within.ReadTotalTimeoutMultiplier = 0;
     within.ReadTotalTimeoutConstant = static_cast<DWORD>(totalMs);
     if (!SetCommTimeouts(backend_->handle, &within)) {
-        lastErrorCode_ = static_cast<int>(GetLastError());
+        failed(static_cast<int>(GetLastError()));
         return 0;
     }
     const std::size_t got = read(buffer, count);

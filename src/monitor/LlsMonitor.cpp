@@ -34,13 +34,7 @@ std::optional<Rgb> llsCellColour(std::string_view text) {
 LlsMonitor::LlsMonitor() : columns_(1), labelTexts_{"Label1", "Label2", "Label3", "Label4"} {
     // A clean bus, the usual case, never sends an unrecognised chunk; without the headings from
     // the start its rows would carry numbers nobody could name.
-    for (int row = 0; row < kRowCount; ++row) columns_[0][row] = kHeadings[row];
-}
-
-bool LlsMonitor::tick(PortIo& port) {
-    std::uint8_t buffer[kReadSize];
-    const std::size_t count = port.isOpen() ? port.read(buffer, kReadSize) : 0;
-    return finishTick(buffer, count);
+    for (int row = 0; row < kRowCount; ++row) columns_[0].cells[static_cast<std::size_t>(row)] = kHeadings[row];
 }
 
 bool LlsMonitor::finishTick(const std::uint8_t* data, std::size_t count) {
@@ -72,8 +66,8 @@ void LlsMonitor::processRequest(const std::uint8_t* packet) {
     const std::uint8_t address = packet[1];
     const std::size_t found = findAddressColumn(address);
     // Only the address polled last carries a request mark.
-    for (std::size_t c = 1; c < columns_.size(); ++c) columns_[c][RequestRow].clear();
-    Column& column = columns_[found];
+    for (std::size_t c = 1; c < columns_.size(); ++c) columns_[c].cells[RequestRow].clear();
+    auto& column = columns_[found].cells;
     column[RequestRow] = llsCrcOk(packet, kLlsRequestLength) ? kGood : kBad;
     column[AnswerRow] = kBad;  // until the sensor answers
     column[AddressRow] = intToText(address);
@@ -82,20 +76,21 @@ void LlsMonitor::processRequest(const std::uint8_t* packet) {
 void LlsMonitor::processAnswer(const std::uint8_t* packet) {
     increment(answers_);
     const std::uint8_t address = packet[1];
-    Column& column = columns_[findAddressColumn(address)];
+    Column& found = columns_[findAddressColumn(address)];
+    auto& column = found.cells;
     const std::int32_t level = packet[4] + 256 * packet[5];
 
     // The stored level starts at 0 for every address, so without the seen mark the very first
     // answer of an empty tank would already count as a repeat.
     if (seen_[address] && level == lastLevel_[address]) {
-        std::int32_t repeats = toIntDef(column[RepeatRow], 0);
-        increment(repeats);
-        column[RepeatRow] = intToText(repeats);
+        increment(found.repeats);
+        column[RepeatRow] = intToText(found.repeats);
     } else {
+        found.repeats = 0;
         column[RepeatRow].clear();
     }
     // The settled mark the calibration procedure waits for before the next portion of fuel.
-    const bool stable = toIntDef(column[RepeatRow], 0) >= kStableRepeats;
+    const bool stable = found.repeats >= kStableRepeats;
     column[StableRow] = stable ? kGood : "";
 
     column[AnswerRow] = llsCrcOk(packet, kLlsAnswerLength) ? intToText(level) : kBad;
@@ -107,16 +102,16 @@ void LlsMonitor::processAnswer(const std::uint8_t* packet) {
 
 void LlsMonitor::processUnrecognised() {
     increment(unrecognised_);
-    for (int row = 0; row < kRowCount; ++row) columns_[0][row] = kHeadings[row];
+    for (int row = 0; row < kRowCount; ++row) columns_[0].cells[row] = kHeadings[row];
     if (columns_.size() > 1) column0Fixed_ = true;
 }
 
 std::size_t LlsMonitor::findAddressColumn(std::uint8_t address) {
-    // Column 0 holds no number (empty or a heading), so it reads as -1 and never matches.
     for (std::size_t c = 0; c < columns_.size(); ++c) {
-        if (toIntDef(columns_[c][AddressRow], -1) == address) return c;
+        if (columns_[c].address == address) return c;
     }
     columns_.emplace_back();
+    columns_.back().address = address;
     return columns_.size() - 1;
 }
 
@@ -132,7 +127,7 @@ void LlsMonitor::clear() {
 const std::string& LlsMonitor::cell(int column, int row) const {
     static const std::string empty;
     if (column < 0 || column >= columnCount() || row < 0 || row >= kRowCount) return empty;
-    return columns_[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)];
+    return columns_[static_cast<std::size_t>(column)].cells[static_cast<std::size_t>(row)];
 }
 
 std::array<std::string, 4> LlsMonitor::counterTexts() const {

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "LlsPacketClassifier.h"
-#include "PortIo.h"
 
 namespace dut {
 
@@ -43,12 +42,9 @@ class LlsMonitor {
 
     LlsMonitor();
 
-    // One timer tick: one read of up to kReadSize bytes, the counter labels refreshed with the
-    // counts as they stood before this read, then the bytes processed. True when bytes arrived.
-    // The caller ticks only while the window is visible.
-    bool tick(PortIo& port);
-    // The second half of a tick, for a caller that did the read itself (count is capped at
-    // kReadSize): the labels take the counters as they stand, then the bytes are processed.
+    // One timer tick after the window's read of up to kReadSize bytes (count is capped at
+    // kReadSize): the counter labels take the counts as they stand before this read, then the
+    // bytes are processed. True when bytes arrived. The window ticks only while it is visible.
     bool finishTick(const std::uint8_t* data, std::size_t count);
 
     // Classifies the bytes of one read and processes every resulting packet.
@@ -82,7 +78,12 @@ class LlsMonitor {
     bool hasAnswered(std::uint8_t address) const { return seen_[address]; }
 
   private:
-    using Column = std::array<std::string, kRowCount>;
+    // The texts of one column and the numbers behind them, so no cell is parsed again.
+    struct Column {
+        std::array<std::string, kRowCount> cells;
+        int address = -1;          // -1: column 0, which belongs to no address
+        std::int32_t repeats = 0;  // identical answers in a row; 0 shows as an empty cell
+    };
 
     void processRequest(const std::uint8_t* packet);
     void processAnswer(const std::uint8_t* packet);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ConfigLink.h"
+#include "LineUser.h"
 #include "LinkState.h"
 #include "PortControl.h"
 #include "ResponsiveLineWait.h"
@@ -8,7 +9,7 @@
 
 namespace ui {
 
-// The process-wide link: the one serial port, the link flag, last value and sensor number,
+// The process-wide link: the one serial port, the link flag and sensor number,
 // and the protocol over them. Owned by main for the life of the process and handed to the
 // windows that talk to the sensor. Every wait on the line, and the guard that keeps ticks and
 // hot keys out of a running exchange, goes through lineWait.
@@ -18,6 +19,7 @@ struct AppContext {
     dut::LinkState state;
     dut::ConfigLink link{port, state, lineWait};
     dut::config::SerialPortControl portControl{port};
+    LineUser lineUser;  // the main window's polling or the monitor's listening
 };
 
 }  // namespace ui

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "TForm1.h"
+#include "TextInput.h"
 #include "UiStyle.h"
 
 namespace ui {
@@ -96,11 +97,9 @@ void MainWindowView::setLevelMaxText(const std::string& text) {
 void MainWindowView::setLevelMinText(const std::string& text) {
     setShownText(form_.LEVELMIN, text);
 }
-void MainWindowView::setCurrentValueText(const std::string& text) {
-    setShownText(form_.Edit1, text);
-    bool number = false;
-    const qint32 raw = QString::fromStdString(text).toInt(&number);
-    if (number) emit form_.rawValuePolled(raw);
+void MainWindowView::setCurrentValue(std::int32_t value) {
+    setShownText(form_.Edit1, dut::intToText(value));
+    emit form_.rawValuePolled(value);
 }
 
 void MainWindowView::removeOldestChartPoint() {

@@ -24,7 +24,7 @@ class MainWindowView : public dut::config::MainView {
     void focusAddress() override;
     void setLevelMaxText(const std::string& text) override;
     void setLevelMinText(const std::string& text) override;
-    void setCurrentValueText(const std::string& text) override;
+    void setCurrentValue(std::int32_t value) override;
     void removeOldestChartPoint() override;
     void appendChartPoint(std::int64_t x, std::int32_t y) override;
     void setChartAxisMin(std::int32_t y) override;

@@ -155,7 +155,15 @@ TForm1::TForm1(ui::AppContext& context, QWidget* parent) : QWidget(parent), cont
     // The windows this one opens, in their fixed order.
     Form2 = new TForm2(context.link, controller_->values(), this);
     Form3 = new TForm3(this);
-    Form4 = new TForm4(context, *Timer2, this);
+    Form4 = new TForm4(context, this);
+    // The monitor listens while it is shown; the polling waits for it.
+    connect(&context.lineUser, &ui::LineUser::pollingAllowedChanged, this, [this](bool allowed) {
+        if (allowed) {
+            Timer2->start();
+        } else {
+            Timer2->stop();
+        }
+    });
     Form5 = new TForm5(this);
     Form6 = new TForm6(context.link, this);
     FormCreate();

@@ -47,8 +47,7 @@ QPushButton* makeButton(QWidget* parent, const QString& text, int x, int y, int 
 
 }  // namespace
 
-TForm2::TForm2(dut::ConfigLink& link, dut::config::MainValues& mainValues, QWidget* parent,
-               dut::config::Notifier* notifier)
+TForm2::TForm2(dut::ConfigLink& link, dut::config::MainValues& mainValues, QWidget* parent)
     : ui::FormDialog(parent), editsView_(std::make_unique<EditsView>(*this)) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Ручная корректировка Полного и Пустого"));
@@ -92,12 +91,9 @@ TForm2::TForm2(dut::ConfigLink& link, dut::config::MainValues& mainValues, QWidg
 
     ui::setOuterSize(this, 525, 246);
 
-    if (!notifier) {
-        ownNotifier_ = std::make_unique<ui::QtNotifier>(this);
-        notifier = ownNotifier_.get();
-    }
+    notifier_ = std::make_unique<ui::QtNotifier>(this);
     logic_ = std::make_unique<dut::config::LevelCorrectionDialog>(link, *editsView_, mainValues,
-                                                                  *notifier);
+                                                                  *notifier_);
 }
 
 void TForm2::resizeEvent(QResizeEvent* event) {

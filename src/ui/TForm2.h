@@ -22,10 +22,8 @@ class TForm2 : public ui::FormDialog {
     Q_OBJECT
   public:
     // The link the buttons write through and the main window's levels, which the dialog
-    // copies and updates. Outcome boxes go to the application's message boxes unless another
-    // notifier is given.
-    TForm2(dut::ConfigLink& link, dut::config::MainValues& mainValues, QWidget* parent,
-           dut::config::Notifier* notifier = nullptr);
+    // copies and updates. Outcome boxes go to the application's message boxes.
+    TForm2(dut::ConfigLink& link, dut::config::MainValues& mainValues, QWidget* parent);
     ~TForm2() override;
 
     // Before the dialog is shown: takes over the main window's LEVELMAX and LEVELMIN texts.
@@ -51,6 +49,6 @@ class TForm2 : public ui::FormDialog {
   private:
     class EditsView;
     std::unique_ptr<EditsView> editsView_;
-    std::unique_ptr<dut::config::Notifier> ownNotifier_;
+    std::unique_ptr<dut::config::Notifier> notifier_;
     std::unique_ptr<dut::config::LevelCorrectionDialog> logic_;
 };

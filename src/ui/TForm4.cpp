@@ -42,8 +42,8 @@ constexpr int kReadTotalMs =
 
 }  // namespace
 
-TForm4::TForm4(ui::AppContext& context, QTimer& pollingTimer, QWidget* parent)
-    : ui::FormDialog(parent), context_(context), pollingTimer_(pollingTimer) {
+TForm4::TForm4(ui::AppContext& context, QWidget* parent)
+    : ui::FormDialog(parent), context_(context) {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Монитор работы LLS"));
     setWindowIcon(ui::pictureIcon(QStringLiteral("step4")));
@@ -170,12 +170,12 @@ void TForm4::hideEvent(QHideEvent* event) {
 }
 
 void TForm4::FormShow() {
-    pollingTimer_.stop();
+    context_.lineUser.setMonitorListening(true);
 }
 
 void TForm4::FormHide() {
     readyWatch_->cancel();
-    pollingTimer_.start();
+    context_.lineUser.setMonitorListening(false);
 }
 
 void TForm4::Timer1Timer() {

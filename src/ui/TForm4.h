@@ -37,10 +37,10 @@ class LlsCellDelegate : public QStyledItemDelegate {
 class TForm4 : public ui::FormDialog {
     Q_OBJECT
   public:
-    // The port the monitor listens on and the main window's polling timer, which is held
-    // while the monitor is shown: the configurator's polling would put its own frames on the
-    // line being watched.
-    TForm4(ui::AppContext& context, QTimer& pollingTimer, QWidget* parent);
+    // The port the monitor listens on, and the context's say over the line: while the monitor
+    // is shown it listens and the main window's polling waits, since the configurator's
+    // requests would put its own frames on the line being watched.
+    TForm4(ui::AppContext& context, QWidget* parent);
 
     const dut::LlsMonitor& monitor() const { return monitor_; }
 
@@ -83,7 +83,6 @@ class TForm4 : public ui::FormDialog {
 
     dut::LlsMonitor monitor_;
     ui::AppContext& context_;
-    QTimer& pollingTimer_;
     ui::LineReadyWatch* readyWatch_ = nullptr;
     bool timerParked_ = false;  // Timer1 stopped itself while the window was hidden
     bool resumeTimer_ = false;  // Timer1 was running when the read in progress began

@@ -21,6 +21,7 @@
 #include "OutputSettingsView.h"
 #include "PortControl.h"
 #include "RequestFrame.h"
+#include "ScriptedPort.h"
 #include "SerialPort.h"
 
 namespace cfgtest {
@@ -92,9 +93,9 @@ class RecordingMainView : public dut::config::MainView {
         log_.push_back("setLevelMinText(" + text + ")");
         levelMin = text;
     }
-    void setCurrentValueText(const std::string& text) override {
-        log_.push_back("setCurrentValueText(" + text + ")");
-        currentValue = text;
+    void setCurrentValue(std::int32_t value) override {
+        currentValue = std::to_string(value);
+        log_.push_back("setCurrentValueText(" + currentValue + ")");
     }
     void removeOldestChartPoint() override {
         log_.push_back("removeOldestChartPoint");
@@ -183,45 +184,31 @@ class RecordingOutputView : public dut::config::OutputSettingsView {
     void raise() override { ++raises; }
 };
 
-// A port with a scripted sensor behind it and no device: `answer` decides for each request
+// The shared scripted line with a sensor behind it: `responder` decides for each request
 // what value comes back, or that nothing does.
-class ScriptedPort : public dut::PortIo {
+class ScriptedSensorPort : public testsupport::ScriptedPort {
   public:
-    using Responder = std::function<std::optional<std::int32_t>(const Request&)>;
+    using ValueResponder = std::function<std::optional<std::int32_t>(const Request&)>;
 
-    explicit ScriptedPort(Responder responder) : responder_(std::move(responder)) {}
-
-    std::vector<Request> sent;  // every attempt, retries included
-    bool open = true;
-
-    bool isOpen() const override { return open; }
-    bool flushInput() override {
-        pending_.reset();
-        return open;
-    }
-    bool write(const std::uint8_t* frame, std::size_t count) override {
-        pending_.reset();
-        if (!open || count != dut::ConfigLink::kFrameSize) return false;
-        const Request request = decodeRequest(frame);
-        sent.push_back(request);
-        if (const auto value = responder_(request)) {
+    explicit ScriptedSensorPort(ValueResponder values) {
+        responder = [values = std::move(values)](const Bytes& frame) -> std::optional<Bytes> {
+            if (frame.size() != dut::ConfigLink::kFrameSize) return std::nullopt;
+            const Request request = decodeRequest(frame.data());
+            const auto value = values(request);
+            if (!value) return std::nullopt;
             auto answer =
                 dut::ConfigLink::buildRequest(0, 0, request.operation, request.parameter, *value);
             dut::FrameLine::seal(answer.data(), answer.size());
-            pending_ = answer;
-        }
-        return true;
-    }
-    std::size_t read(std::uint8_t* buffer, std::size_t count) override {
-        if (!pending_ || count != pending_->size()) return 0;
-        std::copy(pending_->begin(), pending_->end(), buffer);
-        pending_.reset();
-        return count;
+            return Bytes(answer.begin(), answer.end());
+        };
     }
 
-  private:
-    Responder responder_;
-    std::optional<dut::ConfigLink::Frame> pending_;
+    // Every attempt as the sensor read it, retries included.
+    std::vector<Request> requests() const {
+        std::vector<Request> decoded;
+        for (const Bytes& frame : sent) decoded.push_back(decodeRequest(frame.data()));
+        return decoded;
+    }
 };
 
 // Wraps the real port and fails or alters chosen exchanges at once, so that a single

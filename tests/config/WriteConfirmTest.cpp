@@ -21,7 +21,7 @@ class WriteConfirmTest : public ::testing::Test {
   protected:
     void script(Script s) { script_ = s; }
 
-    ScriptedPort port{[this](const Request& r) {
+    ScriptedSensorPort port{[this](const Request& r) {
         return r.operation == dut::ConfigLink::kOpWrite ? script_.writeAnswer
                                                         : script_.readBackAnswer;
     }};
@@ -35,9 +35,9 @@ class WriteConfirmTest : public ::testing::Test {
 TEST_F(WriteConfirmTest, WritesThenReadsBackWithValueFieldZero) {
     script({1834, 1834});
     EXPECT_EQ(writeConfirmed(link, 4, 1834), std::optional<std::int32_t>(1834));
-    ASSERT_EQ(port.sent.size(), 2u);
-    EXPECT_EQ(port.sent[0], (Request{2, 4, 1834}));
-    EXPECT_EQ(port.sent[1], (Request{1, 4, 0}));
+    ASSERT_EQ(port.requests().size(), 2u);
+    EXPECT_EQ(port.requests()[0], (Request{2, 4, 1834}));
+    EXPECT_EQ(port.requests()[1], (Request{1, 4, 0}));
 }
 
 TEST_F(WriteConfirmTest, ReadBackAnswerDecides) {
@@ -62,14 +62,14 @@ TEST_F(WriteConfirmTest, NothingConfirmedWhenBothFail) {
     script({std::nullopt, std::nullopt});
     EXPECT_EQ(writeConfirmed(link, 4, 1834), std::nullopt);
     EXPECT_FALSE(writeVerified(link, 4, 1834));
-    EXPECT_EQ(port.sent.size(), 4u * dut::ConfigLink::kMaxAttempts);
+    EXPECT_EQ(port.requests().size(), 4u * dut::ConfigLink::kMaxAttempts);
 }
 
 TEST_F(WriteConfirmTest, ClosedPortConfirmsNothing) {
     script({5, 5});
     port.open = false;
     EXPECT_FALSE(writeVerified(link, 3, 5));
-    EXPECT_TRUE(port.sent.empty());
+    EXPECT_TRUE(port.requests().empty());
 }
 
 TEST_F(WriteConfirmTest, NegativeValueIsNeverConfirmed) {

@@ -11,6 +11,7 @@
 
 #include "Crc8.h"
 #include "FrameLine.h"
+#include "ScriptedPort.h"
 #include "SensorParams.h"
 
 namespace {
@@ -18,33 +19,9 @@ namespace {
 using dut::ConfigLink;
 using Bytes = std::vector<std::uint8_t>;
 
-// A line that plays back scripted answers, one per read, byte for byte: whether an answer is
-// whole and its CRC-8 good is the link's own framing to find out.
-class ScriptedPort : public dut::PortIo {
-  public:
-    bool open = true;
-    std::deque<Bytes> answers;  // one per read; none left: nothing arrives
-    std::vector<Bytes> sent;    // frames as written, CRC-8 filled in
-    int receives = 0;
-
-    bool isOpen() const override { return open; }
-    bool flushInput() override { return open; }
-    bool write(const std::uint8_t* data, std::size_t count) override {
-        if (!open) return false;
-        sent.emplace_back(data, data + count);
-        return true;
-    }
-    std::size_t read(std::uint8_t* buffer, std::size_t count) override {
-        if (!open) return 0;
-        ++receives;
-        if (answers.empty()) return 0;
-        const Bytes answer = answers.front();
-        answers.pop_front();
-        const std::size_t got = std::min(answer.size(), count);
-        std::copy(answer.begin(), answer.begin() + static_cast<long>(got), buffer);
-        return got;
-    }
-};
+// Plays back one scripted answer per read, byte for byte: whether an answer is whole and its
+// CRC-8 good is the link's own framing to find out.
+using ScriptedPort = testsupport::ScriptedPort;
 
 Bytes answerFrame(std::uint8_t op, std::uint8_t param, std::int32_t value) {
     const auto f = ConfigLink::buildRequest(0, ConfigLink::kAccessCode, op, param, value);
@@ -71,8 +48,8 @@ class ConfigLinkTest : public ::testing::Test {
 };
 
 TEST_F(ConfigLinkTest, ReadOfRawValueGoesOutByteForByte) {
-    ASSERT_TRUE(port.answers.empty());
-    port.answers.push_back(answerFrame(1, 0, 1234));
+    ASSERT_TRUE(port.replies.empty());
+    port.reply(answerFrame(1, 0, 1234));
     ASSERT_TRUE(link.read(dut::param::kRawValue));
     ASSERT_EQ(port.sent.size(), 1u);
     const Bytes expected{0x00, 0x00, 0x00, 0x00,  // leading word
@@ -88,7 +65,7 @@ TEST_F(ConfigLinkTest, ReadOfRawValueGoesOutByteForByte) {
 
 TEST_F(ConfigLinkTest, ReadBackOfFullLevelDiffersOnlyInParameterAndValue) {
     const auto ordinary = ConfigLink::buildRequest(0, ConfigLink::kAccessCode, 1, 0, 1);
-    port.answers.push_back(answerFrame(1, 4, 5000));
+    port.reply(answerFrame(1, 4, 5000));
     ASSERT_TRUE(link.read(dut::param::kFullLevel, ConfigLink::kReadBackValue));
     const Bytes& readBack = port.sent.at(0);
     for (std::size_t i = 0; i < 14; ++i) {
@@ -105,7 +82,7 @@ TEST_F(ConfigLinkTest, ReadBackOfFullLevelDiffersOnlyInParameterAndValue) {
 }
 
 TEST_F(ConfigLinkTest, WriteCarriesTheValueLittleEndianTwosComplement) {
-    port.answers.push_back(answerFrame(2, 5, 0));
+    port.reply(answerFrame(2, 5, 0));
     ASSERT_TRUE(link.write(dut::param::kEmptyLevel, -2));
     const Bytes& w = port.sent.at(0);
     EXPECT_EQ(w[8], 2);
@@ -119,8 +96,10 @@ TEST_F(ConfigLinkTest, WriteCarriesTheValueLittleEndianTwosComplement) {
 }
 
 TEST_F(ConfigLinkTest, ShortAndCorruptedAnswersAreRetried) {
-    port.answers = {shortFrame(answerFrame(1, 3, 9)), badCrc(answerFrame(1, 3, 8)), Bytes{},
-                    answerFrame(1, 3, 7)};
+    for (const Bytes& answer : {shortFrame(answerFrame(1, 3, 9)), badCrc(answerFrame(1, 3, 8)),
+                                Bytes{}, answerFrame(1, 3, 7)}) {
+        port.reply(answer);
+    }
     EXPECT_EQ(link.read(dut::param::kNetworkAddress), 7);
     EXPECT_EQ(port.sent.size(), 4u);
     EXPECT_TRUE(state.linkFlag);
@@ -129,16 +108,16 @@ TEST_F(ConfigLinkTest, ShortAndCorruptedAnswersAreRetried) {
 }
 
 TEST_F(ConfigLinkTest, SixteenthAttemptStillCountsButNotASeventeenth) {
-    for (int i = 0; i < 15; ++i) port.answers.push_back(badCrc(answerFrame(1, 4, 1)));
-    port.answers.push_back(answerFrame(1, 4, 4321));
+    for (int i = 0; i < 15; ++i) port.reply(badCrc(answerFrame(1, 4, 1)));
+    port.reply(answerFrame(1, 4, 4321));
     EXPECT_EQ(link.read(dut::param::kFullLevel), 4321);
     EXPECT_EQ(port.sent.size(), 16u);
     EXPECT_TRUE(state.linkFlag);
 
     port.sent.clear();
     port.receives = 0;
-    for (int i = 0; i < 16; ++i) port.answers.push_back(shortFrame(answerFrame(1, 4, 1)));
-    port.answers.push_back(answerFrame(1, 4, 999));  // would be the 17th
+    for (int i = 0; i < 16; ++i) port.reply(shortFrame(answerFrame(1, 4, 1)));
+    port.reply(answerFrame(1, 4, 999));  // would be the 17th
     EXPECT_EQ(link.read(dut::param::kFullLevel), std::nullopt);
     EXPECT_EQ(port.sent.size(), 16u);
     EXPECT_EQ(port.receives, 16);
@@ -146,14 +125,14 @@ TEST_F(ConfigLinkTest, SixteenthAttemptStillCountsButNotASeventeenth) {
 }
 
 TEST_F(ConfigLinkTest, NegativeAnswerIsReportedAsZero) {
-    port.answers.push_back(answerFrame(1, 0, -5));
+    port.reply(answerFrame(1, 0, -5));
     EXPECT_EQ(link.read(dut::param::kRawValue), 0);
     EXPECT_TRUE(state.linkFlag);
 
-    port.answers.push_back(answerFrame(1, 0, std::numeric_limits<std::int32_t>::min()));
+    port.reply(answerFrame(1, 0, std::numeric_limits<std::int32_t>::min()));
     EXPECT_EQ(link.read(dut::param::kRawValue), 0);
 
-    port.answers.push_back(answerFrame(1, 0, std::numeric_limits<std::int32_t>::max()));
+    port.reply(answerFrame(1, 0, std::numeric_limits<std::int32_t>::max()));
     EXPECT_EQ(link.read(dut::param::kRawValue), std::numeric_limits<std::int32_t>::max());
 }
 
@@ -162,7 +141,7 @@ TEST_F(ConfigLinkTest, AnswerForAnotherParameterOrOperationIsAccepted) {
     foreign[0] = 0xEE;  // the leading word and access code are not examined either
     foreign[5] = 0x00;
     foreign[14] = dut::crc8(foreign.data(), 14);
-    port.answers.push_back(foreign);
+    port.reply(foreign);
     EXPECT_EQ(link.read(dut::param::kFullLevel), 321);
     EXPECT_EQ(port.sent.size(), 1u);
 }
@@ -177,14 +156,14 @@ TEST_F(ConfigLinkTest, LinkFlagDropsAtTheStartOfEveryExchange) {
 TEST_F(ConfigLinkTest, ClosedPortFailsAtOnce) {
     port.open = false;
     state.linkFlag = true;
-    port.answers.push_back(answerFrame(1, 0, 1));
+    port.reply(answerFrame(1, 0, 1));
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(link.read(dut::param::kRawValue), std::nullopt);
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_LT(took, std::chrono::milliseconds(2000));
     EXPECT_FALSE(state.linkFlag);
     EXPECT_TRUE(port.sent.empty());
-    EXPECT_EQ(port.answers.size(), 1u);
+    EXPECT_EQ(port.replies.size(), 1u);
 }
 
 }  // namespace
@@ -194,10 +173,10 @@ namespace {
 // Connect-like reads of two parameters whose answers carry their numbers: from then on the
 // link knows the sensor echoes.
 void learnEcho(ScriptedPort& port, ConfigLink& link) {
-    port.answers.push_back(answerFrame(1, 3, 17));
+    port.reply(answerFrame(1, 3, 17));
     ASSERT_TRUE(link.read(3));
     EXPECT_FALSE(link.echoesParameter()) << "one echoed number could be chance";
-    port.answers.push_back(answerFrame(1, 4, 3000));
+    port.reply(answerFrame(1, 4, 3000));
     ASSERT_TRUE(link.read(4));
     EXPECT_TRUE(link.echoesParameter());
 }
@@ -209,8 +188,8 @@ TEST_F(ConfigLinkTest, AnEchoingSensorsStrayAnswerIsDroppedAndTheAttemptReadsOn)
     port.sent.clear();
     port.receives = 0;
     // A late answer to a raw-value read arrives first, then the output level asked for.
-    port.answers.push_back(answerFrame(1, 0, 1000));
-    port.answers.push_back(answerFrame(1, 6, 2222));
+    port.reply(answerFrame(1, 0, 1000));
+    port.reply(answerFrame(1, 6, 2222));
     ASSERT_EQ(link.read(6), 2222);
     EXPECT_EQ(port.sent.size(), 1u) << "the stray cost no new request";
     EXPECT_EQ(port.receives, 2);
@@ -221,7 +200,7 @@ TEST_F(ConfigLinkTest, StraysAloneFailTheAttemptAndNeverBecomeTheValue) {
     port.sent.clear();
     // The scripted line has no clock: the first attempt reads until its strays run out; the
     // later attempts hear nothing at all.
-    for (int i = 0; i < 40; ++i) port.answers.push_back(answerFrame(1, 0, 1000));
+    for (int i = 0; i < 40; ++i) port.reply(answerFrame(1, 0, 1000));
     EXPECT_EQ(link.read(6), std::nullopt) << "a stray's value is never taken";
     EXPECT_FALSE(state.linkFlag);
     EXPECT_TRUE(link.echoesParameter());
@@ -243,11 +222,11 @@ TEST(ConfigLinkEcho, ASensorThatStopsEchoingIsTakenByItsCrcAfterOneExchange) {
     Bytes noEcho = answerFrame(1, 0, 777);
     noEcho[8] = noEcho[9] = 0;
     noEcho[14] = dut::crc8(noEcho.data(), 14);
-    for (int i = 0; i < ConfigLink::kMaxAttempts; ++i) port.answers.push_back(noEcho);
+    for (int i = 0; i < ConfigLink::kMaxAttempts; ++i) port.reply(noEcho);
     EXPECT_EQ(link.read(6), 777);
     EXPECT_FALSE(link.echoesParameter());
     // From then on the CRC-8 alone decides, at once.
-    port.answers.push_back(noEcho);
+    port.reply(noEcho);
     port.sent.clear();
     EXPECT_TRUE(link.read(5));
     EXPECT_EQ(port.sent.size(), 1u);
@@ -259,9 +238,9 @@ TEST(ConfigLinkEcho, OneAttemptWithTheRightNumberAmongStraysKeepsTheEcho) {
     ConfigLink link{port, state};
     learnEcho(port, link);
     for (int i = 0; i < ConfigLink::kMaxAttempts - 1; ++i) {
-        port.answers.push_back(answerFrame(1, 0, 1000));
+        port.reply(answerFrame(1, 0, 1000));
     }
-    port.answers.push_back(answerFrame(1, 6, 2222));
+    port.reply(answerFrame(1, 6, 2222));
     EXPECT_EQ(link.read(6), 2222);
     EXPECT_TRUE(link.echoesParameter());
 }
@@ -271,10 +250,10 @@ TEST_F(ConfigLinkTest, ASensorWithoutEchoIsStillTakenByItsCrcAlone) {
     noEcho[8] = noEcho[9] = 0;
     noEcho[14] = dut::crc8(noEcho.data(), 14);
     for (std::uint8_t parameter : {3, 4, 5, 7, 10}) {
-        port.answers.push_back(noEcho);
+        port.reply(noEcho);
         ASSERT_TRUE(link.read(parameter));
     }
     EXPECT_FALSE(link.echoesParameter());
-    port.answers.push_back(answerFrame(1, 0, 1000));
+    port.reply(answerFrame(1, 0, 1000));
     EXPECT_EQ(link.read(6), 1000);
 }

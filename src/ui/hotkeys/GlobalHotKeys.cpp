@@ -9,31 +9,19 @@
 #include <iterator>
 
 #include "GlobalHotKeysBackend.h"
-#include "HotKeys.h"
+#include "HotKeyTable.h"
 
 namespace {
 
 using namespace dut::config;
 
-// The keys as the application's own shortcuts, where nothing global is to be had; their
-// names also tell the user which keys act only in the window.
-struct ShortcutKey {
-    HotKeyId id;
-    Qt::Key key;
-};
-constexpr ShortcutKey kShortcutKeys[] = {
-    {kHotKeyEmpty, Qt::Key_F1},
-    {kHotKeyFull, Qt::Key_F4},
-    {kHotKeyAddress1, Qt::Key_F9},
-    {kHotKeyAddress2, Qt::Key_F10},
-};
-
 const QList<int> kAllIds(std::begin(kHotKeyIds), std::end(kHotKeyIds));
 
 QString keyNames(const QList<int>& ids) {
     QStringList names;
-    for (const auto& shortcut : kShortcutKeys) {
-        if (ids.contains(shortcut.id)) names << QKeySequence(shortcut.key).toString();
+    // Their names also tell the user which keys act only in the window.
+    for (const auto& hotKey : hotkeys::kHotKeys) {
+        if (ids.contains(hotKey.id)) names << QKeySequence(hotKey.key).toString();
     }
     return names.join(QStringLiteral(", "));
 }
@@ -86,12 +74,13 @@ void GlobalHotKeys::registerAll() {
         backend_.reset();
     }
     installApplicationShortcuts(kAllIds);
-    grabsAccepted_ = 4;
+    grabsAccepted_ = hotkeys::kHotKeyCount;
     mode_ = Mode::ApplicationShortcut;
 }
 
 void GlobalHotKeys::installApplicationShortcuts(const QList<int>& ids) {
-    for (const auto& key : kShortcutKeys) {
+    // The keys as the application's own shortcuts, where nothing global is to be had.
+    for (const auto& key : hotkeys::kHotKeys) {
         if (!ids.contains(key.id) || appShortcuts_.contains(key.id)) continue;
         auto* shortcut = new QShortcut(QKeySequence(key.key), window_);
         shortcut->setContext(Qt::ApplicationShortcut);

@@ -1,6 +1,6 @@
 #include "GlobalHotKeysPortal.h"
 
-#include "HotKeys.h"
+#include "HotKeyTable.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>
@@ -9,6 +9,7 @@
 #include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QList>
 #include <QRandomGenerator>
 #include <QWidget>
@@ -21,21 +22,10 @@ const QString kShortcutsInterface = QStringLiteral("org.freedesktop.portal.Globa
 const QString kRequestInterface = QStringLiteral("org.freedesktop.portal.Request");
 const QString kSessionInterface = QStringLiteral("org.freedesktop.portal.Session");
 
-// The triggers follow the freedesktop shortcuts
-// syntax; the desktop shows the descriptions in its binding dialog and settings, so the two
-// calibration keys carry their buttons' captions.
-struct PortalShortcutEntry {
-    int id;
-    const char* shortcutId;
-    const char* trigger;
-    const char* description;
-};
-constexpr PortalShortcutEntry kEntries[4] = {
-    {dut::config::kHotKeyEmpty, "empty-tank", "F1", "Бак пустой (F1)"},
-    {dut::config::kHotKeyFull, "full-tank", "F4", "Бак полный (F4)"},
-    {dut::config::kHotKeyAddress1, "address-1", "F9", "Установить адрес 1"},
-    {dut::config::kHotKeyAddress2, "address-2", "F10", "Установить адрес 2"},
-};
+// The preferred trigger in the freedesktop shortcuts syntax: a key's portable name.
+QString trigger(Qt::Key key) {
+    return QKeySequence(key).toString(QKeySequence::PortableText);
+}
 
 // One element of the portal's a(sa{sv}) shortcut lists.
 struct PortalShortcut {
@@ -131,11 +121,10 @@ void PortalHotKeysBackend::createSession() {
 void PortalHotKeysBackend::bindShortcuts() {
     stage_ = Stage::Binding;
     QList<PortalShortcut> shortcuts;
-    for (const auto& entry : kEntries) {
-        shortcuts.append(
-            {QString::fromLatin1(entry.shortcutId),
-             {{QStringLiteral("description"), QString::fromUtf8(entry.description)},
-              {QStringLiteral("preferred_trigger"), QString::fromLatin1(entry.trigger)}}});
+    for (const auto& entry : hotkeys::kHotKeys) {
+        shortcuts.append({QString::fromLatin1(entry.portalId),
+                          {{QStringLiteral("description"), QString::fromUtf8(entry.caption)},
+                           {QStringLiteral("preferred_trigger"), trigger(entry.key)}}});
     }
     const QString token = newToken();
     const QVariantMap options{{QStringLiteral("handle_token"), token}};
@@ -214,13 +203,13 @@ void PortalHotKeysBackend::onResponse(uint response, const QVariantMap& results)
         QList<PortalShortcut> taken;
         results.value(QStringLiteral("shortcuts")).value<QDBusArgument>() >> taken;
         for (const PortalShortcut& shortcut : taken) {
-            for (const auto& entry : kEntries) {
-                if (shortcut.id == QLatin1String(entry.shortcutId)) ids.append(entry.id);
+            for (const auto& entry : hotkeys::kHotKeys) {
+                if (shortcut.id == QLatin1String(entry.portalId)) ids.append(entry.id);
             }
         }
     } else {
         // A success that lists nothing back names no refusal either.
-        for (const auto& entry : kEntries) ids.append(entry.id);
+        for (const auto& entry : hotkeys::kHotKeys) ids.append(entry.id);
     }
     if (ids.isEmpty()) {
         closeSession(false);
@@ -234,9 +223,9 @@ void PortalHotKeysBackend::onResponse(uint response, const QVariantMap& results)
 void PortalHotKeysBackend::onActivated(const QDBusObjectPath& session, const QString& shortcutId,
                                        qulonglong, const QVariantMap&) {
     if (stage_ != Stage::Bound || session.path() != sessionPath_) return;
-    for (std::size_t i = 0; i < 4; ++i) {
-        if (shortcutId == QLatin1String(kEntries[i].shortcutId)) {
-            deliver(owner_, kEntries[i].id);
+    for (const auto& entry : hotkeys::kHotKeys) {
+        if (shortcutId == QLatin1String(entry.portalId)) {
+            deliver(owner_, entry.id);
             return;
         }
     }

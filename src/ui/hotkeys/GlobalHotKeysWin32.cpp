@@ -5,25 +5,18 @@
 #include <QWidget>
 
 #include "GlobalHotKeysBackend.h"
-#include "HotKeys.h"
+#include "HotKeyTable.h"
 
 namespace {
 
-struct RegisteredKey {
-    dut::config::HotKeyId id;
-    UINT virtualKey;
-};
-constexpr RegisteredKey kKeys[] = {
-    {dut::config::kHotKeyEmpty, VK_F1},
-    {dut::config::kHotKeyFull, VK_F4},
-    {dut::config::kHotKeyAddress1, VK_F9},
-    {dut::config::kHotKeyAddress2, VK_F10},
-};
+UINT nativeKey(Qt::Key key) {
+    return static_cast<UINT>(VK_F1 + hotkeys::functionKeyOffset(key));
+}
 
 // Only a key that matches its own registration counts: the identifier and the key both.
 bool registered(int id, UINT virtualKey) {
-    for (const auto& key : kKeys) {
-        if (key.id == id && key.virtualKey == virtualKey) return true;
+    for (const auto& key : hotkeys::kHotKeys) {
+        if (key.id == id && nativeKey(key.key) == virtualKey) return true;
     }
     return false;
 }
@@ -38,9 +31,9 @@ class Win32Backend : public GlobalHotKeys::Backend, public QAbstractNativeEventF
     int grab() override {
         hwnd_ = reinterpret_cast<HWND>(window_->winId());
         int accepted = 0;
-        for (const auto& key : kKeys) {
+        for (const auto& key : hotkeys::kHotKeys) {
             // A key that another program holds is refused; it simply never arrives.
-            if (RegisterHotKey(hwnd_, key.id, 0, key.virtualKey)) {
+            if (RegisterHotKey(hwnd_, key.id, 0, nativeKey(key.key))) {
                 ++accepted;
             }
         }

@@ -9,20 +9,11 @@
 #include <vector>
 
 #include "GlobalHotKeysBackend.h"
-#include "HotKeys.h"
+#include "HotKeyTable.h"
 
 namespace {
 
-struct GrabbedKey {
-    dut::config::HotKeyId id;
-    xcb_keysym_t keysym;
-};
-constexpr GrabbedKey kKeys[4] = {
-    {dut::config::kHotKeyEmpty, 0xffbe /*F1*/},
-    {dut::config::kHotKeyFull, 0xffc1 /*F4*/},
-    {dut::config::kHotKeyAddress1, 0xffc6 /*F9*/},
-    {dut::config::kHotKeyAddress2, 0xffc7 /*F10*/},
-};
+constexpr xcb_keysym_t kKeysymF1 = 0xffbe;  // F2 onwards follow it in a row
 constexpr xcb_keysym_t kNumLock = 0xff7f;
 constexpr xcb_keysym_t kScrollLock = 0xff14;
 
@@ -52,8 +43,9 @@ class X11Backend : public GlobalHotKeys::Backend, public QAbstractNativeEventFil
         ungrabAll();
         const std::vector<std::uint16_t> modifierSets = lockCombinations();
         std::vector<xcb_void_cookie_t> cookies;
-        for (std::size_t i = 0; i < 4; ++i) {
-            keycodes_[i] = firstKeycode(kKeys[i].keysym);
+        for (std::size_t i = 0; i < keycodes_.size(); ++i) {
+            keycodes_[i] =
+                firstKeycode(kKeysymF1 + hotkeys::functionKeyOffset(hotkeys::kHotKeys[i].key));
             if (keycodes_[i] == 0) continue;
             for (std::uint16_t mods : modifierSets) {
                 cookies.push_back(xcb_grab_key_checked(connection_, 1, root_, mods, keycodes_[i],
@@ -86,9 +78,9 @@ class X11Backend : public GlobalHotKeys::Backend, public QAbstractNativeEventFil
         if (type != XCB_KEY_PRESS) return false;
         auto* press = reinterpret_cast<xcb_key_press_event_t*>(event);
         if (press->event != root_) return false;
-        for (std::size_t i = 0; i < 4; ++i) {
+        for (std::size_t i = 0; i < keycodes_.size(); ++i) {
             if (keycodes_[i] != 0 && press->detail == keycodes_[i]) {
-                deliver(owner_, kKeys[i].id);
+                deliver(owner_, hotkeys::kHotKeys[i].id);
                 return true;
             }
         }
@@ -155,7 +147,7 @@ class X11Backend : public GlobalHotKeys::Backend, public QAbstractNativeEventFil
     xcb_connection_t* connection_;
     xcb_window_t root_ = 0;
     xcb_key_symbols_t* symbols_ = nullptr;
-    std::array<xcb_keycode_t, 4> keycodes_{};
+    std::array<xcb_keycode_t, hotkeys::kHotKeyCount> keycodes_{};  // by table row
 };
 
 }  // namespace

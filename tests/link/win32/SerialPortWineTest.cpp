@@ -340,7 +340,7 @@ TEST(Win32Exchange, SendFillsInTheCrcAndTheSensorAnswers) {
     std::uint8_t answer[15] = {};
     for (int attempt = 0; attempt < 3 && !answered; ++attempt) {
         ASSERT_TRUE(frames.send(frame.data(), frame.size()));
-        answered = frames.receive(answer, sizeof answer);
+        answered = static_cast<bool>(frames.receive(answer, sizeof answer));
     }
     ASSERT_TRUE(answered);
     EXPECT_EQ(testsupport::frameValue(answer), kRawValue);

@@ -4,13 +4,20 @@
 # shellcheck source=../script-helpers.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../script-helpers.sh"
 
-# Xvfb picks a free display itself and reports it, so parallel runs never collide.
-# Exports DISPLAY; false when no display is reported within 10 s.
+# The one way the test scripts start their private X server. Xvfb picks a free display itself
+# and reports it, so parallel runs never collide (a display chosen here could be taken by a
+# run beside this one before the server is up). Exports DISPLAY; false when the server ends
+# or reports no display within 30 s.
+xvfb_alive_or_reported() {
+    test -s "$workdir/display" || ! kill -0 "$xvfb_pid" 2>/dev/null
+}
 start_xvfb() {
     Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$workdir/display" \
         >/dev/null 2>&1 &
-    pids+=($!)
-    wait_for 100 test -s "$workdir/display" || return 1
+    xvfb_pid=$!
+    pids+=("$xvfb_pid")
+    wait_for 300 xvfb_alive_or_reported || return 1
+    test -s "$workdir/display" || return 1
     export DISPLAY=":$(head -n1 "$workdir/display")"
 }
 
