@@ -34,7 +34,8 @@ std::optional<Rgb> llsCellColour(std::string_view text) {
 LlsMonitor::LlsMonitor() : columns_(1), labelTexts_{"Label1", "Label2", "Label3", "Label4"} {
     // A clean bus, the usual case, never sends an unrecognised chunk; without the headings from
     // the start its rows would carry numbers nobody could name.
-    for (int row = 0; row < kRowCount; ++row) columns_[0].cells[static_cast<std::size_t>(row)] = kHeadings[row];
+    for (int row = 0; row < kRowCount; ++row)
+        columns_[0].cells[static_cast<std::size_t>(row)] = kHeadings[row];
 }
 
 bool LlsMonitor::finishTick(const std::uint8_t* data, std::size_t count) {
