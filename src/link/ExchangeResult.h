@@ -45,6 +45,14 @@ class ExchangeResult {
     int attempts() const { return attempts_; }
 
     friend bool operator==(const ExchangeResult& r, std::nullopt_t) { return !r.has_value(); }
+    // Without these, a comparison with an optional would go through the conversion above and
+    // std::optional's comparison with a value, which calls any result unequal to nullopt.
+    friend bool operator==(const ExchangeResult& r, const std::optional<std::int32_t>& v) {
+        return r.value_ == v;
+    }
+    friend bool operator==(const std::optional<std::int32_t>& v, const ExchangeResult& r) {
+        return r.value_ == v;
+    }
     friend bool operator==(const ExchangeResult& r, std::int32_t v) { return r.value_ == v; }
     friend bool operator!=(const ExchangeResult& r, std::int32_t v) { return !(r == v); }
 

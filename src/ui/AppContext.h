@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ConfigLink.h"
+#include "ExchangeTrace.h"
 #include "LineUser.h"
 #include "LinkState.h"
 #include "PortControl.h"
@@ -19,7 +20,8 @@ struct AppContext {
     dut::LinkState state;
     dut::ConfigLink link{port, state, lineWait};
     dut::config::SerialPortControl portControl{port};
-    LineUser lineUser;  // the main window's polling or the monitor's listening
+    LineUser lineUser;               // the main window's polling or the monitor's listening
+    dut::ExchangeTrace trace{link};  // the exchange log: --trace and its window
 };
 
 }  // namespace ui

@@ -19,7 +19,8 @@ CommandLine misuse(std::string problem) {
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     CommandLine line;
-    for (const std::string& argument : arguments) {
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
         if (argument == "--help" || argument == "-h") {
             line.action = CommandLine::Action::Help;
             line.port.clear();
@@ -29,6 +30,14 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
             line.action = CommandLine::Action::Version;
             line.port.clear();
             return line;
+        }
+        if (argument == "--trace") {
+            if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
+                return misuse("--trace needs a file name");
+            }
+            if (!line.traceFile.empty()) return misuse("only one --trace file can be given");
+            line.traceFile = arguments[++i];
+            continue;
         }
         if (!argument.empty() && argument[0] == '-') {
             return misuse("unknown option '" + argument + "'");
@@ -47,17 +56,20 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
 }
 
 std::string usageText() {
-    return std::string("Usage: ") + kProgram + " [PORT]\n" + "       " + kProgram +
+    return std::string("Usage: ") + kProgram + " [--trace FILE] [PORT]\n" + "       " + kProgram +
            " --help | --version\n"
            "\n"
            "Sets up a capacitive fuel level sensor behind a USB-RS485 adapter.\n"
            "\n"
            "  PORT        connect to this serial port at once, as if it were picked in the\n"
            "              port box (for example /dev/ttyUSB0, or COM3 on Windows)\n"
+           "  --trace FILE  write every frame sent to and received from the sensor, with\n"
+           "              its time and what became of it, to FILE (for support)\n"
            "  -h, --help  print this help and exit\n"
            "  --version   print the version and exit\n"
            "\n"
-           "In the main window, Ctrl+Shift+L opens the LLS monitor.\n";
+           "In the main window, Ctrl+Shift+L opens the LLS monitor and Ctrl+Shift+J the\n"
+           "exchange log.\n";
 }
 
 std::string versionText() {

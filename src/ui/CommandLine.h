@@ -7,14 +7,16 @@
 
 namespace ui {
 
-// What the program was asked to do on its command line: [PORT] | --help | --version.
+// What the program was asked to do on its command line:
+// [--trace FILE] [PORT] | --help | --version.
 // Qt never sees the arguments; this is the only reader.
 struct CommandLine {
     enum class Action { Run, Help, Version, Misuse };
 
     Action action = Action::Run;
-    std::string port;     // Run: the port to connect at once; empty: none, as without arguments
-    std::string problem;  // Misuse: what was wrong, said before the usage
+    std::string port;       // Run: the port to connect at once; empty: none, as without arguments
+    std::string traceFile;  // Run: where every frame of the exchanges is written; empty: none
+    std::string problem;    // Misuse: what was wrong, said before the usage
 };
 
 // The arguments after the program's name. The first --help or --version decides, unless an

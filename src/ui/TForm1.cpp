@@ -14,6 +14,7 @@
 #include "Application.h"
 #include "CalibrationCommands.h"
 #include "ConnectionController.h"
+#include "ExchangeLogWindow.h"
 #include "GlobalHotKeys.h"
 #include "HeldClose.h"
 #include "MainWindowGeometry.h"
@@ -130,6 +131,9 @@ TForm1::TForm1(ui::AppContext& context, QWidget* parent) : QWidget(parent), cont
     auto* tankKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), this);
     tankKey->setContext(Qt::WindowShortcut);
     connect(tankKey, &QShortcut::activated, this, &TForm1::Button10Click);
+    auto* logKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_J), this);
+    logKey->setContext(Qt::WindowShortcut);
+    connect(logKey, &QShortcut::activated, this, &TForm1::openExchangeLog);
 
     nameControls();
 
@@ -493,6 +497,13 @@ void TForm1::Button4Click() {
 
 void TForm1::Button7Click() {
     Form3->exec();
+}
+
+void TForm1::openExchangeLog() {
+    if (!ExchangeLog) ExchangeLog = new ui::ExchangeLogWindow(context_.trace, this);
+    ExchangeLog->show();
+    ExchangeLog->raise();
+    ExchangeLog->activateWindow();
 }
 
 void TForm1::Button10Click() {

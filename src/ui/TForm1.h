@@ -34,6 +34,7 @@ struct AppContext;
 class MainWindowView;
 class QtNotifier;
 class HeldClose;
+class ExchangeLogWindow;
 }  // namespace ui
 
 // The main window: a menu band and the four numbered steps, at fixed pixel positions. It
@@ -64,6 +65,9 @@ class TForm1 : public QWidget {
     TForm6* form6() const { return Form6; }
     // Made on first opening.
     TankCalibrationWindow* tankWindow() const { return TankWindow; }
+    ui::ExchangeLogWindow* exchangeLog() const { return ExchangeLog; }
+    // "Журнал обмена", Ctrl+Shift+J: made on first opening.
+    void openExchangeLog();
 
   signals:
     // What each poll read, for the windows that follow the sensor (the tank calibration).
@@ -178,4 +182,5 @@ class TForm1 : public QWidget {
     TForm5* Form5 = nullptr;
     TForm6* Form6 = nullptr;
     TankCalibrationWindow* TankWindow = nullptr;
+    ui::ExchangeLogWindow* ExchangeLog = nullptr;
 };

@@ -1,4 +1,5 @@
 #include <iostream>
+#include <string>
 
 #include "Application.h"
 #include "CommandLine.h"
@@ -19,6 +20,14 @@ int main(int argc, char** argv) {
 
     // All six windows exist before the first event is dispatched.
     ui::Startup program;
+    if (!line.traceFile.empty()) {
+        std::string why;
+        if (!program.context().trace.openFile(line.traceFile, why)) {
+            // The log is for support; the installer's work goes on without it.
+            std::cerr << "brindolex-dut-configurator: the exchange log " << line.traceFile
+                      << " cannot be written: " << why << std::endl;
+        }
+    }
     program.show();
     if (!line.port.empty()) program.choosePort(line.port);
     app.exec();

@@ -76,8 +76,10 @@ TEST_P(ExchangeOutcome, CarriesTheValueOrTheReasonAndTheAttemptsAndSetsTheFlag) 
     dut::LinkState state;
     ConfigLink link{port, state};
     if (c.echoLearnt) {
-        port.reply(answer(3, 1));
-        port.reply(answer(4, 1));
+        // Answers that differ from the requests, as a sensor's do: an answer that equals its
+        // read request could be the adapter's own echo.
+        port.reply(answer(3, 7));
+        port.reply(answer(4, 3000));
         ASSERT_TRUE(link.read(3) && link.read(4));
         ASSERT_TRUE(link.echoesParameter());
     }

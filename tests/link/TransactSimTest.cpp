@@ -315,7 +315,7 @@ TEST(AdapterEcho, TheRequestsOwnCopyIsNeverTakenForTheSensor) {
             SCOPED_TRACE(std::to_string(step.op) + "/" + std::to_string(step.parameter));
             const auto got =
                 link.transact(0, dut::ConfigLink::kAccessCode, step.op, step.parameter, step.value);
-            EXPECT_EQ(got, step.expected);
+            EXPECT_EQ(got.asOptional(), step.expected);
             EXPECT_EQ(state.linkFlag, step.expected.has_value());
             EXPECT_EQ(link.adapterEcho(), step.learnt);
         }
@@ -325,7 +325,8 @@ TEST(AdapterEcho, TheRequestsOwnCopyIsNeverTakenForTheSensor) {
         // (The clean line's Quiet would otherwise stand.)
         const Step& first = row.steps.front();
         EXPECT_EQ(
-            link.transact(0, dut::ConfigLink::kAccessCode, first.op, first.parameter, first.value),
+            link.transact(0, dut::ConfigLink::kAccessCode, first.op, first.parameter, first.value)
+                .asOptional(),
             first.expected);
         EXPECT_EQ(link.adapterEcho(), first.learnt);
     }

@@ -60,6 +60,32 @@ TEST(CommandLine, ASecondPortOrAnEmptyOneIsMisuse) {
     EXPECT_EQ(empty.problem, "the port name is empty");
 }
 
+TEST(CommandLine, ATraceFileGoesWithAnyPortAndNeedsAName) {
+    struct Case {
+        std::vector<std::string> arguments;
+        Action action;
+        std::string traceFile;
+        std::string port;
+    };
+    const std::vector<Case> cases = {
+        {{"--trace", "log.txt"}, Action::Run, "log.txt", ""},
+        {{"--trace", "log.txt", "/dev/ttyUSB0"}, Action::Run, "log.txt", "/dev/ttyUSB0"},
+        {{"/dev/ttyUSB0", "--trace", "-"}, Action::Run, "-", "/dev/ttyUSB0"},
+        {{"--trace"}, Action::Misuse, "", ""},
+        {{"--trace", ""}, Action::Misuse, "", ""},
+        {{"--trace", "a", "--trace", "b"}, Action::Misuse, "", ""},
+    };
+    for (const Case& c : cases) {
+        const ui::CommandLine line = parseCommandLine(c.arguments);
+        SCOPED_TRACE(c.arguments.size());
+        EXPECT_EQ(line.action, c.action);
+        if (c.action == Action::Run) {
+            EXPECT_EQ(line.traceFile, c.traceFile);
+            EXPECT_EQ(line.port, c.port);
+        }
+    }
+}
+
 TEST(CommandLine, ArgvSkipsTheProgramsName) {
     const char* argv[] = {"/usr/bin/brindolex-dut-configurator", "/dev/ttyUSB0", nullptr};
     const ui::CommandLine line = parseCommandLine(2, argv);
@@ -87,7 +113,7 @@ TEST(CommandLine, HelpAndVersionPrintOnStandardOutputAndSucceed) {
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out, ui::usageText());
     EXPECT_EQ(help.err, "");
-    EXPECT_EQ(help.out.rfind("Usage: brindolex-dut-configurator [PORT]\n", 0), 0u);
+    EXPECT_EQ(help.out.rfind("Usage: brindolex-dut-configurator [--trace FILE] [PORT]\n", 0), 0u);
 
     const Answer version = answer({"--version"});
     EXPECT_EQ(version.status, 0);
@@ -118,7 +144,8 @@ TEST(CommandLine, RunAnswersNothingAndLeavesItToTheWindow) {
 
 TEST(CommandLine, UsageNamesEveryOptionItAccepts) {
     const std::string usage = ui::usageText();
-    for (const char* option : {"PORT", "--help", "-h", "--version", "Ctrl+Shift+L"}) {
+    for (const char* option :
+         {"PORT", "--help", "-h", "--version", "--trace FILE", "Ctrl+Shift+L", "Ctrl+Shift+J"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
     // Every line fits a terminal of 80 columns.
