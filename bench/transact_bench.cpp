@@ -1,20 +1,32 @@
 // Measures transact round trips over the real SerialPort against the simulated sensor,
 // paced at 19200 baud, and sets them against the time the bytes need on the wire.
 //
-// Usage: transact_bench [exchanges]   (default 300, at least 200)
+// Usage: transact_bench [exchanges] [--trace FILE]   (default 300, at least 200); with
+// --trace every frame goes to the exchange log file, as the program's --trace does.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "ConfigLink.h"
+#include "ExchangeTrace.h"
 #include "PtySensor.h"
 #include "SensorParams.h"
 #include "SerialPort.h"
 
 int main(int argc, char** argv) {
-    int exchanges = argc > 1 ? std::atoi(argv[1]) : 300;
+    int exchanges = 300;
+    std::string traceFile;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--trace") == 0 && i + 1 < argc) {
+            traceFile = argv[++i];
+        } else {
+            exchanges = std::atoi(argv[i]);
+        }
+    }
     if (exchanges < 200) exchanges = 200;
 
     sim::PtySensorOptions options;
@@ -31,6 +43,12 @@ int main(int argc, char** argv) {
     }
     dut::LinkState state;
     dut::ConfigLink link(port, state);
+    dut::ExchangeTrace trace(link);
+    std::string why;
+    if (!traceFile.empty() && !trace.openFile(traceFile, why)) {
+        std::fprintf(stderr, "cannot write %s: %s\n", traceFile.c_str(), why.c_str());
+        return 1;
+    }
 
     for (int i = 0; i < 5; ++i) link.read(dut::param::kRawValue);  // warm-up
 
@@ -59,8 +77,8 @@ int main(int argc, char** argv) {
     const double wireMs = 30.0 * 10.0 / dut::SerialPort::kBaudRate * 1000.0;
     const double floorMs = wireMs + options.turnaroundMs;
     const double p50 = at(0.50);
-    std::printf("exchanges      %d (failed %d, requests on the line %zu)\n", exchanges, failed,
-                requests);
+    std::printf("exchanges      %d (failed %d, requests on the line %zu)%s\n", exchanges, failed,
+                requests, traceFile.empty() ? "" : ", traced");
     std::printf("min            %.2f ms\n", ms.front());
     std::printf("p50            %.2f ms\n", p50);
     std::printf("p99            %.2f ms\n", at(0.99));

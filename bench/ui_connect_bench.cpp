@@ -4,7 +4,7 @@
 //   - a full-tank hot key until its message box (two exchanges);
 //   - CPU used while connected and polling, and the resident memory.
 //
-// Usage: ui_connect_bench [--seconds S] [--repeats N] [--no-monitor-timer]
+// Usage: ui_connect_bench [--seconds S] [--repeats N] [--no-monitor-timer] [--log-window]
 //   defaults 60 s and 10 runs; --no-monitor-timer stops the hidden monitor's 1 ms timer
 //   first, to tell its share of the idle CPU apart.
 // Runs on QT_QPA_PLATFORM when set, else offscreen.
@@ -76,8 +76,10 @@ int main(int argc, char** argv) {
     int seconds = 60;
     int repeats = 10;
     bool stopMonitorTimer = false;
+    bool logWindow = false;  // the exchange log window open while polling
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--no-monitor-timer") == 0) stopMonitorTimer = true;
+        if (std::strcmp(argv[i], "--log-window") == 0) logWindow = true;
     }
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "--seconds") == 0)
@@ -158,6 +160,7 @@ int main(int argc, char** argv) {
     hook.reset();
 
     // 3. Connected and polling: CPU over the wall time.
+    if (logWindow) window.openExchangeLog();
     const double cpu0 = cpuSeconds();
     QElapsedTimer wall;
     wall.start();
