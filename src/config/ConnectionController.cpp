@@ -30,7 +30,7 @@ void ConnectionController::COMSelectDropDown() {
         names = port_.listPorts(kPortPrefix);
     } catch (...) {
         // The list is cleared before it is filled, so a failed listing leaves it empty.
-        view_.setPortItems({});
+        view_.setPortItems({}, {});
         throw;
     }
     std::vector<std::string> descriptions;
