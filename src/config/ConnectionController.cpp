@@ -30,26 +30,51 @@ void ConnectionController::COMSelectDropDown() {
         names = port_.listPorts(kPortPrefix);
     } catch (...) {
         // The list is cleared before it is filled, so a failed listing leaves it empty.
-        view_.setPortItems({});
+        view_.setPortItems({}, {});
         throw;
     }
-    view_.setPortItems(names);
+    std::vector<std::string> descriptions;
+    descriptions.reserve(names.size());
+    for (const auto& name : names) descriptions.push_back(port_.describe(name));
+    view_.setPortItems(names, descriptions);
 }
 
 void ConnectionController::COMSelectSelect() {
+    rememberStableName(view_.portText());
     Button1Click();
 }
 
+void ConnectionController::rememberStableName(const std::string& device) {
+    followedDevice_ = device;
+    stableName_ = device.empty() ? std::string() : port_.stableName(device);
+}
+
+// The device the adapter now answers under, when device no longer opens and its stable name
+// points elsewhere; empty otherwise (the user's own choice of another port is never replaced).
+std::string ConnectionController::followStableName(const std::string& device) {
+    if (stableName_.empty() || device != followedDevice_) return {};
+    const std::string now = port_.resolve(stableName_);
+    if (now.empty() || now == device) return {};
+    return now;
+}
+
 void ConnectionController::Button1Click() {
-    const std::string name = view_.portText();
+    std::string name = view_.portText();
     if (name.empty()) return;
 
     port_.close();
     if (!port_.open(name)) {
-        values_.setStatus(kPortOpenFailed, StatusColour::Red);
-        view_.setStatusReason(portOpenReason(name, port_.lastOpenError()));
-        return;
+        const std::string moved = followStableName(name);
+        if (moved.empty() || !port_.open(moved)) {
+            values_.setStatus(kPortOpenFailed, StatusColour::Red);
+            view_.setStatusReason(portOpenReason(name, port_.lastOpenError()));
+            return;
+        }
+        name = moved;
+        view_.setPortText(name);
+        followedDevice_ = name;
     }
+    if (name != followedDevice_ || stableName_.empty()) rememberStableName(name);
     view_.setStatusReason({});
     state_.linkFlag = true;
 

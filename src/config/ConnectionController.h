@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "ConfigLink.h"
 #include "MainValues.h"
@@ -38,12 +39,19 @@ class ConnectionController {
     void pollRawValue();
     void pollOutputLevel();
     void plot(std::int32_t raw);
+    void rememberStableName(const std::string& device);
+    std::string followStableName(const std::string& device);
 
     PortControl& port_;
     ConfigLink& link_;
     LinkState& state_;
     MainView& view_;
     MainValues values_;
+
+    // The device last chosen or connected and the name that keeps pointing at its adapter:
+    // a replug that brings the adapter back under a new device is followed through it.
+    std::string followedDevice_;
+    std::string stableName_;
 
     int chartPoints_ = 0;
     std::uint8_t pollPhase_ = 0;

@@ -18,7 +18,12 @@ class MainView {
 
     // COMSelect: the typed or chosen port name. Replacing the items keeps that text.
     virtual std::string portText() const = 0;
-    virtual void setPortItems(const std::vector<std::string>& items) = 0;
+    // descriptions[i] tells people which adapter items[i] is (empty: nothing known; the list
+    // may be shorter than items).
+    virtual void setPortItems(const std::vector<std::string>& items,
+                              const std::vector<std::string>& descriptions) = 0;
+    // Puts a device path into the box, as when the adapter came back under a new name.
+    virtual void setPortText(const std::string& text) = 0;
 
     // ConnectStatusText.
     virtual void setStatus(const std::string& text, StatusColour colour) = 0;

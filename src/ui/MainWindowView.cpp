@@ -37,7 +37,8 @@ std::string MainWindowView::portText() const {
     return s(form_.COMSelect->currentText());
 }
 
-void MainWindowView::setPortItems(const std::vector<std::string>& items) {
+void MainWindowView::setPortItems(const std::vector<std::string>& items,
+                                  const std::vector<std::string>& descriptions) {
     const QString typed = form_.COMSelect->currentText();
     QStringList names;
     for (const auto& item : items) names << q(item);
@@ -45,9 +46,19 @@ void MainWindowView::setPortItems(const std::vector<std::string>& items) {
     form_.COMSelect->setUpdatesEnabled(false);
     form_.COMSelect->clear();
     form_.COMSelect->addItems(names);
+    // The fixed-width box has no room for a description after the path: it goes into the tip.
+    for (int i = 0; i < names.size() && i < static_cast<int>(descriptions.size()); ++i) {
+        if (!descriptions[i].empty()) {
+            form_.COMSelect->setItemData(i, q(descriptions[i]), Qt::ToolTipRole);
+        }
+    }
     form_.COMSelect->setCurrentIndex(-1);
     form_.COMSelect->setEditText(typed);
     form_.COMSelect->setUpdatesEnabled(true);
+}
+
+void MainWindowView::setPortText(const std::string& text) {
+    form_.COMSelect->setEditText(q(text));
 }
 
 void MainWindowView::setStatus(const std::string& text, dut::config::StatusColour colour) {

@@ -12,7 +12,9 @@ class MainWindowView : public dut::config::MainView {
     explicit MainWindowView(TForm1& form) : form_(form) {}
 
     std::string portText() const override;
-    void setPortItems(const std::vector<std::string>& items) override;
+    void setPortItems(const std::vector<std::string>& items,
+                      const std::vector<std::string>& descriptions) override;
+    void setPortText(const std::string& text) override;
     void setStatus(const std::string& text, dut::config::StatusColour colour) override;
     void setStatusColour(dut::config::StatusColour colour) override;
     // The tooltip and the accessible description of ConnectStatusText; a new reason also

@@ -57,10 +57,14 @@ class RecordingMainView : public dut::config::MainView {
     std::optional<bool> buttonsEnabled;
 
     std::string portText() const override { return port; }
-    void setPortItems(const std::vector<std::string>& items) override {
+    std::vector<std::string> portDescriptions;
+    void setPortItems(const std::vector<std::string>& items,
+                      const std::vector<std::string>& descriptions) override {
         log_.push_back("setPortItems");
         portItems = items;
+        portDescriptions = descriptions;
     }
+    void setPortText(const std::string& text) override { port = text; }
     void setStatus(const std::string& text, StatusColour c) override {
         log_.push_back("setStatus(" + colourName(c) + ")");
         status = text;
@@ -279,10 +283,23 @@ class CountingPortControl : public dut::config::PortControl {
     std::string openError;   // the reason a failed open gives, when there is no inner control
     std::vector<std::string> ports;
     bool listFails = false;
+    std::vector<std::string> missing;                 // devices that no longer open
+    std::map<std::string, std::string> descriptions;  // device -> what describe gives
+    std::map<std::string, std::string> stableNames;   // device -> its stable name
+    std::map<std::string, std::string> resolvesTo;    // stable name -> device now
+
+    std::string describe(const std::string& device) override {
+        return lookup(descriptions, device);
+    }
+    std::string stableName(const std::string& device) override {
+        return lookup(stableNames, device);
+    }
+    std::string resolve(const std::string& name) override { return lookup(resolvesTo, name); }
 
     bool open(const std::string& name) override {
         ++opens;
         openedNames.push_back(name);
+        if (std::find(missing.begin(), missing.end(), name) != missing.end()) return false;
         return inner_ ? inner_->open(name) : openResult;
     }
     std::string lastOpenError() const override {
@@ -304,6 +321,10 @@ class CountingPortControl : public dut::config::PortControl {
     }
 
   private:
+    static std::string lookup(const std::map<std::string, std::string>& m, const std::string& k) {
+        const auto it = m.find(k);
+        return it == m.end() ? std::string() : it->second;
+    }
     dut::config::PortControl* inner_;
 };
 

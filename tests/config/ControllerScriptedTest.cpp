@@ -210,5 +210,60 @@ TEST_F(ControllerScriptedTest, AFailedOpenSaysWhyBesideTheStatusUntilAnOpenSucce
     EXPECT_EQ(view.statusReason, "");
 }
 
+TEST_F(ControllerScriptedTest, PortListCarriesOneDescriptionPerEntryAndPlainEntriesStayPlain) {
+    control.ports = {"COM1", "COM2", "COM3"};
+    control.descriptions = {{"COM1", "FT232R USB UART, FTDI, SN A5, 0403:6001\n/by-id/usb-a"},
+                            {"COM9", "not listed"}};
+    controller.COMSelectDropDown();
+    EXPECT_EQ(view.portItems, control.ports);
+    const std::vector<std::string> expected = {control.descriptions["COM1"], "", ""};
+    EXPECT_EQ(view.portDescriptions, expected);
+}
+
+// The adapter was pulled while connected and came back: the reconnect follows its stable name
+// only when the old device is gone and the name now points at another device.
+TEST_F(ControllerScriptedTest, ReconnectFollowsTheStableNameToTheAdaptersNewDevice) {
+    struct Case {
+        const char* what;
+        std::string stable;       // the stable name of COM3, empty: none
+        std::string resolves;     // where it points after the replug
+        bool oldGone;             // COM3 no longer opens
+        bool userPickedOther;     // the user typed another port before the reconnect
+        std::string connectedTo;  // empty: still not connected
+    };
+    const std::vector<Case> cases = {
+        {"moved", "/by-id/a", "COM4", true, false, "COM4"},
+        {"no stable name", "", "COM4", true, false, ""},
+        {"name dangles", "/by-id/a", "", true, false, ""},
+        {"same device back", "/by-id/a", "COM3", false, false, "COM3"},
+        {"user chose another", "/by-id/a", "COM4", true, true, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CountingPortControl ctl;
+        EventLog events;
+        RecordingMainView v(events);
+        dut::LinkState st;
+        dut::ConfigLink lnk{port, st};
+        ConnectionController ctrl{ctl, lnk, v};
+        v.port = "COM3";
+        if (!c.stable.empty()) ctl.stableNames["COM3"] = c.stable;
+        ctrl.COMSelectSelect();
+        ASSERT_TRUE(st.linkFlag);
+        st.linkFlag = false;  // pulled
+        if (c.oldGone) ctl.missing = {"COM3"};
+        if (!c.stable.empty() && !c.resolves.empty()) ctl.resolvesTo[c.stable] = c.resolves;
+        if (c.userPickedOther) {
+            v.port = "COM7";
+            ctl.missing.push_back("COM7");
+        }
+        for (int i = 0; i <= ConnectionController::kReconnectTicks; ++i) ctrl.Timer2Timer();
+        EXPECT_EQ(st.linkFlag, !c.connectedTo.empty());
+        if (!c.connectedTo.empty()) EXPECT_EQ(v.port, c.connectedTo);
+        if (c.userPickedOther) EXPECT_EQ(v.port, "COM7");
+        if (c.connectedTo.empty() && !c.userPickedOther) EXPECT_EQ(v.port, "COM3");
+    }
+}
+
 }  // namespace
 }  // namespace cfgtest

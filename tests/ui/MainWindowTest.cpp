@@ -12,6 +12,7 @@
 
 #include "MainControls.h"
 #include "MainWindowLayout.h"
+#include "MainWindowView.h"
 #include "Windows.h"
 
 namespace {
@@ -280,6 +281,30 @@ TEST_F(MainWindow, PortListAnnouncesItsDropDownBeforeOpening) {
     EXPECT_EQ(mc.COMSelect->view()->model()->rowCount(), itemsWhenAnnounced + 1);
     mc.COMSelect->hidePopup();
     EXPECT_TRUE(mc.COMSelect->isEditable());
+}
+
+}  // namespace
+
+namespace {
+
+// The port box shows the device paths as before; what the system knows of each adapter is its
+// tooltip, and an entry with nothing known has none.
+TEST_F(MainWindow, PortItemsKeepThePathAndCarryTheAdapterAsTooltip) {
+    ui::MainWindowView view(f);
+    auto* box = mc.COMSelect;
+    box->setEditText("/dev/ttyUSB9");
+    view.setPortItems({"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyS0"},
+                      {"FT232R USB UART, FTDI\n/dev/serial/by-id/usb-FTDI-if00-port0", ""});
+    ASSERT_EQ(box->count(), 3);
+    EXPECT_EQ(box->itemText(0), "/dev/ttyUSB0");
+    EXPECT_EQ(box->itemData(0, Qt::ToolTipRole).toString(),
+              "FT232R USB UART, FTDI\n/dev/serial/by-id/usb-FTDI-if00-port0");
+    EXPECT_FALSE(box->itemData(1, Qt::ToolTipRole).isValid());
+    EXPECT_FALSE(box->itemData(2, Qt::ToolTipRole).isValid());
+    EXPECT_EQ(box->currentText(), "/dev/ttyUSB9");
+    EXPECT_EQ(view.portText(), "/dev/ttyUSB9");
+    view.setPortText("/dev/pts/7");
+    EXPECT_EQ(view.portText(), "/dev/pts/7");
 }
 
 }  // namespace

@@ -400,6 +400,41 @@ TEST_F(EndToEnd, PulledAdapterTurnsRedAndComesBackWithoutAClick) {
               << " ticks\n";
 }
 
+// The adapter comes back under a new device name, as /dev/ttyUSB0 is followed by
+// /dev/ttyUSB1: the reconnect follows its stable by-id name, with no click.
+TEST_F(EndToEnd, AdapterBackUnderANewNameIsFollowedThroughItsStableName) {
+    sensor->stop();
+    QTemporaryDir byId;
+    ASSERT_TRUE(byId.isValid());
+    sim::PtySensorOptions options = testsupport::fastSensorOptions();
+    options.stableLinkPath = byId.filePath(QStringLiteral("usb-sim-if00-port0")).toStdString();
+    options.replugNewName = true;
+    sensor = std::make_unique<sim::PtySensor>(options);
+    ASSERT_TRUE(sensor->start());
+    sensor->freezeRaw(true);
+    sensor->setParam(0, 1834);
+    qputenv("DUT_SERIAL_BY_ID_DIR", byId.path().toUtf8());
+    startProgram();
+    connectNow();
+    const std::string before = sensor->devicePath();
+
+    sensor->unplug();
+    TickCount ticks(c().Timer2);
+    ASSERT_TRUE(waitForTicks([&] { return !connected(); }, ticks, 5));
+    ASSERT_TRUE(sensor->replug());
+    ASSERT_NE(sensor->devicePath(), before);
+    QElapsedTimer clock;
+    clock.start();
+    TickCount after(c().Timer2);
+    // The next reconnect comes within eleven ticks (and a tick to spare): 2.4 s at 200 ms.
+    EXPECT_TRUE(waitForTicks([&] { return connected(); }, after, 12))
+        << after.ticks() << " ticks: " << c().ConnectStatusText->text().toStdString();
+    EXPECT_EQ(c().COMSelect->currentText().toStdString(), sensor->devicePath());
+    std::cout << "[ info ] connected under the new name after " << clock.elapsed() << " ms, "
+              << after.ticks() << " ticks\n";
+    qunsetenv("DUT_SERIAL_BY_ID_DIR");
+}
+
 }  // namespace
 
 namespace {
