@@ -16,6 +16,7 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <mutex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -277,6 +278,14 @@ struct Device {
     std::function<std::string()> params;  // empty for the bus
 };
 
+// The serving thread and the main loop both report on stderr; each report goes out whole, so
+// a reader that takes the lines apart (the tests) never finds two run together.
+std::mutex gSayMutex;
+void say(const std::string& line) {
+    std::lock_guard<std::mutex> lock(gSayMutex);
+    std::cerr << line << std::endl;
+}
+
 void announce(const std::string& path) {
     std::cout << "device: " << path << std::endl;
 }
@@ -365,7 +374,7 @@ int main(int argc, char** argv) {
     if (settings.llsBus) {
         if (settings.verbose) {
             settings.bus.onChunk = [](const std::vector<std::uint8_t>& chunk) {
-                std::cerr << "bus " << hex(chunk) << std::endl;
+                say("bus " + hex(chunk));
             };
         }
         bus = std::make_unique<sim::PtyLlsBus>(settings.bus);
@@ -385,9 +394,8 @@ int main(int argc, char** argv) {
             settings.sensor.onExchange = [verbose, &log](const sim::SimSensor::Frame& request,
                                                          const std::vector<std::uint8_t>& answer) {
                 if (verbose) {
-                    std::cerr << "rx " << hex({request.begin(), request.end()}) << "\ntx "
-                              << (answer.empty() ? std::string("(no answer)") : hex(answer))
-                              << std::endl;
+                    say("rx " + hex({request.begin(), request.end()}) + "\ntx " +
+                        (answer.empty() ? std::string("(no answer)") : hex(answer)));
                 }
                 // Operation and parameter number: enough to tell the exchanges apart.
                 log.write("request " + hex({request[8], request[9]}) +
@@ -450,7 +458,7 @@ int main(int argc, char** argv) {
         plugged = false;
         since = Clock::now();
         log.write("unplugged");
-        if (settings.verbose) std::cerr << "unplugged" << std::endl;
+        if (settings.verbose) say("unplugged");
     };
     const auto plugIn = [&] {
         if (!device.replug()) {
@@ -460,7 +468,7 @@ int main(int argc, char** argv) {
         plugged = true;
         since = Clock::now();
         log.write("plugged in");
-        if (settings.verbose) std::cerr << "plugged in" << std::endl;
+        if (settings.verbose) say("plugged in");
         const std::string now = device.path();
         if (now != path) {
             path = now;
@@ -500,7 +508,7 @@ int main(int argc, char** argv) {
             // The sensor pulled its own adapter (--unplug-on-write).
             plugged = false;
             since = Clock::now();
-            if (settings.verbose) std::cerr << "unplugged" << std::endl;
+            if (settings.verbose) say("unplugged");
         }
         if (gUnplug) {
             gUnplug = 0;
