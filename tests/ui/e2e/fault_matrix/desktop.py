@@ -14,27 +14,33 @@ def run(args, timeout=10):
     subprocess.run(args, check=True, timeout=timeout, stdout=subprocess.DEVNULL)
 
 
+def start_xvfb(width=1280, height=1024):
+    """A private Xvfb that picks its own display, so parallel runs never meet; the process
+    and the display's name (":N"), which is also put into DISPLAY."""
+    read_end, write_end = os.pipe()
+    process = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_end), "-noreset", "-nolisten", "tcp",
+         "-screen", "0", f"{width}x{height}x24"],
+        pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    number = b""
+    deadline = time.monotonic() + 15
+    while not number.endswith(b"\n") and time.monotonic() < deadline:
+        chunk = os.read(read_end, 16)
+        if not chunk:
+            break
+        number += chunk
+    os.close(read_end)
+    if not number.strip():
+        processes.stop(process)
+        raise RuntimeError("Xvfb reported no display")
+    os.environ["DISPLAY"] = ":" + number.decode().strip()
+    return process, os.environ["DISPLAY"]
+
+
 class XServer:
     def __init__(self):
-        read_end, write_end = os.pipe()
-        self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-noreset", "-nolisten", "tcp",
-             "-screen", "0", "1280x1024x24"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        number = b""
-        deadline = time.monotonic() + 15
-        while not number.endswith(b"\n") and time.monotonic() < deadline:
-            chunk = os.read(read_end, 16)
-            if not chunk:
-                break
-            number += chunk
-        os.close(read_end)
-        if not number.strip():
-            self.stop()
-            raise RuntimeError("Xvfb reported no display")
-        self.display = ":" + number.decode().strip()
-        os.environ["DISPLAY"] = self.display
+        self.process, self.display = start_xvfb()
         self.x = display.Display(self.display)
 
     def stop(self):

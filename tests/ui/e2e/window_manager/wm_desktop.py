@@ -1,11 +1,11 @@
 """A private X server of a given size with openbox managing it, the user's hands (xdotool)
 and what the window manager says about the windows (EWMH and ICCCM properties)."""
 
-import os
 import subprocess
 import threading
 import time
 
+from desktop import start_xvfb
 from processes import stop, wait_for
 from Xlib import X, Xatom, display, protocol
 
@@ -16,24 +16,7 @@ def run(args):
 
 class Desktop:
     def __init__(self, size):
-        read_end, write_end = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-noreset", "-nolisten", "tcp",
-             "-screen", "0", f"{size[0]}x{size[1]}x24"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        number = b""
-        deadline = time.monotonic() + 15
-        while not number.endswith(b"\n") and time.monotonic() < deadline:
-            chunk = os.read(read_end, 16)
-            if not chunk:
-                break
-            number += chunk
-        os.close(read_end)
-        if not number.strip():
-            stop(self.xvfb)
-            raise RuntimeError("Xvfb reported no display")
-        os.environ["DISPLAY"] = ":" + number.decode().strip()
+        self.xvfb, _ = start_xvfb(size[0], size[1])
         self.display = display.Display()
         self.root = self.display.screen().root
         self.wm = subprocess.Popen(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL,
