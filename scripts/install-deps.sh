@@ -11,6 +11,7 @@ RUN_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins qt6-wayland libgl-dev
   libxcb1-dev libxcb-keysyms1-dev
+  qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n
   fonts-dejavu-core fonts-dejavu-extra fonts-liberation2
 )
 TEST_PACKAGES=(
@@ -23,6 +24,7 @@ TEST_PACKAGES=(
   clang libclang-rt-dev llvm
   mingw-w64 wine wine64
   lintian desktop-file-utils appstream
+  poppler-utils
 )
 
 case "${1:-all}" in
