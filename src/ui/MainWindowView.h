@@ -1,5 +1,10 @@
 #pragma once
 
+#include <optional>
+#include <string>
+
+#include <QString>
+
 #include "MainView.h"
 
 class TForm1;
@@ -35,8 +40,13 @@ class MainWindowView : public dut::config::MainView {
     void setOutputLevelText(const std::string& text) override;
     void setCommandButtonsEnabled(bool enabled) override;
 
+    // Shows the last status again in the current language, or `initial` while the connection
+    // has said nothing yet.
+    void reshowStatus(const QString& initial);
+
   private:
     TForm1& form_;
+    std::optional<std::string> status_;  // as the connection said it, untranslated
 };
 
 }  // namespace ui

@@ -92,9 +92,12 @@ class TForm1 : public QWidget {
     void Button10Click();
     // A hot key from the window system, by its registration identifier.
     void hotKeyActivated(int id);
+    // The switch in the menu band: the other language, at once and from now on.
+    void switchLanguage();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     friend class ui::MainWindowView;
@@ -106,6 +109,8 @@ class TForm1 : public QWidget {
     void buildStep4();
     void buildChart();
     void nameControls();
+    // Every text of the window in the current language.
+    void retranslateUi();
     QPushButton* makeButton(QWidget* parent, const QString& text, const QRect& place);
 
     ui::AppContext& context_;
@@ -121,6 +126,7 @@ class TForm1 : public QWidget {
     QPushButton* Button4 = nullptr;
     QPushButton* Button7 = nullptr;
     QPushButton* Button10 = nullptr;
+    QPushButton* LanguageSwitch = nullptr;
 
     // Step 1: connect.
     ui::Panel* Panel1 = nullptr;
