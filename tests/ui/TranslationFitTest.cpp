@@ -17,6 +17,7 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
 #include <QTest>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -93,10 +94,12 @@ std::vector<TextPlace> textPlaces(QWidget* w) {
 }
 
 // The texts of one window that leave their control, and the neighbours they reach into.
-void measure(QWidget* window, std::vector<Problem>& clipped, QSet<QString>& overlaps) {
+int measure(QWidget* window, std::vector<Problem>& clipped, QSet<QString>& overlaps) {
+    int texts = 0;
     for (QWidget* w : window->findChildren<QWidget*>()) {
         if (!w->isVisibleTo(window) || !w->parentWidget()) continue;
         for (const TextPlace& place : textPlaces(w)) {
+            ++texts;
             if (!place.room.contains(place.text)) {
                 clipped.push_back(
                     {nameOf(w).toStdString(), "text " + std::to_string(place.text.width()) + "x" +
@@ -114,11 +117,13 @@ void measure(QWidget* window, std::vector<Problem>& clipped, QSet<QString>& over
             }
         }
     }
+    return texts;
 }
 
 struct Measured {
     std::vector<Problem> clipped;
     QSet<QString> overlaps;
+    int texts = 0;
 };
 
 // Every window of the program in the given language, with the texts that change while it
@@ -144,10 +149,10 @@ Measured measureAll(ui::Language language) {
     ui::MainWindowView view(*w.form1);
     for (const std::string& status : statuses) {
         view.setStatus(status, dut::config::StatusColour::Green);
-        measure(w.form1.get(), m.clipped, m.overlaps);
+        m.texts += measure(w.form1.get(), m.clipped, m.overlaps);
     }
     for (QWidget* window : windows) {
-        if (window != w.form1.get()) measure(window, m.clipped, m.overlaps);
+        if (window != w.form1.get()) m.texts += measure(window, m.clipped, m.overlaps);
     }
     ui::applyLanguage(ui::Language::Russian);
     return m;
@@ -169,6 +174,10 @@ TEST(TranslationFit, ScreenHasTheDensityAsked) {
 TEST(TranslationFit, EveryTextLiesInsideItsControlInBothLanguages) {
     const Measured russian = measureAll(ui::Language::Russian);
     const Measured english = measureAll(ui::Language::English);
+    // The main window alone has some twenty texts; a count far below means nothing was seen.
+    EXPECT_GT(russian.texts, 150);
+    EXPECT_EQ(english.texts, russian.texts);
+    std::printf("%d texts measured in each language\n", english.texts);
     EXPECT_TRUE(russian.clipped.empty()) << "Russian:" << listed(russian.clipped);
     EXPECT_TRUE(english.clipped.empty()) << "English:" << listed(english.clipped);
     for (const QString& overlap : english.overlaps) {
