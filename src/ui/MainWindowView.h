@@ -1,8 +1,5 @@
 #pragma once
 
-#include <optional>
-#include <string>
-
 #include <QString>
 
 #include "MainView.h"
@@ -46,7 +43,6 @@ class MainWindowView : public dut::config::MainView {
 
   private:
     TForm1& form_;
-    std::optional<std::string> status_;  // as the connection said it, untranslated
 };
 
 }  // namespace ui

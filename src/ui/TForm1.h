@@ -12,6 +12,8 @@
 #include <QValueAxis>
 #include <QWidget>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "PortComboBox.h"
 #include "UiStyle.h"
@@ -135,6 +137,7 @@ class TForm1 : public QWidget {
     QLabel* Label3 = nullptr;
     QLabel* Label6 = nullptr;
     QLabel* ConnectStatusText = nullptr;
+    std::optional<std::string> statusSaid_;  // as the connection said it, untranslated
     ui::PortComboBox* COMSelect = nullptr;
     QPushButton* Button1 = nullptr;
 
