@@ -81,7 +81,11 @@ TankCalibrationWindow::TankCalibrationWindow(const dut::LinkState& state, QWidge
     });
 }
 
-TankCalibrationWindow::~TankCalibrationWindow() = default;
+TankCalibrationWindow::~TankCalibrationWindow() {
+    // A line edit that still has the focus says editingFinished while QWidget's destructor
+    // takes it down, when this window is no longer one: nothing may answer that.
+    for (QLineEdit* edit : {TankName, Vehicle, Portion}) edit->disconnect(this);
+}
 
 void TankCalibrationWindow::buildControls() {
     auto* layout = new QVBoxLayout(this);
