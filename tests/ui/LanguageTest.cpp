@@ -14,6 +14,7 @@
 #include "CalibrationCommands.h"
 #include "CalibrationTable.h"
 #include "ConnectionController.h"
+#include "HotKeyTable.h"
 #include "Language.h"
 #include "LevelCorrectionDialog.h"
 #include "MainWindowView.h"
@@ -84,6 +85,18 @@ TEST(Language, EnglishLeavesNoRussianPieceBehind) {
             EXPECT_FALSE(ui::translatedCore(std::string(piece)).contains(kCyrillic)) << piece;
         }
     }
+}
+
+TEST(Language, HotKeyCaptionsForTheDesktopPortalAreTranslated) {
+    // The portal shows these in its binding dialog, in the language of the moment of binding.
+    InLanguage english(ui::Language::English);
+    QStringList captions;
+    for (const auto& key : hotkeys::kHotKeys) {
+        captions << QCoreApplication::translate("HotKeys", key.caption);
+    }
+    EXPECT_EQ(captions,
+              QStringList({QStringLiteral("Tank empty (F1)"), QStringLiteral("Tank full (F4)"),
+                           QStringLiteral("Set address 1"), QStringLiteral("Set address 2")}));
 }
 
 TEST(Language, OutcomeBoxesSpeakTheChosenLanguage) {
