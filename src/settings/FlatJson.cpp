@@ -71,20 +71,37 @@ class Reader {
                 if (p_ >= t_.size()) return false;
                 const char e = t_[p_++];
                 switch (e) {
-                case '"': out += '"'; break;
-                case '\\': out += '\\'; break;
-                case '/': out += '/'; break;
-                case 'n': out += '\n'; break;
-                case 't': out += '\t'; break;
-                case 'r': out += '\r'; break;
-                case 'b': out += '\b'; break;
-                case 'f': out += '\f'; break;
-                case 'u':  // kept as written: names and values of this file are plain text
-                    if (p_ + 4 > t_.size()) return false;
-                    out += "\\u" + t_.substr(p_, 4);
-                    p_ += 4;
-                    break;
-                default: return false;
+                    case '"':
+                        out += '"';
+                        break;
+                    case '\\':
+                        out += '\\';
+                        break;
+                    case '/':
+                        out += '/';
+                        break;
+                    case 'n':
+                        out += '\n';
+                        break;
+                    case 't':
+                        out += '\t';
+                        break;
+                    case 'r':
+                        out += '\r';
+                        break;
+                    case 'b':
+                        out += '\b';
+                        break;
+                    case 'f':
+                        out += '\f';
+                        break;
+                    case 'u':  // kept as written: names and values of this file are plain text
+                        if (p_ + 4 > t_.size()) return false;
+                        out += "\\u" + t_.substr(p_, 4);
+                        p_ += 4;
+                        break;
+                    default:
+                        return false;
                 }
             } else {
                 out += c;

@@ -36,12 +36,18 @@ bool dateShape(const std::string& text) {
 
 std::string rangeText(std::uint8_t parameter) {
     switch (parameter) {
-    case param::kNetworkAddress: return "от 0 до 255";
-    case param::kOutputResolution: return "12 или 10";
-    case param::kOutputInterval: return "0 (выключена), 10, 20, 30, 40, 50, 60, 120, 180, 240 или 300";
-    case param::kOutputLevel: return "от 0 до 4095";
-    case param::kSensorNumber: return "от 1 до 2147483647";
-    default: return "от 0 до 2147483647";
+        case param::kNetworkAddress:
+            return "от 0 до 255";
+        case param::kOutputResolution:
+            return "12 или 10";
+        case param::kOutputInterval:
+            return "0 (выключена), 10, 20, 30, 40, 50, 60, 120, 180, 240 или 300";
+        case param::kOutputLevel:
+            return "от 0 до 4095";
+        case param::kSensorNumber:
+            return "от 1 до 2147483647";
+        default:
+            return "от 0 до 2147483647";
     }
 }
 
@@ -78,13 +84,18 @@ const std::vector<std::uint8_t>& writableParameters() {
 
 bool valueAllowed(std::uint8_t parameter, std::int32_t value) {
     switch (parameter) {
-    case param::kNetworkAddress: return value >= 0 && value <= 255;
-    case param::kOutputResolution:
-        return value == param::kResolution12Bit || value == param::kResolution10Bit;
-    case param::kOutputInterval: return value == 0 || param::intervalChoiceForSeconds(value);
-    case param::kOutputLevel: return value >= 0 && value <= 4095;
-    case param::kSensorNumber: return value > 0;
-    default: return value >= 0;
+        case param::kNetworkAddress:
+            return value >= 0 && value <= 255;
+        case param::kOutputResolution:
+            return value == param::kResolution12Bit || value == param::kResolution10Bit;
+        case param::kOutputInterval:
+            return value == 0 || param::intervalChoiceForSeconds(value);
+        case param::kOutputLevel:
+            return value >= 0 && value <= 4095;
+        case param::kSensorNumber:
+            return value > 0;
+        default:
+            return value >= 0;
     }
 }
 
