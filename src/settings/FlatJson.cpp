@@ -46,7 +46,10 @@ class Reader {
         return r;
     }
     void skip() {
-        while (p_ < t_.size() && std::isspace(static_cast<unsigned char>(t_[p_]))) ++p_;
+        // JSON's own four blanks, not the wider set of isspace.
+        while (p_ < t_.size() &&
+               (t_[p_] == ' ' || t_[p_] == '\t' || t_[p_] == '\n' || t_[p_] == '\r'))
+            ++p_;
     }
     bool eat(char c) {
         if (p_ < t_.size() && t_[p_] == c) {
@@ -95,10 +98,8 @@ class Reader {
                     case 'f':
                         out += '\f';
                         break;
-                    case 'u':  // kept as written: names and values of this file are plain text
-                        if (p_ + 4 > t_.size()) return false;
-                        out += "\\u" + t_.substr(p_, 4);
-                        p_ += 4;
+                    case 'u':
+                        if (!escapedCodePoint(out)) return false;
                         break;
                     default:
                         return false;
@@ -108,6 +109,49 @@ class Reader {
             }
         }
         return false;
+    }
+    // Four hex digits after "\\u" (the "\\u" already read); a surrogate pair is two of them.
+    bool hex4(unsigned& value) {
+        if (p_ + 4 > t_.size()) return false;
+        value = 0;
+        for (int i = 0; i < 4; ++i) {
+            const char c = t_[p_++];
+            const int digit = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
+                              : c >= 'a' && c <= 'f'                      ? c - 'a' + 10
+                              : c >= 'A' && c <= 'F'                      ? c - 'A' + 10
+                                                                          : -1;
+            if (digit < 0) return false;
+            value = value * 16 + static_cast<unsigned>(digit);
+        }
+        return true;
+    }
+    bool escapedCodePoint(std::string& out) {
+        unsigned code = 0;
+        if (!hex4(code)) return false;
+        if (code >= 0xDC00 && code <= 0xDFFF) return false;  // a second half alone
+        if (code >= 0xD800 && code <= 0xDBFF) {
+            unsigned low = 0;
+            if (!eat('\\') || !eat('u') || !hex4(low) || low < 0xDC00 || low > 0xDFFF) {
+                return false;
+            }
+            code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+        }
+        if (code < 0x80) {
+            out += static_cast<char>(code);
+        } else if (code < 0x800) {
+            out += static_cast<char>(0xC0 | (code >> 6));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            out += static_cast<char>(0xE0 | (code >> 12));
+            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (code >> 18));
+            out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        }
+        return true;
     }
     bool number(JsonMember& m) {
         const std::size_t start = p_;
@@ -204,12 +248,18 @@ class Reader {
 std::string quoted(const std::string& s) {
     std::string out = "\"";
     for (const char c : s) {
-        if (c == '"' || c == '\\') out += '\\';
-        if (c == '\n') {
-            out += "\\n";
-            continue;
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            // Control characters never stand bare in a JSON text.
+            static const char kHex[] = "0123456789abcdef";
+            out += "\\u00";
+            out += kHex[(c >> 4) & 0xF];
+            out += kHex[c & 0xF];
+        } else {
+            out += c;
         }
-        out += c;
     }
     return out + "\"";
 }

@@ -34,6 +34,11 @@ const BadFile kBadFiles[] = {
     {"SingleQuotes", "{'sensorNumber': 1234}", "неверный JSON"},
     {"LeadingZero", withMember("\"fullLevel\": 0300"), "неверный JSON"},
     {"ControlCharInText", "{\"date\": \"2026-12-10\x01\"}", "неверный JSON"},
+    {"LoneSurrogate", "{\"sensorNumber\": 1234, \"date\": \"2026-12-10\\udc00\", \"address\": 7}",
+     "неверный JSON"},
+    {"BadEscape", "{\"sensorNumber\": 1234, \"date\": \"2026-12-10\\x\", \"address\": 7}",
+     "неверный JSON"},
+    {"VerticalTabAsBlank", withMember("\v\"fullLevel\": 3000"), "неверный JSON"},
     {"DuplicateKey", withMember("\"address\": 8"), "повторяется"},
     {"UnknownKey", withMember("\"fuelType\": 1"), "неизвестный ключ «fuelType»"},
     {"KeyInOtherCase", withMember("\"FullLevel\": 3000"), "неизвестный ключ «FullLevel»"},
@@ -108,6 +113,11 @@ TEST(SettingsFile, AcceptsTheBoundariesAndAByteOrderMark) {
         "\"emptyLevel\": 0, \"outputResolutionBits\": 12, \"outputIntervalSeconds\": 0,\n"
         "\"outputLevel\": 4095, \"rawValue\": 0 }");
     ASSERT_TRUE(parsed.document.has_value()) << parsed.refusal;
+    // An escaped letter is the letter: this is the address.
+    const auto escaped =
+        parseSettings("{\"sensorNumber\": 1, \"date\": \"2026-01-01\", \"addr\\u0065ss\": 255}");
+    ASSERT_TRUE(escaped.document.has_value()) << escaped.refusal;
+    EXPECT_EQ(escaped.document->values.at(3), 255);
     const std::map<std::uint8_t, std::int32_t> expected = {{0, 0},    {3, 0},   {5, 0},
                                                            {6, 4095}, {8, 100}, {9, 0}};
     EXPECT_EQ(parsed.document->values, expected);
