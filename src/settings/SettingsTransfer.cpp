@@ -84,6 +84,7 @@ std::vector<CompareRow> compare(const SettingsDocument& document, const SensorRe
 std::vector<WriteOutcome> apply(ConfigLink& link, const SettingsDocument& document,
                                 const std::vector<std::uint8_t>& ticked) {
     std::vector<WriteOutcome> outcomes;
+    bool silent = false;
     for (const std::uint8_t parameter : writableParameters()) {
         if (std::find(ticked.begin(), ticked.end(), parameter) == ticked.end()) continue;
         const auto value = document.values.find(parameter);
@@ -91,10 +92,16 @@ std::vector<WriteOutcome> apply(ConfigLink& link, const SettingsDocument& docume
         WriteOutcome outcome;
         outcome.parameter = parameter;
         outcome.wanted = value->second;
+        if (silent) {
+            outcome.attempted = false;
+            outcomes.push_back(outcome);
+            continue;
+        }
         // The interval is written in units of 5 s and read back in seconds; a write answer
         // that carries the units therefore never passes for the seconds wanted.
         outcome.confirmed =
             config::writeConfirmed(link, parameter, writtenValue(parameter, value->second));
+        silent = !outcome.confirmed;
         outcomes.push_back(outcome);
     }
     return outcomes;
@@ -109,6 +116,8 @@ std::string summaryText(const std::vector<WriteOutcome>& outcomes) {
         text += ": " + shownValue(outcome.parameter, outcome.wanted) + " — ";
         if (outcome.taken()) {
             text += "установлено";
+        } else if (!outcome.attempted) {
+            text += "НЕ записано: датчик перестал отвечать";
         } else if (outcome.confirmed) {
             text += "НЕ установлено (датчик сообщил " +
                     shownValue(outcome.parameter, *outcome.confirmed) + ")";

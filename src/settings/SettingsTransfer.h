@@ -51,12 +51,14 @@ struct WriteOutcome {
     std::uint8_t parameter = 0;
     std::int32_t wanted = 0;
     std::optional<std::int32_t> confirmed;  // what the read-back (or the write's answer) said
+    bool attempted = true;  // false once an earlier write met a sensor that no longer answers
     bool taken() const { return confirmed == wanted; }
 };
 
 // Writes each ticked writable value of the document, in the order of writableParameters(), and
 // reads it back, as the main window's commands do. Read-only parameters are never written,
-// whatever `ticked` says.
+// whatever `ticked` says. Once neither a write nor its read-back is answered, the values after
+// it are not tried: each would hold the line for two more rounds of 16 attempts.
 std::vector<WriteOutcome> apply(ConfigLink& link, const SettingsDocument& document,
                                 const std::vector<std::uint8_t>& ticked);
 

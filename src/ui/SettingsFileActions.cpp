@@ -105,6 +105,10 @@ void SettingsFileActions::apply() {
     }
 
     const dut::settings::SensorReading reading = dut::settings::readSensor(link_);
+    if (!reading.sensorNumber) {
+        tell(QStringLiteral("Датчик не отвечает: настройки из файла %1 не записаны.").arg(path));
+        return;
+    }
     SettingsApplyDialog dialog(QFileInfo(path).fileName(), *parsed.document, reading, parent_);
     if (dialog.exec() != QDialog::Accepted) return;
 

@@ -122,15 +122,42 @@ TEST_F(SettingsTransferSim, TickedValuesAreWrittenReadBackAndTheRestLeftAlone) {
         << summary;
 }
 
-TEST_F(SettingsTransferSim, SilentSensorTakesNothingAndTheSummarySaysSo) {
+TEST_F(SettingsTransferSim, SilentSensorTakesNothingAndIsNotAskedAgain) {
     sim::SensorFaults faults;
     faults.silent = true;
     sensor.setFaults(faults);
-    const auto outcomes = apply(link, otherSensorsSettings(1234), {4});
-    ASSERT_EQ(outcomes.size(), 1u);
+    sensor.clearRequests();
+    const auto outcomes = apply(link, otherSensorsSettings(1234), {4, 5});
+    ASSERT_EQ(outcomes.size(), 2u);
     EXPECT_FALSE(outcomes[0].taken());
-    EXPECT_NE(summaryText(outcomes).find("Полный бак: 3900 — НЕ установлено (датчик не ответил)"),
-              std::string::npos);
+    EXPECT_TRUE(outcomes[0].attempted);
+    EXPECT_FALSE(outcomes[1].taken());
+    EXPECT_FALSE(outcomes[1].attempted);
+    // The full level's write and read-back, 16 attempts each; the empty level never went out.
+    EXPECT_EQ(sensor.requests().size(), 32u);
+    const std::string summary = summaryText(outcomes);
+    EXPECT_NE(summary.find("Полный бак: 3900 — НЕ установлено (датчик не ответил)"),
+              std::string::npos)
+        << summary;
+    EXPECT_NE(summary.find("Пустой бак: 150 — НЕ записано: датчик перестал отвечать"),
+              std::string::npos)
+        << summary;
+}
+
+TEST_F(SettingsTransferSim, RefusedValueIsReportedWithWhatTheSensorHolds) {
+    // A sensor that keeps its old address whatever it is sent.
+    sensor.setParam(3, 1);
+    SettingsDocument document = otherSensorsSettings(1234);
+    sim::SensorFaults faults;
+    faults.negativeValue = true;  // every answer reads as 0 on the program's side
+    sensor.setFaults(faults);
+    const auto outcomes = apply(link, document, {3, 9});
+    ASSERT_EQ(outcomes.size(), 2u);
+    EXPECT_FALSE(outcomes[0].taken());
+    EXPECT_TRUE(outcomes[1].attempted);  // an answer, even a wrong one, is no silence
+    EXPECT_NE(summaryText(outcomes).find("Сетевой адрес: 42 — НЕ установлено (датчик сообщил 0)"),
+              std::string::npos)
+        << summaryText(outcomes);
 }
 
 }  // namespace

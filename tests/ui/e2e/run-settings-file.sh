@@ -110,6 +110,7 @@ expected = {"sensorNumber": 1234, "version": 7, "address": 5, "fullLevel": 3500,
 assert saved == expected, saved
 PY
 echo "saved from sensor 1234: $(tr -d '\n' <"$file")"
+cp "$file" "$workdir/good.json"
 stop_program
 
 # --- 2. Applied to a sensor of another number: the ticked values are taken, the levels not.
@@ -168,8 +169,14 @@ rm -f "$file"
 kill -STOP "$sim_pid"
 keys ctrl+shift+s
 expect_box "Датчик не отвечает: настройки не прочитаны. Файл не записан."
-kill -CONT "$sim_pid"
 [ ! -e "$file" ] || fail "a file was written for a sensor that did not answer"
 echo "a silent sensor gave no file"
+cp "$workdir/good.json" "$file"
+keys ctrl+shift+o
+expect_box "Датчик не отвечает: настройки из файла $file не записаны."
+find_dialog && fail "the values were offered for a sensor that did not answer"
+kill -CONT "$sim_pid"
+holds third 3=5 4=3500 5=300 8=200 9=30
+echo "nothing was offered to a silent sensor"
 stop_program
 echo "1 passed, 0 failed"
