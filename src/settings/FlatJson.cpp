@@ -1,5 +1,6 @@
 #include "FlatJson.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 
@@ -42,7 +43,10 @@ class Reader {
   private:
     FlatJsonResult& fail(FlatJsonResult& r, const std::string& why) {
         r.members.clear();
-        r.error = "неверный JSON (символ " + std::to_string(p_ + 1) + "): " + why;
+        // A line is what an editor shows; a byte offset means nothing in Cyrillic text.
+        const std::size_t upTo = std::min(p_, t_.size());
+        const auto line = 1 + std::count(t_.begin(), t_.begin() + static_cast<long>(upTo), '\n');
+        r.error = "неверный JSON (строка " + std::to_string(line) + "): " + why;
         return r;
     }
     void skip() {

@@ -30,6 +30,8 @@ const BadFile kBadFiles[] = {
     {"NotAnObject", "[1, 2]", "ожидается объект"},
     {"Truncated", "{\"sensorNumber\": 1234, \"date\": \"2026-12-10\"", "неверный JSON"},
     {"TrailingComma", withMember("\"fullLevel\": 3000,"), "неверный JSON"},
+    {"ErrorOnThirdLine", "{\n\"sensorNumber\": 1234,\n\"date\" \"2026-12-10\"\n}",
+     "неверный JSON (строка 3): ожидается «:»"},
     {"TextAfterObject", withMember("") + " {}", "лишний текст"},
     {"SingleQuotes", "{'sensorNumber': 1234}", "неверный JSON"},
     {"LeadingZero", withMember("\"fullLevel\": 0300"), "неверный JSON"},

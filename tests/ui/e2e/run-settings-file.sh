@@ -164,7 +164,17 @@ expect_box "Файл настроек $file не принят: неизвест�
 holds third 3=5 4=3500 5=300 8=200 9=30
 echo "a file with an unknown key was refused, nothing written"
 
-# --- 5. A sensor that stops answering leaves no file.
+# --- 5. A file that cannot be written is told, and nothing else is left in its place.
+rm -f "$file"
+mkdir "$file"
+keys ctrl+shift+s
+expect_box "Настройки не сохранены в файл $file:"
+[ -z "$(ls -A "$file")" ] && [ "$(ls "$workdir" | grep -c '^settings\.json.')" -eq 0 ] ||
+    fail "a failed save left something behind: $(ls -A "$workdir")"
+rmdir "$file"
+echo "a file that cannot be written was told"
+
+# --- 6. A sensor that stops answering leaves no file.
 rm -f "$file"
 kill -STOP "$sim_pid"
 keys ctrl+shift+s
