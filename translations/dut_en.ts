@@ -145,6 +145,45 @@ to the sensor</translation>
     </message>
 </context>
 <context>
+    <name>FlatJson</name>
+    <message>
+        <source>ожидается объект { … }</source>
+        <translation>an object { … } expected</translation>
+    </message>
+    <message>
+        <source>ожидается имя в кавычках</source>
+        <translation>a name in quotes expected</translation>
+    </message>
+    <message>
+        <source>ожидается «:»</source>
+        <translation>&quot;:&quot; expected</translation>
+    </message>
+    <message>
+        <source>неверное значение</source>
+        <translation>invalid value</translation>
+    </message>
+    <message>
+        <source>имя «</source>
+        <translation>the name &quot;</translation>
+    </message>
+    <message>
+        <source>» повторяется</source>
+        <translation>&quot; is repeated</translation>
+    </message>
+    <message>
+        <source>ожидается «,» или «}»</source>
+        <translation>&quot;,&quot; or &quot;}&quot; expected</translation>
+    </message>
+    <message>
+        <source>лишний текст после объекта</source>
+        <translation>extra text after the object</translation>
+    </message>
+    <message>
+        <source>неверный JSON (строка </source>
+        <translation>invalid JSON (line </translation>
+    </message>
+</context>
+<context>
     <name>GlobalHotKeys</name>
     <message>
         <source>Горячие клавиши %1 работают только в окне программы: %2.</source>
@@ -321,6 +360,205 @@ to the sensor</translation>
     </message>
 </context>
 <context>
+    <name>SettingsFile</name>
+    <message>
+        <source>от 0 до 255</source>
+        <translation>0 to 255</translation>
+    </message>
+    <message>
+        <source>12 или 10</source>
+        <translation>12 or 10</translation>
+    </message>
+    <message>
+        <source>0 (выключена), 10, 20, 30, 40, 50, 60, 120, 180, 240 или 300</source>
+        <translation>0 (off), 10, 20, 30, 40, 50, 60, 120, 180, 240 or 300</translation>
+    </message>
+    <message>
+        <source>от 0 до 4095</source>
+        <translation>0 to 4095</translation>
+    </message>
+    <message>
+        <source>от 1 до 2147483647</source>
+        <translation>1 to 2147483647</translation>
+    </message>
+    <message>
+        <source>от 0 до 2147483647</source>
+        <translation>0 to 2147483647</translation>
+    </message>
+    <message>
+        <source>Номер ДУТ</source>
+        <translation>Sensor number</translation>
+    </message>
+    <message>
+        <source>Версия</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>Сетевой адрес</source>
+        <translation>Network address</translation>
+    </message>
+    <message>
+        <source>Полный бак</source>
+        <translation>Full tank</translation>
+    </message>
+    <message>
+        <source>Пустой бак</source>
+        <translation>Empty tank</translation>
+    </message>
+    <message>
+        <source>Разрядность выхода LLS</source>
+        <translation>LLS output resolution</translation>
+    </message>
+    <message>
+        <source>Периодическая выдача данных</source>
+        <translation>Periodic data output</translation>
+    </message>
+    <message>
+        <source>Текущее значение</source>
+        <translation>Current value</translation>
+    </message>
+    <message>
+        <source>Уровень выхода</source>
+        <translation>Output level</translation>
+    </message>
+    <message>
+        <source> бит</source>
+        <translation> bit</translation>
+    </message>
+    <message>
+        <source>выключена</source>
+        <translation>off</translation>
+    </message>
+    <message>
+        <source>файл слишком велик для файла настроек</source>
+        <translation>the file is too large for a settings file</translation>
+    </message>
+    <message>
+        <source>: ожидается текст с датой</source>
+        <translation>: a text with a date expected</translation>
+    </message>
+    <message>
+        <source>: дата не в виде ГГГГ-ММ-ДД</source>
+        <translation>: the date is not in the form YYYY-MM-DD</translation>
+    </message>
+    <message>
+        <source>неизвестный ключ </source>
+        <translation>unknown key </translation>
+    </message>
+    <message>
+        <source>: ожидается целое число</source>
+        <translation>: a whole number expected</translation>
+    </message>
+    <message>
+        <source>: значение вне допустимого (</source>
+        <translation>: value out of range (</translation>
+    </message>
+    <message>
+        <source>нет номера ДУТ </source>
+        <translation>no sensor number </translation>
+    </message>
+    <message>
+        <source>нет даты </source>
+        <translation>no date </translation>
+    </message>
+    <message>
+        <source>в файле нет ни одной настройки для записи</source>
+        <translation>the file holds no setting to write</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsFileActions</name>
+    <message>
+        <source>Настройки ДУТ (*.json);;Все файлы (*)</source>
+        <translation>Sensor settings (*.json);;All files (*)</translation>
+    </message>
+    <message>
+        <source>Сохранить настройки</source>
+        <translation>Save settings</translation>
+    </message>
+    <message>
+        <source>Применить настройки</source>
+        <translation>Apply settings</translation>
+    </message>
+    <message>
+        <source> Файл не записан.</source>
+        <translation> The file was not written.</translation>
+    </message>
+    <message>
+        <source>ДУТ-%1-%2.json</source>
+        <translation>sensor-%1-%2.json</translation>
+    </message>
+    <message>
+        <source>Настройки не сохранены в файл %1: %2</source>
+        <translation>The settings were not saved to the file %1: %2</translation>
+    </message>
+    <message>
+        <source>Настройки ДУТ № %1 сохранены в файл %2.</source>
+        <translation>The settings of sensor No. %1 were saved to the file %2.</translation>
+    </message>
+    <message>
+        <source>
+Не сохранено (такого значения программа не записывает): </source>
+        <translation>
+Not saved (the program does not write such a value): </translation>
+    </message>
+    <message>
+        <source>Файл настроек %1 не читается: %2</source>
+        <translation>The settings file %1 cannot be read: %2</translation>
+    </message>
+    <message>
+        <source>Файл настроек %1 не принят: %2. В датчик ничего не записано.</source>
+        <translation>The settings file %1 was not accepted: %2. Nothing was written to the sensor.</translation>
+    </message>
+    <message>
+        <source>Датчик не отвечает: настройки из файла %1 не записаны.</source>
+        <translation>The sensor does not answer: the settings from the file %1 were not written.</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsTransfer</name>
+    <message>
+        <source>Датчик не отвечает: настройки не прочитаны.</source>
+        <translation>The sensor does not answer: the settings were not read.</translation>
+    </message>
+    <message>
+        <source>ДУТ не имеет номера: его настройки не сохраняются.</source>
+        <translation>The sensor has no number: its settings are not saved.</translation>
+    </message>
+    <message>
+        <source>Датчик не ответил на чтение: </source>
+        <translation>The sensor did not answer the read of: </translation>
+    </message>
+    <message>
+        <source>Ни одно значение датчика не может быть сохранено.</source>
+        <translation>No value of the sensor can be saved.</translation>
+    </message>
+    <message>
+        <source>Ничего не записано: не отмечено ни одной настройки.</source>
+        <translation>Nothing written: no setting was ticked.</translation>
+    </message>
+    <message>
+        <source>Запись настроек в датчик:</source>
+        <translation>Writing the settings to the sensor:</translation>
+    </message>
+    <message>
+        <source>установлено</source>
+        <translation>set</translation>
+    </message>
+    <message>
+        <source>НЕ записано: датчик перестал отвечать</source>
+        <translation>NOT written: the sensor stopped answering</translation>
+    </message>
+    <message>
+        <source>НЕ установлено (датчик сообщил </source>
+        <translation>NOT set (the sensor reported </translation>
+    </message>
+    <message>
+        <source>НЕ установлено (датчик не ответил)</source>
+        <translation>NOT set (the sensor did not answer)</translation>
+    </message>
+</context>
+<context>
     <name>TForm1</name>
     <message>
         <source> МЕНЮ</source>
@@ -429,6 +667,18 @@ to the sensor</translation>
     <message>
         <source>Язык интерфейса: русский / English</source>
         <translation>Interface language: English / русский</translation>
+    </message>
+    <message>
+        <source>Настройки</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>Сохранить настройки…	Ctrl+Shift+S</source>
+        <translation>Save settings…	Ctrl+Shift+S</translation>
+    </message>
+    <message>
+        <source>Применить настройки…	Ctrl+Shift+O</source>
+        <translation>Apply settings…	Ctrl+Shift+O</translation>
     </message>
 </context>
 <context>
@@ -942,6 +1192,59 @@ After a hot key the program shows a message about the operation. Close it with t
 %2</source>
         <translation>The log was not saved: %1
 %2</translation>
+    </message>
+</context>
+<context>
+    <name>ui::SettingsApplyDialog</name>
+    <message>
+        <source>нет ответа</source>
+        <translation>no answer</translation>
+    </message>
+    <message>
+        <source>Применить настройки</source>
+        <translation>Apply settings</translation>
+    </message>
+    <message>
+        <source>Файл: %1
+ДУТ № %2, сохранено %3.</source>
+        <translation>File: %1
+Sensor No. %2, saved %3.</translation>
+    </message>
+    <message>
+        <source>
+Подключён другой датчик: уровни не отмечены, они принадлежат одному баку и одной длине датчика.</source>
+        <translation>
+Another sensor is connected: the levels are not ticked, they belong to one tank and one sensor length.</translation>
+    </message>
+    <message>
+        <source>
+Отметьте, что записать в датчик. Параметры только для чтения не записываются никогда.</source>
+        <translation>
+Tick what to write to the sensor. Read-only parameters are never written.</translation>
+    </message>
+    <message>
+        <source>Параметр</source>
+        <translation>Parameter</translation>
+    </message>
+    <message>
+        <source>В файле</source>
+        <translation>In the file</translation>
+    </message>
+    <message>
+        <source>В датчике</source>
+        <translation>In the sensor</translation>
+    </message>
+    <message>
+        <source> (только чтение)</source>
+        <translation> (read only)</translation>
+    </message>
+    <message>
+        <source>Записать отмеченное</source>
+        <translation>Write the ticked</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 </TS>

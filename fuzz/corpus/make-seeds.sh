@@ -94,3 +94,12 @@ seed sim_sensor reads-and-writes \
 seed sim_sensor damaged "00 00 00 00 00 $READ_4_1 00 00 $A_1_0_1234"
 seed sim_sensor faults "1A 03 00 2A 01 $READ_4_1 00 01 $S_R_7_1 00 03 $READ_0_1 00 01 $READ_4_1 00"
 seed sim_sensor random-bad-crc "04 00 F8 07 01 $READ_4_1 00 F3 $READ_0_1 00 FB $READ_0_1 00 F7 $READ_0_1 00"
+
+# Settings files: one as the program writes it, read-only values named, unknown and nested
+# members, escapes (a surrogate pair, an escaped key), and values out of range behind a BOM.
+settings() { mkdir -p settings_file && printf "$2" >"settings_file/$1"; }
+settings saved '{\n  "sensorNumber": 1234,\n  "date": "2026-12-10T10:13:25",\n  "version": 7,\n  "address": 5,\n  "fullLevel": 3500,\n  "emptyLevel": 300,\n  "outputResolutionBits": 10,\n  "outputIntervalSeconds": 30\n}\n'
+settings read-only-named '{"sensorNumber": 1, "date": "2026-01-01", "address": 0, "rawValue": 0, "outputLevel": 4095}'
+settings unknown-nested '{"sensorNumber": 1234, "date": "2026-12-10", "address": 7, "pump": [1, {"a": null}], "x": 1.5e3}'
+settings escapes '{"sensorNumber": 1234, "date": "2026-12-10\\u00e9\\ud83d\\ude00", "addr\\u0065ss": 7, "fullLevel": -0}'
+settings out-of-range '\xef\xbb\xbf{"sensorNumber": 99999999999999999999, "date": "x", "address": 256}'

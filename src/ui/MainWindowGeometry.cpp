@@ -13,6 +13,7 @@ const std::vector<ControlPlace> kPlaces = {
     {"Button10", {144, 2, 121, 20}},  // "Тарировка", in the band's free part
     {"Button9", {272, 2, 121, 20}},      {"Button8", {400, 2, 121, 20}},
     {"Button4", {536, 2, 121, 20}},      {"Button7", {664, 2, 83, 20}},
+    {"Button12", {536, 2, 80, 20}},  // "Настройки", over the hidden Button4
     {"Panel1", {8, 27, 753, 25}},        {"Label4", {1, 1, 749, 21}},
     {"Image1", {8, 54, 92, 92}},         {"Label3", {125, 56, 585, 57}},
     {"Label6", {592, 57, 129, 17}},      {"ConnectStatusText", {552, 72, 209, 69}},

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGraphicsLayout>
+#include <QMenu>
 #include <QPen>
 #include <QShortcut>
 #include <QVBoxLayout>
@@ -21,6 +22,7 @@
 #include "MainWindowGeometry.h"
 #include "MainWindowView.h"
 #include "QtNotifier.h"
+#include "SettingsFileActions.h"
 #include "TForm2.h"
 #include "TForm3.h"
 #include "TForm4.h"
@@ -136,6 +138,22 @@ TForm1::TForm1(ui::AppContext& context, QWidget* parent) : QWidget(parent), cont
     auto* logKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_J), this);
     logKey->setContext(Qt::WindowShortcut);
     connect(logKey, &QShortcut::activated, this, &TForm1::openExchangeLog);
+    auto* settingsMenu = new QMenu(Button12);
+    settingsMenu->setObjectName(QStringLiteral("SettingsMenu"));
+    // Queued: the exchanges and dialogs run once the menu has closed, not inside its loop.
+    SaveSettingsAction = settingsMenu->addAction(QString());
+    connect(SaveSettingsAction, &QAction::triggered, this, &TForm1::saveSettingsFile,
+            Qt::QueuedConnection);
+    ApplySettingsAction = settingsMenu->addAction(QString());
+    connect(ApplySettingsAction, &QAction::triggered, this, &TForm1::applySettingsFile,
+            Qt::QueuedConnection);
+    Button12->setMenu(settingsMenu);
+    auto* saveSettingsKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this);
+    saveSettingsKey->setContext(Qt::WindowShortcut);
+    connect(saveSettingsKey, &QShortcut::activated, this, &TForm1::saveSettingsFile);
+    auto* applySettingsKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), this);
+    applySettingsKey->setContext(Qt::WindowShortcut);
+    connect(applySettingsKey, &QShortcut::activated, this, &TForm1::applySettingsFile);
 
     nameControls();
 
@@ -145,6 +163,8 @@ TForm1::TForm1(ui::AppContext& context, QWidget* parent) : QWidget(parent), cont
                                                                       context.link, *view_);
     commands_ = std::make_unique<dut::config::CalibrationCommands>(
         context.link, controller_->values(), *view_, *notifier_, [this] { restoreAndRaise(); });
+    settingsFile_ = std::make_unique<ui::SettingsFileActions>(context.link, controller_->values(),
+                                                              *view_, this);
     heldClose_ = new ui::HeldClose(*this, context.lineWait);
     HotKeys = new GlobalHotKeys(this);
     HotKeys->setObjectName(QStringLiteral("HotKeys"));
@@ -178,30 +198,55 @@ TForm1::TForm1(ui::AppContext& context, QWidget* parent) : QWidget(parent), cont
 
 void TForm1::nameControls() {
     ui::nameControls({
-        {ScrollBox, "ScrollBox"},   {Content, "Content"},
-        {Panel5, "Panel5"},         {Label13, "Label13"},
-        {Button9, "Button9"},       {Button8, "Button8"},
-        {Button4, "Button4"},       {Button7, "Button7"},
-        {Button10, "Button10"},     {LanguageSwitch, "LanguageSwitch"},
-        {Panel1, "Panel1"},         {Label4, "Label4"},
-        {Image1, "Image1"},         {Label3, "Label3"},
-        {Label6, "Label6"},         {ConnectStatusText, "ConnectStatusText"},
-        {COMSelect, "COMSelect"},   {Button1, "Button1"},
-        {Panel2, "Panel2"},         {Label5, "Label5"},
-        {Image2, "Image2"},         {Label7, "Label7"},
-        {LLS_ADRESS, "LLS_ADRESS"}, {Button5, "Button5"},
-        {Panel3, "Panel3"},         {Label1, "Label1"},
-        {Label8, "Label8"},         {Chart1, "Chart1"},
-        {Chart, "Chart"},           {Series1, "Series1"},
-        {LeftAxis, "LeftAxis"},     {BottomAxis, "BottomAxis"},
-        {Image3, "Image3"},         {Label12, "Label12"},
-        {LEVELMIN, "LEVELMIN"},     {LEVELMAX, "LEVELMAX"},
-        {Edit1, "Edit1"},           {Button3, "Button3"},
-        {Button2, "Button2"},       {Button6, "Button6"},
-        {Label9, "Label9"},         {Panel4, "Panel4"},
-        {Label2, "Label2"},         {Label10, "Label10"},
-        {Image4, "Image4"},         {ProgressBar1, "ProgressBar1"},
-        {Label11, "Label11"},       {Timer2, "Timer2"},
+        {ScrollBox, "ScrollBox"},
+        {Content, "Content"},
+        {Panel5, "Panel5"},
+        {Label13, "Label13"},
+        {Button9, "Button9"},
+        {Button8, "Button8"},
+        {Button4, "Button4"},
+        {Button7, "Button7"},
+        {Button10, "Button10"},
+        {Button12, "Button12"},
+        {LanguageSwitch, "LanguageSwitch"},
+        {Panel1, "Panel1"},
+        {Label4, "Label4"},
+        {Image1, "Image1"},
+        {Label3, "Label3"},
+        {Label6, "Label6"},
+        {ConnectStatusText, "ConnectStatusText"},
+        {COMSelect, "COMSelect"},
+        {Button1, "Button1"},
+        {Panel2, "Panel2"},
+        {Label5, "Label5"},
+        {Image2, "Image2"},
+        {Label7, "Label7"},
+        {LLS_ADRESS, "LLS_ADRESS"},
+        {Button5, "Button5"},
+        {Panel3, "Panel3"},
+        {Label1, "Label1"},
+        {Label8, "Label8"},
+        {Chart1, "Chart1"},
+        {Chart, "Chart"},
+        {Series1, "Series1"},
+        {LeftAxis, "LeftAxis"},
+        {BottomAxis, "BottomAxis"},
+        {Image3, "Image3"},
+        {Label12, "Label12"},
+        {LEVELMIN, "LEVELMIN"},
+        {LEVELMAX, "LEVELMAX"},
+        {Edit1, "Edit1"},
+        {Button3, "Button3"},
+        {Button2, "Button2"},
+        {Button6, "Button6"},
+        {Label9, "Label9"},
+        {Panel4, "Panel4"},
+        {Label2, "Label2"},
+        {Label10, "Label10"},
+        {Image4, "Image4"},
+        {ProgressBar1, "ProgressBar1"},
+        {Label11, "Label11"},
+        {Timer2, "Timer2"},
     });
 }
 
@@ -242,6 +287,9 @@ void TForm1::buildMenuBand() {
     // The language switch shows the language it switches to; outside the Tab key's round too.
     LanguageSwitch = makeButton(Panel5->inside(), QString(), QRect(620, 2, 37, 20));
     LanguageSwitch->setFocusPolicy(Qt::NoFocus);
+    // Over the monitor's hidden button, which nothing shows; outside the Tab round as well.
+    Button12 = makeButton(Panel5->inside(), QString(), ui::mainWindowPlace("Button12"));
+    Button12->setFocusPolicy(Qt::NoFocus);
 }
 
 void TForm1::buildStep1() {
@@ -374,6 +422,9 @@ void TForm1::retranslateUi() {
     Button4->setText(tr("Монитор работы LLS"));
     Button7->setText(tr("О Программе"));
     Button10->setText(tr("Тарировка"));
+    Button12->setText(tr("Настройки"));
+    SaveSettingsAction->setText(tr("Сохранить настройки…\tCtrl+Shift+S"));
+    ApplySettingsAction->setText(tr("Применить настройки…\tCtrl+Shift+O"));
     Label4->setText(ui::displayText(
         tr("1. Выберите СОМ-порт. Соединение с датчиком будет произведено автоматически")));
     Label3->setText(ui::displayText(
@@ -461,6 +512,16 @@ void TForm1::Button3Click() {
 
 void TForm1::Button5Click() {
     ui::reportErrors([&] { commands_->Button5Click(); });
+}
+
+void TForm1::saveSettingsFile() {
+    if (heldClose_->pending()) return;
+    ui::reportErrors([&] { settingsFile_->save(); });
+}
+
+void TForm1::applySettingsFile() {
+    if (heldClose_->pending()) return;
+    ui::reportErrors([&] { settingsFile_->apply(); });
 }
 
 void TForm1::hotKeyActivated(int id) {

@@ -37,6 +37,7 @@ class MainWindowView;
 class QtNotifier;
 class HeldClose;
 class ExchangeLogWindow;
+class SettingsFileActions;
 }  // namespace ui
 
 // The main window: a menu band and the four numbered steps, at fixed pixel positions. It
@@ -92,6 +93,10 @@ class TForm1 : public QWidget {
     void Button8Click();
     // "Тарировка" and Ctrl+T: the tank calibration window, not modal.
     void Button10Click();
+    // "Настройки": "Сохранить настройки…" (Ctrl+Shift+S) and "Применить настройки…"
+    // (Ctrl+Shift+O), a sensor's settings in a file.
+    void saveSettingsFile();
+    void applySettingsFile();
     // A hot key from the window system, by its registration identifier.
     void hotKeyActivated(int id);
     // The switch in the menu band: the other language, at once and from now on.
@@ -129,6 +134,9 @@ class TForm1 : public QWidget {
     QPushButton* Button7 = nullptr;
     QPushButton* Button10 = nullptr;
     QPushButton* LanguageSwitch = nullptr;
+    QPushButton* Button12 = nullptr;  // "Настройки", in the hidden monitor button's place
+    QAction* SaveSettingsAction = nullptr;
+    QAction* ApplySettingsAction = nullptr;
 
     // Step 1: connect.
     ui::Panel* Panel1 = nullptr;
@@ -184,6 +192,7 @@ class TForm1 : public QWidget {
     std::unique_ptr<ui::QtNotifier> notifier_;
     std::unique_ptr<dut::config::ConnectionController> controller_;
     std::unique_ptr<dut::config::CalibrationCommands> commands_;
+    std::unique_ptr<ui::SettingsFileActions> settingsFile_;
 
     TForm2* Form2 = nullptr;
     TForm3* Form3 = nullptr;

@@ -7,7 +7,11 @@
 #include "CalibrationCommands.h"
 #include "CalibrationTable.h"
 #include "ConnectionController.h"
+#include "FlatJson.h"
 #include "LevelCorrectionDialog.h"
+#include "SensorParams.h"
+#include "SettingsFile.h"
+#include "SettingsTransfer.h"
 #include "TableCsv.h"
 #include "TableSession.h"
 
@@ -20,6 +24,15 @@ struct Piece {
     QString text;
     const char* source;
 };
+
+const std::vector<const char*>& intervalLabels() {
+    static const std::vector<const char*> labels = [] {
+        std::vector<const char*> out;
+        for (const auto& choice : dut::param::kIntervalChoices) out.push_back(choice.label);
+        return out;
+    }();
+    return labels;
+}
 
 // Every marked piece of the Qt-free layers, longest first, so that a piece inside a longer
 // one ("строки " in "Литры строки ") never breaks the longer one up.
@@ -35,6 +48,10 @@ const std::vector<Piece>& pieces() {
             {"CalibrationTable", dut::tank::CalibrationTable::texts()},
             {"TableCsv", dut::tank::csvImportTexts()},
             {"TableSession", dut::tank::sessionReadTexts()},
+            {"FlatJson", dut::settings::flatJsonTexts()},
+            {"SettingsFile", dut::settings::settingsFileTexts()},
+            {"SettingsTransfer", dut::settings::settingsTransferTexts()},
+            {"SensorParams", intervalLabels()},
         };
         std::vector<Piece> out;
         for (const auto& list : lists) {
@@ -64,6 +81,10 @@ QString translatedCore(const QString& text) {
 
 QString translatedCore(const std::string& text) {
     return translatedCore(QString::fromStdString(text));
+}
+
+QString translatedCore(const char* text) {
+    return translatedCore(QString::fromUtf8(text));
 }
 
 }  // namespace ui

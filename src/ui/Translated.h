@@ -11,5 +11,6 @@ namespace ui {
 // was, byte for byte.
 QString translatedCore(const QString& text);
 QString translatedCore(const std::string& text);
+QString translatedCore(const char* text);
 
 }  // namespace ui

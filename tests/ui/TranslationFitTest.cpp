@@ -25,6 +25,8 @@
 #include "ExchangeLogWindow.h"
 #include "Language.h"
 #include "MainWindowView.h"
+#include "SensorParams.h"
+#include "SettingsApplyDialog.h"
 #include "TankCalibrationWindow.h"
 #include "Windows.h"
 

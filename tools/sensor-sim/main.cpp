@@ -15,6 +15,7 @@
 #include <cstring>
 #include <functional>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <sstream>
@@ -68,6 +69,9 @@ const char* const kUsage =
     "  --number N               sensor number (default 1234)\n"
     "  --address A              network address (default 1)\n"
     "  --raw VALUE              hold the raw measurement (parameter 0) at VALUE\n"
+    "  --full N, --empty N      full-tank and empty-tank levels (default 3000 and 200)\n"
+    "  --resolution CODE        output resolution: 100 = 12 bit (default), 200 = 10 bit\n"
+    "  --interval SEC           periodic output interval as read, in seconds (default 0: off)\n"
     "Tank (for a calibration table):\n"
     "  --tank-litres V          the sensor stands in a tank of V litres, empty at the start;\n"
     "                           its raw value follows the fuel's height\n"
@@ -157,6 +161,7 @@ struct Settings {
     std::int32_t raw = 0;
     bool haveAddress = false;
     std::int32_t address = 0;
+    std::map<std::uint8_t, std::int32_t> startValues;  // levels and output settings
     double unplugAfter = -1;
     double replugAfter = -1;
     bool verbose = false;
@@ -215,6 +220,16 @@ bool parse(int argc, char** argv, Settings& s) {
         } else if (arg == "--address") {
             s.haveAddress = true;
             s.address = static_cast<std::int32_t>(toInteger(arg, next(), 0, 255));
+        } else if (arg == "--full") {
+            s.startValues[4] = static_cast<std::int32_t>(toInteger(arg, next(), 0, kIntMax));
+        } else if (arg == "--empty") {
+            s.startValues[5] = static_cast<std::int32_t>(toInteger(arg, next(), 0, kIntMax));
+        } else if (arg == "--resolution") {
+            const auto code = static_cast<std::int32_t>(toInteger(arg, next(), 100, 200));
+            if (code != 100 && code != 200) throw UsageError{arg + ": expected 100 or 200"};
+            s.startValues[8] = code;
+        } else if (arg == "--interval") {
+            s.startValues[9] = static_cast<std::int32_t>(toInteger(arg, next(), 0, kIntMax));
         } else if (arg == "--replug-new-name") {
             s.sensor.replugNewName = true;
         } else if (arg == "--by-id-link") {
@@ -406,6 +421,7 @@ int main(int argc, char** argv) {
         sensor->setFaults(settings.faults);
         if (settings.haveNumber) sensor->setParam(7, settings.number);
         if (settings.haveAddress) sensor->setParam(3, settings.address);
+        for (const auto& [number, value] : settings.startValues) sensor->setParam(number, value);
         if (settings.haveRaw) {
             sensor->setParam(0, settings.raw);
             sensor->freezeRaw(true);

@@ -1,0 +1,140 @@
+#include "SettingsFileActions.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <cstdio>
+
+#include "MainValues.h"
+#include "MessageBox.h"
+#include "SensorParams.h"
+#include "SettingsApplyDialog.h"
+#include "SettingsTransfer.h"
+#include "Translated.h"
+
+namespace ui {
+
+namespace {
+
+QString fileFilter() {
+    return QCoreApplication::translate("SettingsFileActions",
+                                       "Настройки ДУТ (*.json);;Все файлы (*)");
+}
+// Anything larger is no settings file; reading stops there and the reader says so.
+constexpr qint64 kReadAtMost = 64 * 1024 + 1;
+
+}  // namespace
+
+SettingsFileActions::SettingsFileActions(dut::ConfigLink& link, dut::config::MainValues& values,
+                                         dut::config::MainView& view, QWidget* parent)
+    : link_(link), values_(values), view_(view), parent_(parent) {}
+
+QString SettingsFileActions::pickFile(QWidget* parent, bool forSaving, const QString& suggested) {
+    const QString given = qEnvironmentVariable("DUT_SETTINGS_FILE");
+    if (!given.isEmpty()) return given;
+    if (forSaving) {
+        return QFileDialog::getSaveFileName(
+            parent, QCoreApplication::translate("SettingsFileActions", "Сохранить настройки"),
+            suggested, fileFilter(), nullptr, QFileDialog::DontUseNativeDialog);
+    }
+    return QFileDialog::getOpenFileName(
+        parent, QCoreApplication::translate("SettingsFileActions", "Применить настройки"),
+        QString(), fileFilter(), nullptr, QFileDialog::DontUseNativeDialog);
+}
+
+void SettingsFileActions::tell(const QString& text) {
+    std::fprintf(stderr, "brindolex-dut-configurator: %s\n", text.toUtf8().constData());
+    std::fflush(stderr);
+    showMessage(parent_, text);
+}
+
+void SettingsFileActions::save() {
+    // Read first: a sensor that does not answer is told before anyone picks a file.
+    const QDateTime now = QDateTime::currentDateTime();
+    const dut::settings::SaveOutcome outcome = dut::settings::documentFor(
+        dut::settings::readSensor(link_),
+        now.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")).toStdString());
+    if (!outcome.document) {
+        tell(translatedCore(outcome.refusal) +
+             QCoreApplication::translate("SettingsFileActions", " Файл не записан."));
+        return;
+    }
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString suggested =
+        QDir(folder).filePath(QCoreApplication::translate("SettingsFileActions", "ДУТ-%1-%2.json")
+                                  .arg(outcome.document->sensorNumber)
+                                  .arg(now.toString(QStringLiteral("yyyy-MM-dd"))));
+    const QString path = pickFile(parent_, true, suggested);
+    if (path.isEmpty()) return;
+
+    const std::string text = dut::settings::writeSettings(*outcome.document);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(text.data(), static_cast<qint64>(text.size())) !=
+            static_cast<qint64>(text.size()) ||
+        !file.commit()) {
+        tell(QCoreApplication::translate("SettingsFileActions",
+                                         "Настройки не сохранены в файл %1: %2")
+                 .arg(path, file.errorString()));
+        return;
+    }
+    QString done = QCoreApplication::translate("SettingsFileActions",
+                                               "Настройки ДУТ № %1 сохранены в файл %2.")
+                       .arg(outcome.document->sensorNumber)
+                       .arg(path);
+    for (const std::string& left : outcome.left) {
+        done += QCoreApplication::translate(
+                    "SettingsFileActions",
+                    "\nНе сохранено (такого значения программа не записывает): ") +
+                translatedCore(left);
+    }
+    tell(done);
+}
+
+void SettingsFileActions::apply() {
+    const QString path = pickFile(parent_, false, QString());
+    if (path.isEmpty()) return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        tell(QCoreApplication::translate("SettingsFileActions", "Файл настроек %1 не читается: %2")
+                 .arg(path, file.errorString()));
+        return;
+    }
+    const QByteArray bytes = file.read(kReadAtMost);
+    const dut::settings::ParsedSettings parsed = dut::settings::parseSettings(bytes.toStdString());
+    if (!parsed.document) {
+        tell(QCoreApplication::translate(
+                 "SettingsFileActions",
+                 "Файл настроек %1 не принят: %2. В датчик ничего не записано.")
+                 .arg(path, translatedCore(parsed.refusal)));
+        return;
+    }
+
+    const dut::settings::SensorReading reading = dut::settings::readSensor(link_);
+    if (!reading.sensorNumber) {
+        tell(QCoreApplication::translate("SettingsFileActions",
+                                         "Датчик не отвечает: настройки из файла %1 не записаны.")
+                 .arg(path));
+        return;
+    }
+    SettingsApplyDialog dialog(QFileInfo(path).fileName(), *parsed.document, reading, parent_);
+    if (dialog.exec() != QDialog::Accepted) return;
+
+    const auto outcomes = dut::settings::apply(link_, *parsed.document, dialog.ticked());
+    // The main window shows what the sensor now holds, as after its own commands.
+    for (const dut::settings::WriteOutcome& outcome : outcomes) {
+        if (!outcome.taken()) continue;
+        const std::string value = std::to_string(outcome.wanted);
+        if (outcome.parameter == dut::param::kNetworkAddress) view_.setAddressText(value);
+        if (outcome.parameter == dut::param::kFullLevel) values_.setLevelMax(value);
+        if (outcome.parameter == dut::param::kEmptyLevel) values_.setLevelMin(value);
+    }
+    tell(translatedCore(dut::settings::summaryText(outcomes)));
+}
+
+}  // namespace ui
