@@ -20,6 +20,7 @@
 #include "MainWindowGeometry.h"
 #include "MainWindowView.h"
 #include "QtNotifier.h"
+#include "ReportWindow.h"
 #include "TForm2.h"
 #include "TForm3.h"
 #include "TForm4.h"
@@ -131,6 +132,10 @@ TForm1::TForm1(ui::AppContext& context, QWidget* parent) : QWidget(parent), cont
     auto* tankKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), this);
     tankKey->setContext(Qt::WindowShortcut);
     connect(tankKey, &QShortcut::activated, this, &TForm1::Button10Click);
+    connect(ReportButton, &QPushButton::clicked, this, &TForm1::ReportButtonClick);
+    auto* reportKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
+    reportKey->setContext(Qt::WindowShortcut);
+    connect(reportKey, &QShortcut::activated, this, &TForm1::ReportButtonClick);
     auto* logKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_J), this);
     logKey->setContext(Qt::WindowShortcut);
     connect(logKey, &QShortcut::activated, this, &TForm1::openExchangeLog);
@@ -265,6 +270,10 @@ void TForm1::buildMenuBand() {
         makeButton(Panel5->inside(), QStringLiteral("Тарировка"), ui::mainWindowPlace("Button10"));
     // Outside the Tab key's round of the window's own controls; Ctrl+T reaches it.
     Button10->setFocusPolicy(Qt::NoFocus);
+    ReportButton =
+        makeButton(Panel5->inside(), QStringLiteral("Отчёт"), ui::mainWindowPlace("ReportButton"));
+    ReportButton->setObjectName(QStringLiteral("ReportButton"));
+    ReportButton->setFocusPolicy(Qt::NoFocus);  // as "Тарировка"; Ctrl+P reaches it
 }
 
 void TForm1::buildStep1() {
@@ -515,6 +524,19 @@ void TForm1::Button10Click() {
         connect(Form4, &TForm4::chunkRead, TankWindow, &TankCalibrationWindow::llsChunkRead);
     }
     TankWindow->open();
+}
+
+void TForm1::ReportButtonClick() {
+    if (!Report) {
+        Report = new ui::ReportWindow(
+            context_.link,
+            [this]() -> std::optional<dut::tank::TableState> {
+                if (!TankWindow || TankWindow->table().empty()) return std::nullopt;
+                return TankWindow->table().state();
+            },
+            [this] { ui::reportErrors([&] { controller_->Button1Click(); }); }, this);
+    }
+    Report->open();
 }
 
 void TForm1::Button8Click() {

@@ -35,6 +35,7 @@ class MainWindowView;
 class QtNotifier;
 class HeldClose;
 class ExchangeLogWindow;
+class ReportWindow;
 }  // namespace ui
 
 // The main window: a menu band and the four numbered steps, at fixed pixel positions. It
@@ -66,6 +67,8 @@ class TForm1 : public QWidget {
     // Made on first opening.
     TankCalibrationWindow* tankWindow() const { return TankWindow; }
     ui::ExchangeLogWindow* exchangeLog() const { return ExchangeLog; }
+    // Made on first opening.
+    ui::ReportWindow* reportWindow() const { return Report; }
     // "Журнал обмена", Ctrl+Shift+J: made on first opening.
     void openExchangeLog();
 
@@ -90,6 +93,8 @@ class TForm1 : public QWidget {
     void Button8Click();
     // "Тарировка" and Ctrl+T: the tank calibration window, not modal.
     void Button10Click();
+    // "Отчёт" and Ctrl+P: the installation report's form, not modal.
+    void ReportButtonClick();
     // A hot key from the window system, by its registration identifier.
     void hotKeyActivated(int id);
 
@@ -121,6 +126,7 @@ class TForm1 : public QWidget {
     QPushButton* Button4 = nullptr;
     QPushButton* Button7 = nullptr;
     QPushButton* Button10 = nullptr;
+    QPushButton* ReportButton = nullptr;
 
     // Step 1: connect.
     ui::Panel* Panel1 = nullptr;
@@ -183,4 +189,5 @@ class TForm1 : public QWidget {
     TForm6* Form6 = nullptr;
     TankCalibrationWindow* TankWindow = nullptr;
     ui::ExchangeLogWindow* ExchangeLog = nullptr;
+    ui::ReportWindow* Report = nullptr;
 };

@@ -75,6 +75,7 @@ struct MainControls {
     QPushButton* Button8 = named<QPushButton>(Content, "Button8");
     QPushButton* Button4 = named<QPushButton>(Content, "Button4");
     QPushButton* Button10 = named<QPushButton>(Content, "Button10");
+    QPushButton* ReportButton = named<QPushButton>(Content, "ReportButton");
     QPushButton* Button7 = named<QPushButton>(Content, "Button7");
 
     ui::Panel* Panel1 = static_cast<ui::Panel*>(named<QFrame>(Content, "Panel1"));
