@@ -130,7 +130,7 @@ class ReportWriter {
 
 void ReportWriter::chart(const dut::tank::TableState& table,
                          const std::vector<std::string>& marks) {
-    constexpr double kHeight = 62;
+    constexpr double kHeight = 56;
     room(kHeight + 4);
     y_ += 2;
     // As the calibration window draws it: level across, litres up, both from 0.
@@ -238,8 +238,8 @@ void ReportWriter::tableRows(const dut::tank::TableState& table,
 }
 
 void ReportWriter::signatures(const QString& installer) {
-    room(33);
-    y_ += 8;
+    room(31);
+    y_ += 6;
     setFont(11);
     const QString name = installer.trimmed().isEmpty() ? QString() : installer.trimmed();
     text(0, 62, 7, QStringLiteral("Установку выполнил:"));

@@ -143,6 +143,7 @@ has_line "$pdf" '5 точек,' 'заливка; бак «Основной», Т
 has_line "$pdf" '4' '30 +2100 +— +.+'
 has_line "$pdf" '5' '40 +4000 +—'
 text_of "$pdf" | grep -q 'Установку выполнил:' || fail "no signature line"
+pdfinfo "$pdf" | grep -Eq '^Pages: +1$' || fail "five points and the signature take more than a page"
 ! text_of "$pdf" | grep -q 'нет ответа' || fail "a connected sensor was reported silent"
 grep -q '^Plate=AX777$' "$settings" || fail "the typed plate was not kept: $(cat "$settings")"
 echo "the connected report holds the sensor's values, the details and the table"
