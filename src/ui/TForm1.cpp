@@ -21,6 +21,7 @@
 #include "MainWindowGeometry.h"
 #include "MainWindowView.h"
 #include "QtNotifier.h"
+#include "ReportWindow.h"
 #include "SettingsFileActions.h"
 #include "TForm2.h"
 #include "TForm3.h"
@@ -133,6 +134,10 @@ TForm1::TForm1(ui::AppContext& context, QWidget* parent) : QWidget(parent), cont
     auto* tankKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), this);
     tankKey->setContext(Qt::WindowShortcut);
     connect(tankKey, &QShortcut::activated, this, &TForm1::Button10Click);
+    connect(ReportButton, &QPushButton::clicked, this, &TForm1::ReportButtonClick);
+    auto* reportKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
+    reportKey->setContext(Qt::WindowShortcut);
+    connect(reportKey, &QShortcut::activated, this, &TForm1::ReportButtonClick);
     auto* logKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_J), this);
     logKey->setContext(Qt::WindowShortcut);
     connect(logKey, &QShortcut::activated, this, &TForm1::openExchangeLog);
@@ -264,6 +269,10 @@ void TForm1::buildMenuBand() {
     Button12 =
         makeButton(Panel5->inside(), QStringLiteral("Настройки"), ui::mainWindowPlace("Button12"));
     Button12->setFocusPolicy(Qt::NoFocus);
+    ReportButton =
+        makeButton(Panel5->inside(), QStringLiteral("Отчёт"), ui::mainWindowPlace("ReportButton"));
+    ReportButton->setObjectName(QStringLiteral("ReportButton"));
+    ReportButton->setFocusPolicy(Qt::NoFocus);  // as "Тарировка"; Ctrl+P reaches it
 }
 
 void TForm1::buildStep1() {
@@ -524,6 +533,19 @@ void TForm1::Button10Click() {
         connect(Form4, &TForm4::chunkRead, TankWindow, &TankCalibrationWindow::llsChunkRead);
     }
     TankWindow->open();
+}
+
+void TForm1::ReportButtonClick() {
+    if (!Report) {
+        Report = new ui::ReportWindow(
+            context_.link,
+            [this]() -> std::optional<dut::tank::TableState> {
+                if (!TankWindow || TankWindow->table().empty()) return std::nullopt;
+                return TankWindow->table().state();
+            },
+            [this] { ui::reportErrors([&] { controller_->Button1Click(); }); }, this);
+    }
+    Report->open();
 }
 
 void TForm1::Button8Click() {

@@ -36,6 +36,7 @@ class QtNotifier;
 class HeldClose;
 class ExchangeLogWindow;
 class SettingsFileActions;
+class ReportWindow;
 }  // namespace ui
 
 // The main window: a menu band and the four numbered steps, at fixed pixel positions. It
@@ -67,6 +68,8 @@ class TForm1 : public QWidget {
     // Made on first opening.
     TankCalibrationWindow* tankWindow() const { return TankWindow; }
     ui::ExchangeLogWindow* exchangeLog() const { return ExchangeLog; }
+    // Made on first opening.
+    ui::ReportWindow* reportWindow() const { return Report; }
     // "Журнал обмена", Ctrl+Shift+J: made on first opening.
     void openExchangeLog();
 
@@ -95,6 +98,8 @@ class TForm1 : public QWidget {
     // (Ctrl+Shift+O), a sensor's settings in a file.
     void saveSettingsFile();
     void applySettingsFile();
+    // "Отчёт" and Ctrl+P: the installation report's form, not modal.
+    void ReportButtonClick();
     // A hot key from the window system, by its registration identifier.
     void hotKeyActivated(int id);
 
@@ -127,6 +132,7 @@ class TForm1 : public QWidget {
     QPushButton* Button7 = nullptr;
     QPushButton* Button10 = nullptr;
     QPushButton* Button12 = nullptr;  // "Настройки", in the hidden monitor button's place
+    QPushButton* ReportButton = nullptr;
 
     // Step 1: connect.
     ui::Panel* Panel1 = nullptr;
@@ -190,4 +196,5 @@ class TForm1 : public QWidget {
     TForm6* Form6 = nullptr;
     TankCalibrationWindow* TankWindow = nullptr;
     ui::ExchangeLogWindow* ExchangeLog = nullptr;
+    ui::ReportWindow* Report = nullptr;
 };
