@@ -270,6 +270,97 @@ to the sensor</translation>
     </message>
 </context>
 <context>
+    <name>InstallationReport</name>
+    <message>
+        <source>12 бит (0…4095)</source>
+        <translation>12 bit (0…4095)</translation>
+    </message>
+    <message>
+        <source>10 бит (0…1023)</source>
+        <translation>10 bit (0…1023)</translation>
+    </message>
+    <message>
+        <source>неизвестный код </source>
+        <translation>unknown code </translation>
+    </message>
+    <message>
+        <source>выключена</source>
+        <translation>off</translation>
+    </message>
+    <message>
+        <source> сек</source>
+        <translation> s</translation>
+    </message>
+    <message>
+        <source>не указано</source>
+        <translation>not given</translation>
+    </message>
+    <message>
+        <source>нет ответа датчика</source>
+        <translation>no answer from the sensor</translation>
+    </message>
+    <message>
+        <source>ответ датчика искажён, значение не прочитано</source>
+        <translation>the sensor&apos;s answer was garbled, the value was not read</translation>
+    </message>
+    <message>
+        <source>ответы датчика на другие запросы, значение не прочитано</source>
+        <translation>the sensor answered other requests, the value was not read</translation>
+    </message>
+    <message>
+        <source>нет связи с датчиком: порт не открыт или отказал</source>
+        <translation>no link to the sensor: the port is not open or failed</translation>
+    </message>
+    <message>
+        <source>Установщик</source>
+        <translation>Installer</translation>
+    </message>
+    <message>
+        <source>Организация</source>
+        <translation>Company</translation>
+    </message>
+    <message>
+        <source>Госномер ТС</source>
+        <translation>Vehicle plate</translation>
+    </message>
+    <message>
+        <source>Модель ТС</source>
+        <translation>Vehicle model</translation>
+    </message>
+    <message>
+        <source>Бак</source>
+        <translation>Tank</translation>
+    </message>
+    <message>
+        <source>Номер датчика</source>
+        <translation>Sensor number</translation>
+    </message>
+    <message>
+        <source>Версия</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>Сетевой адрес</source>
+        <translation>Network address</translation>
+    </message>
+    <message>
+        <source>Полный бак</source>
+        <translation>Full tank</translation>
+    </message>
+    <message>
+        <source>Пустой бак</source>
+        <translation>Empty tank</translation>
+    </message>
+    <message>
+        <source>Разрешение выхода</source>
+        <translation>Output resolution</translation>
+    </message>
+    <message>
+        <source>Интервал выдачи</source>
+        <translation>Output interval</translation>
+    </message>
+</context>
+<context>
     <name>LevelCorrectionDialog</name>
     <message>
         <source>Максимальный уровень установлен!</source>
@@ -310,6 +401,89 @@ to the sensor</translation>
     <message>
         <source>Продолжаем ?</source>
         <translation>Continue?</translation>
+    </message>
+</context>
+<context>
+    <name>ReportPage</name>
+    <message>
+        <source>Уровень</source>
+        <translation>Level</translation>
+    </message>
+    <message>
+        <source>Литры</source>
+        <translation>Litres</translation>
+    </message>
+    <message>
+        <source>Код датчика</source>
+        <translation>Sensor code</translation>
+    </message>
+    <message>
+        <source>Замечание</source>
+        <translation>Remark</translation>
+    </message>
+    <message>
+        <source>Установку выполнил:</source>
+        <translation>Installed by:</translation>
+    </message>
+    <message>
+        <source>Работу принял:</source>
+        <translation>Accepted by:</translation>
+    </message>
+    <message>
+        <source>подпись</source>
+        <translation>signature</translation>
+    </message>
+    <message>
+        <source>фамилия, дата</source>
+        <translation>name, date</translation>
+    </message>
+    <message>
+        <source>Отчёт об установке датчика уровня топлива</source>
+        <translation>Fuel level sensor installation report</translation>
+    </message>
+    <message>
+        <source>Дата и время</source>
+        <translation>Date and time</translation>
+    </message>
+    <message>
+        <source>Установка</source>
+        <translation>Installation</translation>
+    </message>
+    <message>
+        <source>Датчик (прочитано при составлении отчёта)</source>
+        <translation>Sensor (read when the report was made)</translation>
+    </message>
+    <message>
+        <source>Тарировка бака</source>
+        <translation>Tank calibration</translation>
+    </message>
+    <message>
+        <source>Тарировка бака в этом сеансе не проводилась.</source>
+        <translation>No tank was calibrated in this session.</translation>
+    </message>
+    <message>
+        <source>бак «%1»</source>
+        <translation>tank &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>ТС «%1»</source>
+        <translation>vehicle &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>ДУТ № %1</source>
+        <translation>sensor No. %1</translation>
+    </message>
+    <message>
+        <source>%1 точек, %2%3</source>
+        <translation>%1 points, %2%3</translation>
+    </message>
+    <message>
+        <source>заливка</source>
+        <translation>filling</translation>
+    </message>
+    <message>
+        <source>слив</source>
+        <translation>draining</translation>
     </message>
 </context>
 <context>
@@ -679,6 +853,10 @@ Not saved (the program does not write such a value): </translation>
     <message>
         <source>Применить настройки…	Ctrl+Shift+O</source>
         <translation>Apply settings…	Ctrl+Shift+O</translation>
+    </message>
+    <message>
+        <source>Отчёт</source>
+        <translation>Report</translation>
     </message>
 </context>
 <context>
@@ -1192,6 +1370,111 @@ After a hot key the program shows a message about the operation. Close it with t
 %2</source>
         <translation>The log was not saved: %1
 %2</translation>
+    </message>
+</context>
+<context>
+    <name>ui::ReportWindow</name>
+    <message>
+        <source>Отчёт об установке</source>
+        <translation>Installation report</translation>
+    </message>
+    <message>
+        <source>Установщик:</source>
+        <translation>Installer:</translation>
+    </message>
+    <message>
+        <source>фамилия, имя</source>
+        <translation>surname, name</translation>
+    </message>
+    <message>
+        <source>Организация:</source>
+        <translation>Company:</translation>
+    </message>
+    <message>
+        <source>Госномер ТС:</source>
+        <translation>Vehicle plate:</translation>
+    </message>
+    <message>
+        <source>Модель ТС:</source>
+        <translation>Vehicle model:</translation>
+    </message>
+    <message>
+        <source>Бак:</source>
+        <translation>Tank:</translation>
+    </message>
+    <message>
+        <source>например, основной, 400 л</source>
+        <translation>e.g. main, 400 l</translation>
+    </message>
+    <message>
+        <source>Сохранить PDF…</source>
+        <translation>Save PDF…</translation>
+    </message>
+    <message>
+        <source>Печать…</source>
+        <translation>Print…</translation>
+    </message>
+    <message>
+        <source>Закрыть</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Значения датчика читаются при составлении отчёта; таблица тарировки берётся из окна «Тарировка» этого сеанса.</source>
+        <translation>The sensor&apos;s values are read when the report is made; the calibration table comes from this session&apos;s &quot;Tank calibration&quot; window.</translation>
+    </message>
+    <message>
+        <source>Чтение параметров датчика…</source>
+        <translation>Reading the sensor&apos;s parameters…</translation>
+    </message>
+    <message>
+        <source>Сохранить отчёт</source>
+        <translation>Save the report</translation>
+    </message>
+    <message>
+        <source>отчёт не построен</source>
+        <translation>the report was not made</translation>
+    </message>
+    <message>
+        <source>Отчёт не сохранён</source>
+        <translation>Report not saved</translation>
+    </message>
+    <message>
+        <source>Не удалось записать отчёт в файл «%1»: %2.
+Введённые данные остались в форме: выберите другое место и сохраните снова.</source>
+        <translation>The report could not be written to the file &quot;%1&quot;: %2.
+The details typed stay in the form: choose another place and save again.</translation>
+    </message>
+    <message>
+        <source>Отчёт сохранён: %1</source>
+        <translation>Report saved: %1</translation>
+    </message>
+    <message>
+        <source>
+Датчик ответил не на все запросы: это указано в отчёте.</source>
+        <translation>
+The sensor did not answer every request: the report says so.</translation>
+    </message>
+    <message>
+        <source>
+Программа просмотра PDF не открылась.</source>
+        <translation>
+The PDF viewer did not open.</translation>
+    </message>
+    <message>
+        <source>Печать отчёта</source>
+        <translation>Print the report</translation>
+    </message>
+    <message>
+        <source>Отчёт не напечатан</source>
+        <translation>Report not printed</translation>
+    </message>
+    <message>
+        <source>Принтер не принял отчёт. Введённые данные остались в форме.</source>
+        <translation>The printer did not take the report. The details typed stay in the form.</translation>
+    </message>
+    <message>
+        <source>Отчёт отправлен на печать.</source>
+        <translation>The report was sent to the printer.</translation>
     </message>
 </context>
 <context>

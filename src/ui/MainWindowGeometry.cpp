@@ -10,7 +10,8 @@ namespace {
 
 const std::vector<ControlPlace> kPlaces = {
     {"Panel5", {8, 0, 753, 25}},         {"Label13", {16, 3, 52, 16}},
-    {"Button10", {144, 2, 121, 20}},  // "Тарировка", in the band's free part
+    {"ReportButton", {72, 2, 67, 20}},  // "Отчёт", beside "Тарировка"
+    {"Button10", {144, 2, 121, 20}},    // "Тарировка", in the band's free part
     {"Button9", {272, 2, 121, 20}},      {"Button8", {400, 2, 121, 20}},
     {"Button4", {536, 2, 121, 20}},      {"Button7", {664, 2, 83, 20}},
     {"Button12", {536, 2, 80, 20}},  // "Настройки", over the hidden Button4

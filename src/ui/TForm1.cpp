@@ -22,6 +22,7 @@
 #include "MainWindowGeometry.h"
 #include "MainWindowView.h"
 #include "QtNotifier.h"
+#include "ReportWindow.h"
 #include "SettingsFileActions.h"
 #include "TForm2.h"
 #include "TForm3.h"
@@ -135,6 +136,10 @@ TForm1::TForm1(ui::AppContext& context, QWidget* parent) : QWidget(parent), cont
     auto* tankKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), this);
     tankKey->setContext(Qt::WindowShortcut);
     connect(tankKey, &QShortcut::activated, this, &TForm1::Button10Click);
+    connect(ReportButton, &QPushButton::clicked, this, &TForm1::ReportButtonClick);
+    auto* reportKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
+    reportKey->setContext(Qt::WindowShortcut);
+    connect(reportKey, &QShortcut::activated, this, &TForm1::ReportButtonClick);
     auto* logKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_J), this);
     logKey->setContext(Qt::WindowShortcut);
     connect(logKey, &QShortcut::activated, this, &TForm1::openExchangeLog);
@@ -290,6 +295,9 @@ void TForm1::buildMenuBand() {
     // Over the monitor's hidden button, which nothing shows; outside the Tab round as well.
     Button12 = makeButton(Panel5->inside(), QString(), ui::mainWindowPlace("Button12"));
     Button12->setFocusPolicy(Qt::NoFocus);
+    ReportButton = makeButton(Panel5->inside(), QString(), ui::mainWindowPlace("ReportButton"));
+    ReportButton->setObjectName(QStringLiteral("ReportButton"));
+    ReportButton->setFocusPolicy(Qt::NoFocus);  // as "Тарировка"; Ctrl+P reaches it
 }
 
 void TForm1::buildStep1() {
@@ -423,6 +431,7 @@ void TForm1::retranslateUi() {
     Button7->setText(tr("О Программе"));
     Button10->setText(tr("Тарировка"));
     Button12->setText(tr("Настройки"));
+    ReportButton->setText(tr("Отчёт"));
     SaveSettingsAction->setText(tr("Сохранить настройки…\tCtrl+Shift+S"));
     ApplySettingsAction->setText(tr("Применить настройки…\tCtrl+Shift+O"));
     Label4->setText(ui::displayText(
@@ -565,6 +574,19 @@ void TForm1::Button10Click() {
         connect(Form4, &TForm4::chunkRead, TankWindow, &TankCalibrationWindow::llsChunkRead);
     }
     TankWindow->open();
+}
+
+void TForm1::ReportButtonClick() {
+    if (!Report) {
+        Report = new ui::ReportWindow(
+            context_.link,
+            [this]() -> std::optional<dut::tank::TableState> {
+                if (!TankWindow || TankWindow->table().empty()) return std::nullopt;
+                return TankWindow->table().state();
+            },
+            [this] { ui::reportErrors([&] { controller_->Button1Click(); }); }, this);
+    }
+    Report->open();
 }
 
 void TForm1::Button8Click() {

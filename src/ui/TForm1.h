@@ -38,6 +38,7 @@ class QtNotifier;
 class HeldClose;
 class ExchangeLogWindow;
 class SettingsFileActions;
+class ReportWindow;
 }  // namespace ui
 
 // The main window: a menu band and the four numbered steps, at fixed pixel positions. It
@@ -69,6 +70,8 @@ class TForm1 : public QWidget {
     // Made on first opening.
     TankCalibrationWindow* tankWindow() const { return TankWindow; }
     ui::ExchangeLogWindow* exchangeLog() const { return ExchangeLog; }
+    // Made on first opening.
+    ui::ReportWindow* reportWindow() const { return Report; }
     // "Журнал обмена", Ctrl+Shift+J: made on first opening.
     void openExchangeLog();
 
@@ -97,6 +100,8 @@ class TForm1 : public QWidget {
     // (Ctrl+Shift+O), a sensor's settings in a file.
     void saveSettingsFile();
     void applySettingsFile();
+    // "Отчёт" and Ctrl+P: the installation report's form, not modal.
+    void ReportButtonClick();
     // A hot key from the window system, by its registration identifier.
     void hotKeyActivated(int id);
     // The switch in the menu band: the other language, at once and from now on.
@@ -137,6 +142,7 @@ class TForm1 : public QWidget {
     QPushButton* Button12 = nullptr;  // "Настройки", in the hidden monitor button's place
     QAction* SaveSettingsAction = nullptr;
     QAction* ApplySettingsAction = nullptr;
+    QPushButton* ReportButton = nullptr;
 
     // Step 1: connect.
     ui::Panel* Panel1 = nullptr;
@@ -201,4 +207,5 @@ class TForm1 : public QWidget {
     TForm6* Form6 = nullptr;
     TankCalibrationWindow* TankWindow = nullptr;
     ui::ExchangeLogWindow* ExchangeLog = nullptr;
+    ui::ReportWindow* Report = nullptr;
 };

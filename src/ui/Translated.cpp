@@ -8,6 +8,7 @@
 #include "CalibrationTable.h"
 #include "ConnectionController.h"
 #include "FlatJson.h"
+#include "InstallationReport.h"
 #include "LevelCorrectionDialog.h"
 #include "SensorParams.h"
 #include "SettingsFile.h"
@@ -52,6 +53,7 @@ const std::vector<Piece>& pieces() {
             {"SettingsFile", dut::settings::settingsFileTexts()},
             {"SettingsTransfer", dut::settings::settingsTransferTexts()},
             {"SensorParams", intervalLabels()},
+            {"InstallationReport", dut::report::reportTexts()},
         };
         std::vector<Piece> out;
         for (const auto& list : lists) {

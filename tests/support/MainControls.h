@@ -76,6 +76,7 @@ struct MainControls {
     QPushButton* Button4 = named<QPushButton>(Content, "Button4");
     QPushButton* Button10 = named<QPushButton>(Content, "Button10");
     QPushButton* Button12 = named<QPushButton>(Content, "Button12");
+    QPushButton* ReportButton = named<QPushButton>(Content, "ReportButton");
     QPushButton* Button7 = named<QPushButton>(Content, "Button7");
 
     ui::Panel* Panel1 = static_cast<ui::Panel*>(named<QFrame>(Content, "Panel1"));

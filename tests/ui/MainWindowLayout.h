@@ -36,6 +36,7 @@ inline const std::vector<ControlLayout>& mainWindowLayout() {
         {DUT_CONTROL(Button7), QStringLiteral("О Программе")},
         {DUT_CONTROL(Button10), QStringLiteral("Тарировка")},
         {DUT_CONTROL(Button12), QStringLiteral("Настройки")},
+        {DUT_CONTROL(ReportButton), QStringLiteral("Отчёт")},
         {DUT_CONTROL(Panel1), std::nullopt},
         {DUT_CONTROL(Label4),
          QStringLiteral(

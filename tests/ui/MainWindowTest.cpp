@@ -120,7 +120,8 @@ TEST_F(MainWindow, ColoursArePainted) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     const QImage shot = f.grab().toImage();
     const auto at = [&](QWidget* w, QPoint p) { return QColor(shot.pixel(w->mapTo(&f, p))); };
-    EXPECT_EQ(at(mc.Panel5, QPoint(100, 12)), QColor(193, 218, 244));
+    // Between "Горячие клавиши" and the hidden monitor button: the band's own colour.
+    EXPECT_EQ(at(mc.Panel5, QPoint(530, 12)), QColor(193, 218, 244));
     EXPECT_EQ(at(mc.Panel1, QPoint(5, 12)), QColor(192, 220, 192));
     EXPECT_EQ(at(mc.ConnectStatusText, QPoint(4, 60)), QColor(240, 251, 255));
     EXPECT_EQ(at(mc.LEVELMIN, QPoint(4, 9)), QColor(240, 251, 255));

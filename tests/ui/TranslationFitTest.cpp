@@ -25,6 +25,7 @@
 #include "ExchangeLogWindow.h"
 #include "Language.h"
 #include "MainWindowView.h"
+#include "ReportWindow.h"
 #include "SensorParams.h"
 #include "SettingsApplyDialog.h"
 #include "TankCalibrationWindow.h"
@@ -138,6 +139,7 @@ Measured measureAll(ui::Language language) {
     ui::Windows& w = program.windows();
     w.form1->openExchangeLog();
     w.form1->Button10Click();
+    w.form1->ReportButtonClick();
     std::vector<QWidget*> windows = {
         w.form1.get(),         w.form2, w.form3, w.form5, w.form6, w.form1->tankWindow(),
         w.form1->exchangeLog()};
