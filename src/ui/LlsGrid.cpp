@@ -55,7 +55,7 @@ class FrozenHeadingStrip : public QWidget {
             if (i != 0) {
                 painter.save();
                 // The corner is painted last, over the scrolled cells that pass beneath it.
-                painter.setClipRect(column ? QRect(0, across, width(), height())
+                painter.setClipRect(column ? QRect(0, grid_->rowHeight(0), width(), height())
                                            : QRect(grid_->columnWidth(0), 0, width(), height()));
                 grid_->paintCell(painter, column ? model->index(i, 0) : model->index(0, i), cell);
                 painter.restore();
