@@ -8,12 +8,14 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <map>
 #include <memory>
 #include <utility>
 #include <vector>
 
 #include "AppContext.h"
+#include "LlsLineReader.h"
 #include "LlsMonitor.h"
 #include "LlsTableModel.h"
 #include "PortOpenAdvice.h"
@@ -194,6 +196,23 @@ TEST_F(MonitorGridTest, WithNoPortOpenTheMonitorOpensThePortBoxsPortAndGivesItBa
     form4->show();
     form4->hide();
     EXPECT_TRUE(context.port.isOpen());
+}
+
+TEST_F(MonitorGridTest, AHotKeysExchangeHasTheLineToItselfAndTheMonitorListensAgainAfter) {
+    ASSERT_TRUE(context.port.open(bus->devicePath()));
+    form4->show();
+    const auto* reader = form4->findChild<ui::LlsLineReader*>();
+    ASSERT_NE(reader, nullptr);
+    ASSERT_TRUE(reader->listening());
+    bool listeningDuring = true;
+    // Connected after the monitor's own handler, so it sees what the monitor made of it.
+    QObject::connect(&context.lineWait, &ui::ResponsiveLineWait::exchangeStarted, form4,
+                     [&] { listeningDuring = reader->listening(); });
+    context.lineWait.run([] { QThread::msleep(50); });
+    EXPECT_FALSE(listeningDuring);
+    EXPECT_TRUE(reader->listening());
+    feed(makeRequest(44));
+    EXPECT_EQ(form4->model()->index(0, 1).data().toString(), QStringLiteral("44"));
 }
 
 TEST_F(MonitorGridTest, APortThatWillNotOpenIsNamedWithItsReasonInOneLine) {
