@@ -141,7 +141,7 @@ TForm4::TForm4(ui::AppContext& context, QWidget* parent)
     });
 
     ui::setOuterPlace(this, 574, 246, 800, 600);
-    // The row headings stand before the first tick.
+    // The row headings stand before anything is heard.
     showMonitor();
 }
 
