@@ -42,9 +42,10 @@ class LlsMonitor {
 
     LlsMonitor();
 
-    // One timer tick after the window's read of up to kReadSize bytes (count is capped at
-    // kReadSize): the counter labels take the counts as they stand before this read, then the
-    // bytes are processed. True when bytes arrived. The window ticks only while it is visible.
+    // One read of up to kReadSize bytes (count is capped at kReadSize), or an empty one (count
+    // 0) when the read's time passed in silence or there is no line: the counter labels take
+    // the counts as they stand before this read, then the bytes are processed. True when bytes
+    // arrived. The window reads only while it is visible.
     bool finishTick(const std::uint8_t* data, std::size_t count);
 
     // Classifies the bytes of one read and processes every resulting packet.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 namespace ui {
 
@@ -20,11 +21,17 @@ class LineUser : public QObject {
         emit pollingAllowedChanged(!listening);
     }
 
+    // The port named in the main window's port box: the one the monitor opens for itself when
+    // it finds no port open.
+    const QString& portBoxName() const { return portBoxName_; }
+    void setPortBoxName(const QString& name) { portBoxName_ = name; }
+
   signals:
     void pollingAllowedChanged(bool allowed);
 
   private:
     bool monitorListening_ = false;
+    QString portBoxName_;
 };
 
 }  // namespace ui

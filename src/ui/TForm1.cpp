@@ -196,6 +196,10 @@ TForm1::TForm1(ui::AppContext& context, QWidget* parent) : QWidget(parent), cont
             Timer2->stop();
         }
     });
+    // The port the monitor opens for itself when it finds the line closed.
+    context.lineUser.setPortBoxName(COMSelect->currentText());
+    connect(COMSelect, &QComboBox::currentTextChanged, &context.lineUser,
+            &ui::LineUser::setPortBoxName);
     Form5 = new TForm5(this);
     Form6 = new TForm6(context.link, this);
     FormCreate();

@@ -3,34 +3,18 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyledItemDelegate>
-#include <QTableWidget>
 #include <QTimer>
-#include <optional>
+#include <cstdint>
+#include <vector>
 
 #include "FormDialog.h"
+#include "LlsGrid.h"
 #include "LlsMonitor.h"
 
 namespace ui {
 struct AppContext;
-class LineReadyWatch;
-
-// Draws StringGrid1's cells: fixed cells in the button face colour, and a cell holding exactly
-// "ok" or "x" as a solid light green or light red block over its text.
-class LlsCellDelegate : public QStyledItemDelegate {
-  public:
-    // Set on an item whose cell is fixed (heading row, heading column once it is fixed).
-    static constexpr int kFixedRole = Qt::UserRole + 1;
-
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    // The block painted over a cell with this text, if any.
-    static std::optional<QColor> blockColour(const QString& text);
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override;
-};
-
+class LlsLineReader;
+class LlsTableModel;
 }  // namespace ui
 
 // The LLS monitor window: a passive view of the traffic between a terminal and its sensors.
@@ -44,7 +28,8 @@ class TForm4 : public ui::FormDialog {
 
     const dut::LlsMonitor& monitor() const { return monitor_; }
 
-    QTableWidget* StringGrid1 = nullptr;
+    ui::LlsGrid* StringGrid1 = nullptr;
+    ui::LlsTableModel* model() const { return model_; }
     QLabel* Label9 = nullptr;
     QLabel* Label10 = nullptr;
     QLabel* Label11 = nullptr;
@@ -59,7 +44,8 @@ class TForm4 : public ui::FormDialog {
     QLabel* Label8 = nullptr;
     QLabel* Label4 = nullptr;
     QPushButton* Button1 = nullptr;
-    QTimer* Timer1 = nullptr;
+    // Says which port the monitor could not open, and why; hidden while nothing is wrong.
+    QLabel* PortProblem = nullptr;
 
   signals:
     // The bytes of one read from the line, as the monitor processed them.
@@ -68,22 +54,31 @@ class TForm4 : public ui::FormDialog {
   public slots:
     void FormShow();
     void FormHide();
-    void Timer1Timer();
     void Button1Click();
 
   protected:
+    void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
   private:
-    // The first byte has arrived, or the read's time passed without one.
-    void lineReady(bool inputWaiting);
-    // Copies the counters and the table of monitor_ into the labels and StringGrid1.
+    // Every text of the window in the current language.
+    void retranslateUi();
+    void chunkHeard(const std::vector<std::uint8_t>& bytes);
+    // The read's time passed without a byte: the counters catch up, as after an empty read.
+    void quietRead();
+    // Listens on the open port, opening the one in the port box first when none is open.
+    void listen();
+    // Stops listening, and closes the port again if the monitor opened it.
+    void stopListening();
+    // Copies the counters into the labels and lets the grid read the table again.
     void showMonitor();
 
     dut::LlsMonitor monitor_;
     ui::AppContext& context_;
-    ui::LineReadyWatch* readyWatch_ = nullptr;
-    bool timerParked_ = false;  // Timer1 stopped itself while the window was hidden
-    bool resumeTimer_ = false;  // Timer1 was running when the read in progress began
+    ui::LlsTableModel* model_ = nullptr;
+    ui::LlsLineReader* reader_ = nullptr;
+    QTimer quiet_;           // one read's whole time without a byte
+    bool shown_ = false;     // between FormShow and FormHide
+    bool ownsPort_ = false;  // the monitor opened the port and gives it back on hiding
 };

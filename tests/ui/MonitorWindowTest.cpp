@@ -1,8 +1,7 @@
 // The LLS monitor window (TForm4) listening through the application's serial port to a
 // simulated terminal and its sensors on a pseudo-terminal.
 //
-// The monitor's read waits up to a second on a quiet line, so most tests stop Timer1 and
-// tick by hand: one chunk onto the line, one Timer1Timer, then the wait for that read to end.
+// Each test puts one chunk onto the line at a time and waits until the monitor has heard it.
 
 #include <gtest/gtest.h>
 
@@ -15,7 +14,8 @@
 #include <vector>
 
 #include "AppContext.h"
-#include "LineReadyWatch.h"
+#include "LlsLineReader.h"
+#include "LlsTableModel.h"
 #include "MainControls.h"
 #include "PtyLlsBus.h"
 #include "TForm1.h"
@@ -37,13 +37,9 @@ Bytes operator+(Bytes a, const Bytes& b) {
     return a;
 }
 
-// One tick of the monitor, carried to its end: the wait for the first byte (or for the read's
-// time to pass) and the read itself.
-void tickToEnd(TForm4* monitor) {
-    monitor->Timer1Timer();
-    const auto* watch = monitor->findChild<ui::LineReadyWatch*>();
-    ASSERT_NE(watch, nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !watch->armed(); }, 5000));
+// Waits until the monitor has taken one more chunk from the line.
+bool heardOneMore(const TForm4* monitor, std::int64_t before) {
+    return QTest::qWaitFor([&] { return monitor->monitor().total() > before; }, 5000);
 }
 
 class MonitorWindowTest : public ::testing::Test {
@@ -59,7 +55,6 @@ class MonitorWindowTest : public ::testing::Test {
         // No polling of the main window's own on the watched line unless a test starts it.
         pollingTimer()->stop();
         form4 = main.form4();
-        form4->Timer1->stop();
     }
 
     void TearDown() override {
@@ -71,30 +66,31 @@ class MonitorWindowTest : public ::testing::Test {
     // One packet (or merged chunk) on the line, then one read tick of the window. The pause
     // before it keeps it apart from what the previous tick read.
     void feed(const Bytes& chunk) {
+        const std::int64_t before = form4->monitor().total();
         ASSERT_TRUE(bus->play({chunk}, 40));
-        tickToEnd(form4);
+        ASSERT_TRUE(heardOneMore(form4, before));
     }
 
     QString cell(int column, int row) const {
-        const QTableWidgetItem* item = form4->StringGrid1->item(row, column);
-        return item ? item->text() : QString();
+        return form4->model()->index(row, column).data().toString();
     }
 
     // The colour on screen in the middle of a cell.
     QColor shownColour(int column, int row) const {
-        QTableWidget* grid = form4->StringGrid1;
-        const QTableWidgetItem* item = grid->item(row, column);
-        if (!item) return QColor();
+        ui::LlsGrid* grid = form4->StringGrid1;
+        const QModelIndex index = form4->model()->index(row, column);
+        if (!index.isValid()) return QColor();
         const QImage image = grid->viewport()->grab().toImage();
-        const QPoint centre = grid->visualItemRect(item).center();
+        const QPoint centre = grid->visualRect(index).center();
         return image.pixelColor(centre.x() * image.width() / grid->viewport()->width(),
                                 centre.y() * image.height() / grid->viewport()->height());
     }
 
     bool fixedLook(int column, int row) const {
-        const QTableWidgetItem* item = form4->StringGrid1->item(row, column);
-        return item && item->data(ui::LlsCellDelegate::kFixedRole).toBool() &&
-               item->background().color() == form4->palette().color(QPalette::Button);
+        const QModelIndex index = form4->model()->index(row, column);
+        return index.data(ui::LlsTableModel::kFixedRole).toBool() &&
+               index.data(Qt::BackgroundRole).value<QBrush>().color() ==
+                   form4->palette().color(QPalette::Button);
     }
 
     QStringList counters() const {
@@ -112,7 +108,7 @@ class MonitorWindowTest : public ::testing::Test {
 
 TEST_F(MonitorWindowTest, TheHeadingsStandFromTheWindowsCreationAndNothingElse) {
     // Not shown, never ticked: the window as the program creates it.
-    QTableWidget* grid = form4->StringGrid1;
+    ui::LlsGrid* grid = form4->StringGrid1;
     ASSERT_EQ(grid->columnCount(), 1);
     const QStringList headings{"Адрес LLS", "Запрос уровня топлива", "Ответ на запрос",
                                "Число одинаковых подряд ответов", "Уровень стабилен"};
@@ -128,7 +124,7 @@ TEST_F(MonitorWindowTest, RequestsFor5And7And5GiveTwoColumnsAndOneMark) {
     feed(makeRequest(7));
     feed(makeRequest(5));
 
-    QTableWidget* grid = form4->StringGrid1;
+    ui::LlsGrid* grid = form4->StringGrid1;
     ASSERT_EQ(grid->columnCount(), 3);
     EXPECT_EQ(grid->rowCount(), 5);
     EXPECT_EQ(cell(1, 0), QStringLiteral("5"));
@@ -215,7 +211,7 @@ TEST_F(MonitorWindowTest, AThirteenByteChunkThatDoesNotSplitIsOneUnrecognisedChu
     EXPECT_EQ(form4->monitor().answers(), 0);
     EXPECT_EQ(form4->monitor().unrecognised(), 1);
 
-    QTableWidget* grid = form4->StringGrid1;
+    ui::LlsGrid* grid = form4->StringGrid1;
     ASSERT_EQ(grid->columnCount(), 2) << "no column for address 9";
     EXPECT_EQ(cell(0, 0), QStringLiteral("Адрес LLS"));
     EXPECT_EQ(cell(0, 1), QStringLiteral("Запрос уровня топлива"));
@@ -280,7 +276,7 @@ TEST_F(MonitorWindowTest, FiveIdenticalAnswersInARowTurnTheStableRowGreen) {
 TEST_F(MonitorWindowTest, AHiddenWindowDoesNotListen) {
     ASSERT_FALSE(form4->isVisible());
     ASSERT_TRUE(bus->play({makeRequest(5)}, 40));
-    form4->Timer1Timer();
+    QTest::qWait(200);
     EXPECT_EQ(form4->monitor().requests(), 0);
     EXPECT_EQ(form4->StringGrid1->columnCount(), 1);
     EXPECT_EQ(counters(), (QStringList{"Label1", "Label2", "Label3", "Label4"}));
@@ -296,7 +292,7 @@ TEST_F(MonitorWindowTest, Button4ShowsTheMonitorModallyAndPollingPausesBehindIt)
             modal = window == form4;
             pollingWhileShown = pollingTimer()->isActive();
             // The monitor listens while it is up.
-            if (bus->play({makeRequest(12)}, 40)) tickToEnd(form4);
+            if (bus->play({makeRequest(12)}, 40)) heardOneMore(form4, 0);
         },
         &seen);
     main.Button4Click();
@@ -314,15 +310,13 @@ TEST_F(MonitorWindowTest, Button4ShowsTheMonitorModallyAndPollingPausesBehindIt)
     EXPECT_TRUE(pollingTimer()->isActive());
 }
 
-TEST_F(MonitorWindowTest, TheRunningTimerFollowsAPollingTerminal) {
+TEST_F(MonitorWindowTest, TheReaderFollowsAPollingTerminal) {
     // The terminal's own schedule, with pauses well above the 30 ms silence rule.
     bus->setPolling(true);
-    form4->Timer1->start();
     form4->show();
     const bool heard = QTest::qWaitFor(
         [&] { return form4->monitor().requests() >= 2 && form4->monitor().answers() >= 2; }, 10000);
     form4->hide();
-    form4->Timer1->stop();
     bus->setPolling(false);
     ASSERT_TRUE(heard);
     EXPECT_EQ(form4->monitor().unrecognised(), 0);
@@ -333,20 +327,20 @@ TEST_F(MonitorWindowTest, TheRunningTimerFollowsAPollingTerminal) {
               form4->Label4->text().toInt());
 }
 
-TEST_F(MonitorWindowTest, ClearOnAQuietBusTakesEffectWhileTheReadStillWaits) {
+TEST_F(MonitorWindowTest, ClearOnAQuietBusTakesEffectWhileTheMonitorListens) {
     form4->show();
     feed(makeRequest(5));
     ASSERT_EQ(form4->monitor().requests(), 1);
-    form4->Timer1->start();
-    const auto* watch = form4->findChild<ui::LineReadyWatch*>();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return watch->armed(); }, 2000));
+    const auto* watch = form4->findChild<ui::LlsLineReader*>();
+    ASSERT_NE(watch, nullptr);
+    ASSERT_TRUE(watch->listening());
 
     QElapsedTimer clock;
     qint64 clearedAfterMs = -1;
     bool readStillWaiting = false;
     QObject::connect(form4->Button1, &QPushButton::clicked, [&] {
         clearedAfterMs = clock.elapsed();
-        readStillWaiting = watch->armed();
+        readStillWaiting = watch->listening();
     });
     // Through the event queue, as a real click comes, while the read waits for a byte.
     const QPointF centre = QRectF(form4->Button1->rect()).center();
@@ -359,7 +353,6 @@ TEST_F(MonitorWindowTest, ClearOnAQuietBusTakesEffectWhileTheReadStillWaits) {
                             Qt::NoModifier));
     }
     ASSERT_TRUE(QTest::qWaitFor([&] { return clearedAfterMs >= 0; }, 3000));
-    form4->Timer1->stop();
     form4->hide();
 
     // A read blocking the window would have held the click for up to a second.
@@ -375,7 +368,6 @@ TEST_F(MonitorWindowTest, TheProgramsMonitorListensOnTheSharedPortAndHoldsItsPol
     ASSERT_TRUE(program.context().port.open(bus->devicePath()));
     const testsupport::MainControls window(program.mainWindow());
     TForm4* monitor = program.windows().form4;
-    monitor->Timer1->stop();
     ASSERT_TRUE(window.Timer2->isActive());
 
     monitor->show();
@@ -385,13 +377,13 @@ TEST_F(MonitorWindowTest, TheProgramsMonitorListensOnTheSharedPortAndHoldsItsPol
     QTest::qWait(1000);
     EXPECT_EQ(polls.count(), 0);
     ASSERT_TRUE(bus->play({makeRequest(33)}, 40));
-    tickToEnd(monitor);
+    ASSERT_TRUE(heardOneMore(monitor, 0));
     monitor->hide();
     program.context().port.close();
     EXPECT_TRUE(window.Timer2->isActive());
     EXPECT_EQ(monitor->monitor().requests(), 1);
     ASSERT_EQ(monitor->StringGrid1->columnCount(), 2);
-    EXPECT_EQ(monitor->StringGrid1->item(0, 1)->text(), QStringLiteral("33"));
+    EXPECT_EQ(monitor->model()->index(0, 1).data().toString(), QStringLiteral("33"));
 }
 
 }  // namespace

@@ -1,0 +1,140 @@
+"""The LLS monitor of the real program on a line where only a terminal talks: the configuration
+exchange fails there and the port is closed again, yet the monitor, opened with Ctrl+Shift+L,
+opens the port named in the port box and hears the terminal's requests. A port that cannot be
+opened is named in one line of the monitor, with its reason.
+Usage: monitor_listens.py <program> <simulator> hears|cannot-open (under dbus-run-session; one
+program per accessibility bus, as the other scripts here)."""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+import processes
+import texts
+from accessible import ROLE
+from desktop import XServer
+from processes import wait_for
+from session import Session
+
+MONITOR = "Монитор работы LLS"
+ADDRESSES = ["3", "5"]
+
+
+def cell_names(window):
+    return [w.name for w in window.widgets(ROLE.TABLE_CELL) if w.name]
+
+
+def holds(pid, device):
+    """Whether the process has the device open."""
+    try:
+        fds = os.listdir(f"/proc/{pid}/fd")
+    except OSError:
+        return False
+    for fd in fds:
+        try:
+            if os.readlink(f"/proc/{pid}/fd/{fd}") == device:
+                return True
+        except OSError:
+            pass
+    return False
+
+
+def open_monitor(x, session):
+    # The key works while the main window is the active one; no window manager gives it the
+    # focus here.
+    main_window = subprocess.run(
+        ["xdotool", "search", "--onlyvisible", "--name", "^" + texts.MAIN_CAPTION + "$"],
+        capture_output=True, text=True, timeout=10).stdout.split()
+    subprocess.run(["xdotool", "windowfocus", "--sync", main_window[0]], timeout=10, check=True)
+    x.key("ctrl+shift+l")
+    if not wait_for(lambda: session.ui.window(MONITOR) is not None, 15, step=0.1):
+        return None
+    return session.ui.window(MONITOR)
+
+
+def hears_the_terminal(x, program, simulator, workdir, problems):
+    link = os.path.join(workdir, "bus")
+    sim = subprocess.Popen([simulator, "--lls-bus", "--link", link, "--addresses",
+                            ",".join(ADDRESSES)], stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
+    session = None
+    try:
+        if not wait_for(lambda: os.path.exists(link), 5):
+            problems.append("the simulator made no bus")
+            return
+        device = os.path.realpath(link)
+        session = Session(x, None, program, workdir)
+        pid = session.process.pid
+        session.enter_port(link)
+        # Nothing speaks the configuration protocol here: the connect sequence fails and the
+        # program closes the port again.
+        if not wait_for(lambda: holds(pid, device), 30, step=0.05):
+            problems.append("the program never opened the bus")
+            return
+        if not wait_for(lambda: not holds(pid, device), 30, step=0.05):
+            problems.append("the failed connect left the port open")
+            return
+        monitor = open_monitor(x, session)
+        if monitor is None:
+            problems.append("Ctrl+Shift+L opened no monitor")
+            return
+        # The address row carries the polled addresses once their requests were heard.
+        heard = lambda: set(ADDRESSES) <= set(cell_names(monitor)) and \
+            "ok" in cell_names(monitor)
+        if not wait_for(heard, 20, step=0.2):
+            problems.append(f"the monitor heard nothing: {cell_names(monitor)}")
+        if not holds(pid, device):
+            problems.append("the monitor does not hold the port it listens on")
+        trouble = [t for t in monitor.labels() if t.startswith("Cannot open")]
+        if trouble:
+            problems.append(f"a port problem shown on an open bus: {trouble}")
+    finally:
+        if session is not None:
+            session.stop()
+        processes.stop(sim)
+
+
+def names_a_port_it_cannot_open(x, program, workdir, problems):
+    missing = os.path.join(workdir, "no-such-adapter")
+    session = Session(x, None, program, workdir)
+    try:
+        session.enter_port(missing)
+        if not wait_for(lambda: session.status() == texts.STATUS_PORT_FAILED, 30, step=0.2):
+            problems.append(f"no failed open shown: {session.status()!r}")
+            return
+        monitor = open_monitor(x, session)
+        if monitor is None:
+            problems.append("Ctrl+Shift+L opened no monitor")
+            return
+        said = lambda: [t for t in monitor.labels() if t.startswith("Cannot open " + missing)]
+        if not wait_for(lambda: len(said()) == 1, 10, step=0.2):
+            problems.append(f"the port and its reason not shown: {monitor.labels()}")
+        elif "\n" in said()[0]:
+            problems.append(f"the reason takes more than one line: {said()[0]!r}")
+    finally:
+        session.stop()
+
+
+def main():
+    program, simulator, case = sys.argv[1], sys.argv[2], sys.argv[3]
+    workdir = tempfile.mkdtemp(prefix="dut-monitor-")
+    x = XServer()
+    problems = []
+    try:
+        if case == "hears":
+            hears_the_terminal(x, program, simulator, workdir, problems)
+        else:
+            names_a_port_it_cannot_open(x, program, workdir, problems)
+    finally:
+        x.stop()
+        shutil.rmtree(workdir, ignore_errors=True)
+    for problem in problems:
+        print("FAILED:", problem)
+    print(f"{0 if problems else 1} passed, {len(problems)} failed")
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
