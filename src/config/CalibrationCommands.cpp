@@ -2,28 +2,39 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "SensorParams.h"
 #include "TextInput.h"
+#include "Translatable.h"
 #include "WriteConfirm.h"
 
 namespace dut::config {
 
 namespace {
 
-const char* const kFullOk = "Максимальный уровень установлен!";
-const char* const kFullFailed = "Сбой установки Полного бака. Попробуйте еще раз.";
-const char* const kEmptyOk = "Минимальный уровень установлен!";
-const char* const kEmptyFailed = "Сбой установки Пустого бака! Попробуйте еще раз.";
-const char* const kAddressOk = "Сетевой адрес установлен!";
-const char* const kAddressFailed = "Сбой установки сетевого адреса. Попробуйте еще раз.";
-const char* const kAddressRefused = "Не верный сетевой адрес!";
+const char* const kFullOk = DUT_TR_NOOP("CalibrationCommands", "Максимальный уровень установлен!");
+const char* const kFullFailed =
+    DUT_TR_NOOP("CalibrationCommands", "Сбой установки Полного бака. Попробуйте еще раз.");
+const char* const kEmptyOk = DUT_TR_NOOP("CalibrationCommands", "Минимальный уровень установлен!");
+const char* const kEmptyFailed =
+    DUT_TR_NOOP("CalibrationCommands", "Сбой установки Пустого бака! Попробуйте еще раз.");
+const char* const kAddressOk = DUT_TR_NOOP("CalibrationCommands", "Сетевой адрес установлен!");
+const char* const kAddressFailed =
+    DUT_TR_NOOP("CalibrationCommands", "Сбой установки сетевого адреса. Попробуйте еще раз.");
+const char* const kAddressRefused = DUT_TR_NOOP("CalibrationCommands", "Не верный сетевой адрес!");
 
 // Any text that is not a number falls above the upper bound and is refused.
 constexpr std::int32_t kAddressNotANumber = 1000;
 constexpr std::int32_t kAddressMax = 255;
 
 }  // namespace
+
+const std::vector<const char*>& CalibrationCommands::messageTexts() {
+    static const std::vector<const char*> texts{
+        kFullOk, kFullFailed, kEmptyOk, kEmptyFailed, kAddressOk, kAddressFailed, kAddressRefused};
+    return texts;
+}
 
 std::int32_t CalibrationCommands::currentValue() const {
     // Before the first poll Edit1 is empty, and an empty text is no number.

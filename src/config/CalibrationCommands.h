@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "ConfigLink.h"
 #include "HotKeys.h"
@@ -18,6 +19,10 @@ namespace dut::config {
 // reaches the application's event loop, which shows the error box.
 class CalibrationCommands {
   public:
+    // The texts of the outcome boxes, for the window that translates them (context
+    // "CalibrationCommands").
+    static const std::vector<const char*>& messageTexts();
+
     // The current value and the levels come from `values`, as the connection set them; the
     // address is what the user typed in the view. raiseApplication restores the application
     // if minimised and brings it to the front.

@@ -6,20 +6,30 @@
 #include "PortOpenAdvice.h"
 #include "SensorParams.h"
 #include "TextInput.h"
+#include "Translatable.h"
 
 namespace dut::config {
 
 namespace {
 
-const char* const kPortOpenFailed =
-    "Не удается\r\nоткрыть порт!\r\nПереподключите переходник USB-RS485";
-const char* const kNoSensorNumber = "ДУТ не имеет\r\nномера. Свяжитесь с\r\nпроизводителем";
-const char* const kConnected = "Подключение\r\nустановлено\r\nДУТ № ";
-const char* const kVersionLine = "\r\nВесия:";
-const char* const kLinkLost = "Нет\r\nсоединения!\r\nс датчиком";
+const char* const kPortOpenFailed = DUT_TR_NOOP(
+    "ConnectionController", "Не удается\r\nоткрыть порт!\r\nПереподключите переходник USB-RS485");
+const char* const kNoSensorNumber =
+    DUT_TR_NOOP("ConnectionController", "ДУТ не имеет\r\nномера. Свяжитесь с\r\nпроизводителем");
+const char* const kConnected =
+    DUT_TR_NOOP("ConnectionController", "Подключение\r\nустановлено\r\nДУТ № ");
+const char* const kVersionLine = DUT_TR_NOOP("ConnectionController", "\r\nВесия:");
+const char* const kLinkLost =
+    DUT_TR_NOOP("ConnectionController", "Нет\r\nсоединения!\r\nс датчиком");
 const char* const kPortPrefix = "COM";
 
 }  // namespace
+
+const std::vector<const char*>& ConnectionController::statusTexts() {
+    static const std::vector<const char*> texts{kPortOpenFailed, kNoSensorNumber, kConnected,
+                                                kVersionLine, kLinkLost};
+    return texts;
+}
 
 ConnectionController::ConnectionController(PortControl& port, ConfigLink& link, MainView& view)
     : port_(port), link_(link), state_(link.state()), view_(view), values_(view) {}

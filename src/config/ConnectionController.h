@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ConfigLink.h"
 #include "MainValues.h"
@@ -14,6 +15,10 @@ namespace dut::config {
 // tick with its three-phase cycle, the status text, and the automatic reconnect.
 class ConnectionController {
   public:
+    // The pieces the status texts are made of, for the window that translates them
+    // (context "ConnectionController").
+    static const std::vector<const char*>& statusTexts();
+
     static constexpr int kChartCapacity = 201;  // points kept before the chart scrolls
     static constexpr int kChartDivisor = 40;    // raw units per plotted unit
     static constexpr int kChartHalfWindow = 100;

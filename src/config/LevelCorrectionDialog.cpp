@@ -4,21 +4,35 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "SensorParams.h"
 #include "TextInput.h"
+#include "Translatable.h"
 #include "WriteConfirm.h"
 
 namespace dut::config {
 
 namespace {
 
-const char* const kFullOk = "Максимальный уровень установлен!";
-const char* const kFullFailed = "Сбой устаноки максимального уровня Попробуй еще раз.";
-const char* const kEmptyOk = "Минимальный уровень установлен!";
-const char* const kEmptyFailed = "Сбой устаноки минимального уровня! Попробуй еще раз.";
-const char* const kWidenOk = "Расширенные границы уровней установлены!";
-const char* const kWidenFailed = "Сбой установок. Попробуйте еще раз!";
+const char* const kFullOk =
+    DUT_TR_NOOP("LevelCorrectionDialog", "Максимальный уровень установлен!");
+const char* const kFullFailed =
+    DUT_TR_NOOP("LevelCorrectionDialog", "Сбой устаноки максимального уровня Попробуй еще раз.");
+const char* const kEmptyOk =
+    DUT_TR_NOOP("LevelCorrectionDialog", "Минимальный уровень установлен!");
+const char* const kEmptyFailed =
+    DUT_TR_NOOP("LevelCorrectionDialog", "Сбой устаноки минимального уровня! Попробуй еще раз.");
+const char* const kWidenOk =
+    DUT_TR_NOOP("LevelCorrectionDialog", "Расширенные границы уровней установлены!");
+const char* const kWidenFailed =
+    DUT_TR_NOOP("LevelCorrectionDialog", "Сбой установок. Попробуйте еще раз!");
+const char* const kWidenTop =
+    DUT_TR_NOOP("LevelCorrectionDialog", "ВНИМАНИЕ!\rГраница верхнего уровня будет изменена на ");
+const char* const kWidenBottom =
+    DUT_TR_NOOP("LevelCorrectionDialog", "Граница нижнего уровня будет изменена на ");
+const char* const kUnits = DUT_TR_NOOP("LevelCorrectionDialog", " единиц.");
+const char* const kGoOn = DUT_TR_NOOP("LevelCorrectionDialog", "Продолжаем ?");
 
 constexpr long double kWidenShare = 0.05L;
 
@@ -45,12 +59,18 @@ std::optional<std::int32_t> roundToInt32(long double value) {
 }
 
 std::string widenQuestion(const WidenedLevels& levels) {
-    return "ВНИМАНИЕ!\rГраница верхнего уровня будет изменена на " + intToText(levels.max) +
-           " единиц." + "\r" + "Граница нижнего уровня будет изменена на " + intToText(levels.min) +
-           " единиц." + "\r" + "Продолжаем ?";
+    return kWidenTop + intToText(levels.max) + kUnits + "\r" + kWidenBottom +
+           intToText(levels.min) + kUnits + "\r" + kGoOn;
 }
 
 }  // namespace
+
+const std::vector<const char*>& LevelCorrectionDialog::messageTexts() {
+    static const std::vector<const char*> texts{kFullOk,  kFullFailed,  kEmptyOk,  kEmptyFailed,
+                                                kWidenOk, kWidenFailed, kWidenTop, kWidenBottom,
+                                                kUnits,   kGoOn};
+    return texts;
+}
 
 std::optional<WidenedLevels> widenLevels(std::int32_t max, std::int32_t min) {
     // The distance of two 32-bit levels needs 33 bits; a 32-bit difference would wrap and

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "ConfigLink.h"
 #include "LevelCorrectionView.h"
@@ -26,6 +27,10 @@ std::optional<WidenedLevels> widenLevels(std::int32_t max, std::int32_t min);
 // nothing is written and the application's event loop shows the error box.
 class LevelCorrectionDialog {
   public:
+    // The pieces of the outcome and confirmation boxes, for the window that translates them
+    // (context "LevelCorrectionDialog").
+    static const std::vector<const char*>& messageTexts();
+
     // mainValues: the main window's levels, read when the dialog opens and set when the
     // sensor confirmed a new one.
     LevelCorrectionDialog(ConfigLink& link, LevelCorrectionView& view, MainValues& mainValues,

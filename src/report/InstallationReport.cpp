@@ -2,10 +2,37 @@
 
 #include "ConfigLink.h"
 #include "SensorParams.h"
+#include "Translatable.h"
 
 namespace dut::report {
 
 namespace {
+
+const char* const k12Bit = DUT_TR_NOOP("InstallationReport", "12 бит (0…4095)");
+const char* const k10Bit = DUT_TR_NOOP("InstallationReport", "10 бит (0…1023)");
+const char* const kUnknownCode = DUT_TR_NOOP("InstallationReport", "неизвестный код ");
+const char* const kOff = DUT_TR_NOOP("InstallationReport", "выключена");
+const char* const kSeconds = DUT_TR_NOOP("InstallationReport", " сек");
+const char* const kNotGiven = DUT_TR_NOOP("InstallationReport", "не указано");
+const char* const kNoAnswer = DUT_TR_NOOP("InstallationReport", "нет ответа датчика");
+const char* const kGarbled =
+    DUT_TR_NOOP("InstallationReport", "ответ датчика искажён, значение не прочитано");
+const char* const kStrays =
+    DUT_TR_NOOP("InstallationReport", "ответы датчика на другие запросы, значение не прочитано");
+const char* const kNoLine =
+    DUT_TR_NOOP("InstallationReport", "нет связи с датчиком: порт не открыт или отказал");
+const char* const kInstaller = DUT_TR_NOOP("InstallationReport", "Установщик");
+const char* const kCompany = DUT_TR_NOOP("InstallationReport", "Организация");
+const char* const kPlate = DUT_TR_NOOP("InstallationReport", "Госномер ТС");
+const char* const kModel = DUT_TR_NOOP("InstallationReport", "Модель ТС");
+const char* const kTank = DUT_TR_NOOP("InstallationReport", "Бак");
+const char* const kNumber = DUT_TR_NOOP("InstallationReport", "Номер датчика");
+const char* const kVersion = DUT_TR_NOOP("InstallationReport", "Версия");
+const char* const kAddress = DUT_TR_NOOP("InstallationReport", "Сетевой адрес");
+const char* const kFull = DUT_TR_NOOP("InstallationReport", "Полный бак");
+const char* const kEmpty = DUT_TR_NOOP("InstallationReport", "Пустой бак");
+const char* const kResolution = DUT_TR_NOOP("InstallationReport", "Разрешение выхода");
+const char* const kInterval = DUT_TR_NOOP("InstallationReport", "Интервал выдачи");
 
 struct Field {
     ReadValue SensorReadings::*member;
@@ -28,15 +55,15 @@ bool silent(ExchangeFailure failure) {
 }
 
 std::string resolutionText(std::int32_t code) {
-    if (code == param::kResolution12Bit) return "12 бит (0…4095)";
-    if (code == param::kResolution10Bit) return "10 бит (0…1023)";
-    return "неизвестный код " + std::to_string(code);
+    if (code == param::kResolution12Bit) return k12Bit;
+    if (code == param::kResolution10Bit) return k10Bit;
+    return kUnknownCode + std::to_string(code);
 }
 
 std::string intervalText(std::int32_t seconds) {
     // The sensor reports the interval in seconds; none means the periodic output is off.
-    if (seconds == 0) return "выключена";
-    return std::to_string(seconds) + " сек";
+    if (seconds == 0) return kOff;
+    return std::to_string(seconds) + kSeconds;
 }
 
 template <typename Format>
@@ -49,7 +76,7 @@ std::string plain(std::int32_t value) {
 }
 
 std::string typed(const std::string& text) {
-    return text.find_first_not_of(" \t") == std::string::npos ? "не указано" : text;
+    return text.find_first_not_of(" \t") == std::string::npos ? kNotGiven : text;
 }
 
 }  // namespace
@@ -75,16 +102,16 @@ std::string missingText(ExchangeFailure failure) {
     switch (failure) {
         case ExchangeFailure::None:
         case ExchangeFailure::NoAnswer:
-            return "нет ответа датчика";
+            return kNoAnswer;
         case ExchangeFailure::BadCrcOnly:
         case ExchangeFailure::ShortAnswers:
-            return "ответ датчика искажён, значение не прочитано";
+            return kGarbled;
         case ExchangeFailure::OnlyStrays:
-            return "ответы датчика на другие запросы, значение не прочитано";
+            return kStrays;
         case ExchangeFailure::PortError:
-            return "нет связи с датчиком: порт не открыт или отказал";
+            return kNoLine;
     }
-    return "нет ответа датчика";
+    return kNoAnswer;
 }
 
 bool complete(const SensorReadings& r) {
@@ -96,24 +123,33 @@ bool complete(const SensorReadings& r) {
 
 std::vector<ReportLine> detailLines(const InstallerDetails& d) {
     return {
-        {"Установщик", typed(d.installer)},
-        {"Организация", typed(d.company)},
-        {"Госномер ТС", typed(d.plate)},
-        {"Модель ТС", typed(d.model)},
-        {"Бак", typed(d.tank)},
+        {kInstaller, typed(d.installer)}, {kCompany, typed(d.company)}, {kPlate, typed(d.plate)},
+        {kModel, typed(d.model)},         {kTank, typed(d.tank)},
     };
 }
 
 std::vector<ReportLine> sensorLines(const SensorReadings& r) {
     return {
-        {"Номер датчика", shown(r.number, plain)},
-        {"Версия", shown(r.version, plain)},
-        {"Сетевой адрес", shown(r.address, plain)},
-        {"Полный бак", shown(r.full, plain)},
-        {"Пустой бак", shown(r.empty, plain)},
-        {"Разрешение выхода", shown(r.resolution, resolutionText)},
-        {"Интервал выдачи", shown(r.interval, intervalText)},
+        {kNumber, shown(r.number, plain)},
+        {kVersion, shown(r.version, plain)},
+        {kAddress, shown(r.address, plain)},
+        {kFull, shown(r.full, plain)},
+        {kEmpty, shown(r.empty, plain)},
+        {kResolution, shown(r.resolution, resolutionText)},
+        {kInterval, shown(r.interval, intervalText)},
     };
+}
+
+const std::vector<const char*>& reportTexts() {
+    static const std::vector<const char*> texts{
+        k12Bit,   k10Bit,   kUnknownCode, kOff,     kSeconds,    kNotGiven, kNoAnswer, kGarbled,
+        kStrays,  kNoLine,  kInstaller,   kCompany, kPlate,      kModel,    kTank,     kNumber,
+        kVersion, kAddress, kFull,        kEmpty,   kResolution, kInterval};
+    return texts;
+}
+
+const char* notGivenText() {
+    return kNotGiven;
 }
 
 }  // namespace dut::report

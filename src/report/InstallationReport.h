@@ -55,6 +55,11 @@ std::vector<ReportLine> detailLines(const InstallerDetails& details);
 // The sensor's values; a missing one says why it is missing.
 std::vector<ReportLine> sensorLines(const SensorReadings& readings);
 
+// The pieces of the report's labels and values, for the page that translates them (context
+// "InstallationReport"), and the value of a detail that was not filled in.
+const std::vector<const char*>& reportTexts();
+const char* notGivenText();
+
 // Why a value is missing, as the report says it.
 std::string missingText(ExchangeFailure failure);
 // Whether every value came from the sensor.

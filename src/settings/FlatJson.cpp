@@ -3,10 +3,22 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <vector>
+#include "Translatable.h"
 
 namespace dut::settings {
 
 namespace {
+
+const char* const kObjectExpected = DUT_TR_NOOP("FlatJson", "ожидается объект { … }");
+const char* const kNameExpected = DUT_TR_NOOP("FlatJson", "ожидается имя в кавычках");
+const char* const kColonExpected = DUT_TR_NOOP("FlatJson", "ожидается «:»");
+const char* const kBadValue = DUT_TR_NOOP("FlatJson", "неверное значение");
+const char* const kNameQuote = DUT_TR_NOOP("FlatJson", "имя «");
+const char* const kRepeated = DUT_TR_NOOP("FlatJson", "» повторяется");
+const char* const kCommaExpected = DUT_TR_NOOP("FlatJson", "ожидается «,» или «}»");
+const char* const kTrailing = DUT_TR_NOOP("FlatJson", "лишний текст после объекта");
+const char* const kBadJson = DUT_TR_NOOP("FlatJson", "неверный JSON (строка ");
 
 class Reader {
   public:
@@ -15,28 +27,28 @@ class Reader {
     FlatJsonResult run() {
         FlatJsonResult r;
         skip();
-        if (!eat('{')) return fail(r, "ожидается объект { … }");
+        if (!eat('{')) return fail(r, kObjectExpected);
         skip();
         if (!eat('}')) {
             for (;;) {
                 skip();
                 JsonMember m;
-                if (!string(m.key)) return fail(r, "ожидается имя в кавычках");
+                if (!string(m.key)) return fail(r, kNameExpected);
                 skip();
-                if (!eat(':')) return fail(r, "ожидается «:»");
+                if (!eat(':')) return fail(r, kColonExpected);
                 skip();
-                if (!value(m)) return fail(r, "неверное значение");
+                if (!value(m)) return fail(r, kBadValue);
                 for (const auto& seen : r.members)
-                    if (seen.key == m.key) return fail(r, "имя «" + m.key + "» повторяется");
+                    if (seen.key == m.key) return fail(r, kNameQuote + m.key + kRepeated);
                 r.members.push_back(std::move(m));
                 skip();
                 if (eat(',')) continue;
                 if (eat('}')) break;
-                return fail(r, "ожидается «,» или «}»");
+                return fail(r, kCommaExpected);
             }
         }
         skip();
-        if (p_ != t_.size()) return fail(r, "лишний текст после объекта");
+        if (p_ != t_.size()) return fail(r, kTrailing);
         return r;
     }
 
@@ -46,7 +58,7 @@ class Reader {
         // A line is what an editor shows; a byte offset means nothing in Cyrillic text.
         const std::size_t upTo = std::min(p_, t_.size());
         const auto line = 1 + std::count(t_.begin(), t_.begin() + static_cast<long>(upTo), '\n');
-        r.error = "неверный JSON (строка " + std::to_string(line) + "): " + why;
+        r.error = kBadJson + std::to_string(line) + "): " + why;
         return r;
     }
     void skip() {
@@ -269,6 +281,13 @@ std::string quoted(const std::string& s) {
 }
 
 }  // namespace
+
+const std::vector<const char*>& flatJsonTexts() {
+    static const std::vector<const char*> texts{kObjectExpected, kNameExpected, kColonExpected,
+                                                kBadValue,       kNameQuote,    kRepeated,
+                                                kCommaExpected,  kTrailing,     kBadJson};
+    return texts;
+}
 
 FlatJsonResult parseFlatJson(const std::string& text) {
     return Reader(text).run();

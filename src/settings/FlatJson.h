@@ -5,6 +5,10 @@
 
 namespace dut::settings {
 
+// The pieces of the reader's errors, for the window that translates them (context
+// "FlatJson").
+const std::vector<const char*>& flatJsonTexts();
+
 // One member of a flat JSON object, as written in the file.
 struct JsonMember {
     enum class Kind { Integer, Fraction, String, Boolean, Null, Nested };

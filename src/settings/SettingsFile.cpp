@@ -3,13 +3,44 @@
 #include <algorithm>
 #include <cctype>
 #include <limits>
+#include <vector>
 
 #include "FlatJson.h"
 #include "SensorParams.h"
+#include "Translatable.h"
 
 namespace dut::settings {
 
 namespace {
+
+const char* const kRangeAddress = DUT_TR_NOOP("SettingsFile", "от 0 до 255");
+const char* const kRangeBits = DUT_TR_NOOP("SettingsFile", "12 или 10");
+const char* const kRangeInterval =
+    DUT_TR_NOOP("SettingsFile", "0 (выключена), 10, 20, 30, 40, 50, 60, 120, 180, 240 или 300");
+const char* const kRangeLevel = DUT_TR_NOOP("SettingsFile", "от 0 до 4095");
+const char* const kRangeNumber = DUT_TR_NOOP("SettingsFile", "от 1 до 2147483647");
+const char* const kRangeAny = DUT_TR_NOOP("SettingsFile", "от 0 до 2147483647");
+const char* const kLabelNumber = DUT_TR_NOOP("SettingsFile", "Номер ДУТ");
+const char* const kLabelVersion = DUT_TR_NOOP("SettingsFile", "Версия");
+const char* const kLabelAddress = DUT_TR_NOOP("SettingsFile", "Сетевой адрес");
+const char* const kLabelFull = DUT_TR_NOOP("SettingsFile", "Полный бак");
+const char* const kLabelEmpty = DUT_TR_NOOP("SettingsFile", "Пустой бак");
+const char* const kLabelBits = DUT_TR_NOOP("SettingsFile", "Разрядность выхода LLS");
+const char* const kLabelInterval = DUT_TR_NOOP("SettingsFile", "Периодическая выдача данных");
+const char* const kLabelRaw = DUT_TR_NOOP("SettingsFile", "Текущее значение");
+const char* const kLabelOutput = DUT_TR_NOOP("SettingsFile", "Уровень выхода");
+const char* const kBits = DUT_TR_NOOP("SettingsFile", " бит");
+const char* const kOff = DUT_TR_NOOP("SettingsFile", "выключена");
+const char* const kTooLarge = DUT_TR_NOOP("SettingsFile", "файл слишком велик для файла настроек");
+const char* const kDateText = DUT_TR_NOOP("SettingsFile", ": ожидается текст с датой");
+const char* const kDateShape = DUT_TR_NOOP("SettingsFile", ": дата не в виде ГГГГ-ММ-ДД");
+const char* const kUnknownKey = DUT_TR_NOOP("SettingsFile", "неизвестный ключ ");
+const char* const kIntegerExpected = DUT_TR_NOOP("SettingsFile", ": ожидается целое число");
+const char* const kOutOfRange = DUT_TR_NOOP("SettingsFile", ": значение вне допустимого (");
+const char* const kNoNumber = DUT_TR_NOOP("SettingsFile", "нет номера ДУТ ");
+const char* const kNoDate = DUT_TR_NOOP("SettingsFile", "нет даты ");
+const char* const kNothingToWrite =
+    DUT_TR_NOOP("SettingsFile", "в файле нет ни одной настройки для записи");
 
 constexpr std::int32_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 constexpr const char* kSensorNumberKey = "sensorNumber";
@@ -37,33 +68,45 @@ bool dateShape(const std::string& text) {
 std::string rangeText(std::uint8_t parameter) {
     switch (parameter) {
         case param::kNetworkAddress:
-            return "от 0 до 255";
+            return kRangeAddress;
         case param::kOutputResolution:
-            return "12 или 10";
+            return kRangeBits;
         case param::kOutputInterval:
-            return "0 (выключена), 10, 20, 30, 40, 50, 60, 120, 180, 240 или 300";
+            return kRangeInterval;
         case param::kOutputLevel:
-            return "от 0 до 4095";
+            return kRangeLevel;
         case param::kSensorNumber:
-            return "от 1 до 2147483647";
+            return kRangeNumber;
         default:
-            return "от 0 до 2147483647";
+            return kRangeAny;
     }
 }
 
 }  // namespace
 
+const std::vector<const char*>& settingsFileTexts() {
+    static const std::vector<const char*> texts{
+        kRangeAddress,  kRangeBits,       kRangeInterval, kRangeLevel,
+        kRangeNumber,   kRangeAny,        kLabelNumber,   kLabelVersion,
+        kLabelAddress,  kLabelFull,       kLabelEmpty,    kLabelBits,
+        kLabelInterval, kLabelRaw,        kLabelOutput,   kBits,
+        kOff,           kTooLarge,        kDateText,      kDateShape,
+        kUnknownKey,    kIntegerExpected, kOutOfRange,    kNoNumber,
+        kNoDate,        kNothingToWrite};
+    return texts;
+}
+
 const std::vector<SettingKey>& settingKeys() {
     static const std::vector<SettingKey> keys = {
-        {kSensorNumberKey, param::kSensorNumber, "Номер ДУТ", false},
-        {"version", param::kVersion, "Версия", false},
-        {"address", param::kNetworkAddress, "Сетевой адрес", true},
-        {"fullLevel", param::kFullLevel, "Полный бак", true},
-        {"emptyLevel", param::kEmptyLevel, "Пустой бак", true},
-        {"outputResolutionBits", param::kOutputResolution, "Разрядность выхода LLS", true},
-        {"outputIntervalSeconds", param::kOutputInterval, "Периодическая выдача данных", true},
-        {"rawValue", param::kRawValue, "Текущее значение", false},
-        {"outputLevel", param::kOutputLevel, "Уровень выхода", false},
+        {kSensorNumberKey, param::kSensorNumber, kLabelNumber, false},
+        {"version", param::kVersion, kLabelVersion, false},
+        {"address", param::kNetworkAddress, kLabelAddress, true},
+        {"fullLevel", param::kFullLevel, kLabelFull, true},
+        {"emptyLevel", param::kEmptyLevel, kLabelEmpty, true},
+        {"outputResolutionBits", param::kOutputResolution, kLabelBits, true},
+        {"outputIntervalSeconds", param::kOutputInterval, kLabelInterval, true},
+        {"rawValue", param::kRawValue, kLabelRaw, false},
+        {"outputLevel", param::kOutputLevel, kLabelOutput, false},
     };
     return keys;
 }
@@ -127,10 +170,10 @@ std::optional<std::int32_t> sensorValueFromFile(std::uint8_t parameter, std::int
 
 std::string shownValue(std::uint8_t parameter, std::int32_t value) {
     if (parameter == param::kOutputResolution && valueAllowed(parameter, value)) {
-        return std::to_string(fileValue(parameter, value)) + " бит";
+        return std::to_string(fileValue(parameter, value)) + kBits;
     }
     if (parameter == param::kOutputInterval) {
-        if (value == 0) return "выключена";
+        if (value == 0) return kOff;
         if (const auto choice = param::intervalChoiceForSeconds(value)) {
             return param::kIntervalChoices[*choice].label;
         }
@@ -144,7 +187,7 @@ ParsedSettings parseSettings(const std::string& text) {
         out.refusal = std::move(why);
         return out;
     };
-    if (text.size() > kLargestFile) return refuse("файл слишком велик для файла настроек");
+    if (text.size() > kLargestFile) return refuse(kTooLarge);
     // Editors on Windows like to put a byte order mark in front.
     const std::string bom = "\xEF\xBB\xBF";
     const FlatJsonResult json =
@@ -157,10 +200,10 @@ ParsedSettings parseSettings(const std::string& text) {
     for (const JsonMember& member : json.members) {
         if (member.key == kDateKey) {
             if (member.kind != JsonMember::Kind::String) {
-                return refuse(quotedKey(member.key) + ": ожидается текст с датой");
+                return refuse(quotedKey(member.key) + kDateText);
             }
             if (!dateShape(member.text)) {
-                return refuse(quotedKey(member.key) + ": дата не в виде ГГГГ-ММ-ДД");
+                return refuse(quotedKey(member.key) + kDateShape);
             }
             document.date = member.text;
             haveDate = true;
@@ -169,17 +212,16 @@ ParsedSettings parseSettings(const std::string& text) {
         const auto key = std::find_if(settingKeys().begin(), settingKeys().end(),
                                       [&](const SettingKey& k) { return member.key == k.key; });
         if (key == settingKeys().end()) {
-            return refuse("неизвестный ключ " + quotedKey(member.key));
+            return refuse(kUnknownKey + quotedKey(member.key));
         }
         if (member.kind != JsonMember::Kind::Integer) {
-            return refuse(quotedKey(member.key) + ": ожидается целое число");
+            return refuse(quotedKey(member.key) + kIntegerExpected);
         }
         const std::optional<std::int32_t> value =
             member.integerOverflow ? std::nullopt
                                    : sensorValueFromFile(key->parameter, member.integer);
         if (!value) {
-            return refuse(quotedKey(member.key) + ": значение вне допустимого (" +
-                          rangeText(key->parameter) + ")");
+            return refuse(quotedKey(member.key) + kOutOfRange + rangeText(key->parameter) + ")");
         }
         if (key->parameter == param::kSensorNumber) {
             document.sensorNumber = *value;
@@ -188,12 +230,12 @@ ParsedSettings parseSettings(const std::string& text) {
             document.values[key->parameter] = *value;
         }
     }
-    if (!haveNumber) return refuse("нет номера ДУТ " + quotedKey(kSensorNumberKey));
-    if (!haveDate) return refuse("нет даты " + quotedKey(kDateKey));
+    if (!haveNumber) return refuse(kNoNumber + quotedKey(kSensorNumberKey));
+    if (!haveDate) return refuse(kNoDate + quotedKey(kDateKey));
     const bool anyWritable =
         std::any_of(writableParameters().begin(), writableParameters().end(),
                     [&](std::uint8_t p) { return document.values.count(p) != 0; });
-    if (!anyWritable) return refuse("в файле нет ни одной настройки для записи");
+    if (!anyWritable) return refuse(kNothingToWrite);
     out.document = std::move(document);
     return out;
 }

@@ -8,6 +8,10 @@
 
 namespace dut::settings {
 
+// The pieces of the refusals, labels and shown values, for the window that translates them
+// (context "SettingsFile").
+const std::vector<const char*>& settingsFileTexts();
+
 // One value a settings file may carry: its key in the file, the sensor parameter behind it and
 // how the file's number maps to the sensor's. The file holds what a person reads (bits,
 // seconds); the sensor's own codes stay inside the program.

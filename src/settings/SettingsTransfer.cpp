@@ -1,11 +1,42 @@
 #include "SettingsTransfer.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "SensorParams.h"
 #include "WriteConfirm.h"
 
+#include "Translatable.h"
+
 namespace dut::settings {
+
+namespace {
+
+const char* const kNoAnswer =
+    DUT_TR_NOOP("SettingsTransfer", "Датчик не отвечает: настройки не прочитаны.");
+const char* const kNoNumber =
+    DUT_TR_NOOP("SettingsTransfer", "ДУТ не имеет номера: его настройки не сохраняются.");
+const char* const kNoReadAnswer = DUT_TR_NOOP("SettingsTransfer", "Датчик не ответил на чтение: ");
+const char* const kNothingSaved =
+    DUT_TR_NOOP("SettingsTransfer", "Ни одно значение датчика не может быть сохранено.");
+const char* const kNothingTicked =
+    DUT_TR_NOOP("SettingsTransfer", "Ничего не записано: не отмечено ни одной настройки.");
+const char* const kWriting = DUT_TR_NOOP("SettingsTransfer", "Запись настроек в датчик:");
+const char* const kSet = DUT_TR_NOOP("SettingsTransfer", "установлено");
+const char* const kStopped =
+    DUT_TR_NOOP("SettingsTransfer", "НЕ записано: датчик перестал отвечать");
+const char* const kSensorSaid = DUT_TR_NOOP("SettingsTransfer", "НЕ установлено (датчик сообщил ");
+const char* const kNoWriteAnswer =
+    DUT_TR_NOOP("SettingsTransfer", "НЕ установлено (датчик не ответил)");
+
+}  // namespace
+
+const std::vector<const char*>& settingsTransferTexts() {
+    static const std::vector<const char*> texts{
+        kNoAnswer, kNoNumber, kNoReadAnswer, kNothingSaved, kNothingTicked,
+        kWriting,  kSet,      kStopped,      kSensorSaid,   kNoWriteAnswer};
+    return texts;
+}
 
 SensorReading readSensor(ConfigLink& link) {
     SensorReading reading;
@@ -21,11 +52,11 @@ SensorReading readSensor(ConfigLink& link) {
 SaveOutcome documentFor(const SensorReading& reading, const std::string& date) {
     SaveOutcome out;
     if (!reading.sensorNumber) {
-        out.refusal = "Датчик не отвечает: настройки не прочитаны.";
+        out.refusal = kNoAnswer;
         return out;
     }
     if (*reading.sensorNumber == 0) {
-        out.refusal = "ДУТ не имеет номера: его настройки не сохраняются.";
+        out.refusal = kNoNumber;
         return out;
     }
     SettingsDocument document;
@@ -35,7 +66,7 @@ SaveOutcome documentFor(const SensorReading& reading, const std::string& date) {
         const auto it = reading.values.find(parameter);
         const SettingKey& key = *keyForParameter(parameter);
         if (it == reading.values.end() || !it->second) {
-            out.refusal = std::string("Датчик не ответил на чтение: ") + key.label + ".";
+            out.refusal = std::string(kNoReadAnswer) + key.label + ".";
             return out;
         }
         if (valueAllowed(parameter, *it->second)) {
@@ -49,7 +80,7 @@ SaveOutcome documentFor(const SensorReading& reading, const std::string& date) {
         document.values[param::kVersion] = *version->second;
     }
     if (document.values.size() == (document.values.count(param::kVersion) ? 1u : 0u)) {
-        out.refusal = "Ни одно значение датчика не может быть сохранено.";
+        out.refusal = kNothingSaved;
         return out;
     }
     out.document = std::move(document);
@@ -108,21 +139,20 @@ std::vector<WriteOutcome> apply(ConfigLink& link, const SettingsDocument& docume
 }
 
 std::string summaryText(const std::vector<WriteOutcome>& outcomes) {
-    if (outcomes.empty()) return "Ничего не записано: не отмечено ни одной настройки.";
-    std::string text = "Запись настроек в датчик:";
+    if (outcomes.empty()) return kNothingTicked;
+    std::string text = kWriting;
     for (const WriteOutcome& outcome : outcomes) {
         text += "\n";
         text += keyForParameter(outcome.parameter)->label;
         text += ": " + shownValue(outcome.parameter, outcome.wanted) + " — ";
         if (outcome.taken()) {
-            text += "установлено";
+            text += kSet;
         } else if (!outcome.attempted) {
-            text += "НЕ записано: датчик перестал отвечать";
+            text += kStopped;
         } else if (outcome.confirmed) {
-            text += "НЕ установлено (датчик сообщил " +
-                    shownValue(outcome.parameter, *outcome.confirmed) + ")";
+            text += kSensorSaid + shownValue(outcome.parameter, *outcome.confirmed) + ")";
         } else {
-            text += "НЕ установлено (датчик не ответил)";
+            text += kNoWriteAnswer;
         }
     }
     return text;

@@ -11,6 +11,10 @@
 
 namespace dut::settings {
 
+// The pieces of the refusals and the summary, for the window that translates them (context
+// "SettingsTransfer").
+const std::vector<const char*>& settingsTransferTexts();
+
 // What the connected sensor said, parameter by parameter; none where it did not answer.
 struct SensorReading {
     std::optional<std::int32_t> sensorNumber;

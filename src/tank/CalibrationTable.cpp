@@ -3,12 +3,35 @@
 #include <algorithm>
 #include <cmath>
 #include <utility>
+#include <vector>
 
 #include "TankNumbers.h"
+#include "Translatable.h"
 
 namespace dut::tank {
 
 namespace {
+
+const char* const kFullVolumeNeeded =
+    DUT_TR_NOOP("CalibrationTable", "Введите полный объём бака в литрах: число больше нуля.");
+const char* const kPortionNeeded =
+    DUT_TR_NOOP("CalibrationTable", "Введите порцию в литрах: число больше нуля.");
+const char* const kLeftInTank = DUT_TR_NOOP("CalibrationTable", "В баке осталось ");
+const char* const kCannotDrain = DUT_TR_NOOP("CalibrationTable", " л: столько слить нельзя.");
+const char* const kNoSuchRow = DUT_TR_NOOP("CalibrationTable", "Нет такой строки.");
+const char* const kLitresNeeded =
+    DUT_TR_NOOP("CalibrationTable", "Введите литры: число не меньше нуля.");
+const char* const kLitresOfRow = DUT_TR_NOOP("CalibrationTable", "Литры строки ");
+const char* const kBelowZero = DUT_TR_NOOP("CalibrationTable", " стали бы меньше нуля.");
+const char* const kRow = DUT_TR_NOOP("CalibrationTable", "строки ");
+const char* const kVolumeNotAbove = DUT_TR_NOOP("CalibrationTable", "объём не больше, чем у ");
+const char* const kVolumeNotBelow = DUT_TR_NOOP("CalibrationTable", "объём не меньше, чем у ");
+const char* const kSameLevel = DUT_TR_NOOP("CalibrationTable", "тот же уровень, что у ");
+const char* const kOtherVolume = DUT_TR_NOOP("CalibrationTable", ", при другом объёме");
+const char* const kLevelLower = DUT_TR_NOOP("CalibrationTable", "уровень ниже, чем у ");
+const char* const kWasFilled = DUT_TR_NOOP("CalibrationTable", ", хотя топливо доливали");
+const char* const kLevelHigher = DUT_TR_NOOP("CalibrationTable", "уровень выше, чем у ");
+const char* const kWasDrained = DUT_TR_NOOP("CalibrationTable", ", хотя топливо сливали");
 
 bool positiveFinite(double value) {
     return std::isfinite(value) && value > 0.0;
@@ -20,6 +43,15 @@ std::string rowText(std::size_t index) {
 
 }  // namespace
 
+const std::vector<const char*>& CalibrationTable::texts() {
+    static const std::vector<const char*> texts{
+        kFullVolumeNeeded, kPortionNeeded, kLeftInTank,  kCannotDrain, kNoSuchRow,
+        kLitresNeeded,     kLitresOfRow,   kBelowZero,   kRow,         kVolumeNotAbove,
+        kVolumeNotBelow,   kSameLevel,     kOtherVolume, kLevelLower,  kWasFilled,
+        kLevelHigher,      kWasDrained};
+    return texts;
+}
+
 void CalibrationTable::remember() {
     undo_.push_back(state_);
     if (undo_.size() > kUndoDepth) undo_.erase(undo_.begin());
@@ -27,7 +59,7 @@ void CalibrationTable::remember() {
 
 CalibrationTable::Outcome CalibrationTable::start(Direction direction, double startLitres) {
     if (direction == Direction::Draining && !positiveFinite(startLitres)) {
-        return {"Введите полный объём бака в литрах: число больше нуля."};
+        return {kFullVolumeNeeded};
     }
     remember();
     state_.direction = direction;
@@ -58,11 +90,10 @@ CalibrationTable::Outcome CalibrationTable::record(double portion, std::int32_t 
                                                    std::optional<std::int32_t> raw,
                                                    std::int64_t time) {
     const std::optional<double> litres = nextLitres(portion);
-    if (!litres) return {"Введите порцию в литрах: число больше нуля."};
+    if (!litres) return {kPortionNeeded};
     // A few thousandths below zero are the rounding of the typed portions, not a real drain.
     if (*litres < -0.0005) {
-        return {"В баке осталось " + litresText(state_.points.back().litres) +
-                " л: столько слить нельзя."};
+        return {kLeftInTank + litresText(state_.points.back().litres) + kCannotDrain};
     }
     remember();
     state_.points.push_back({std::max(*litres, 0.0), level, raw, time});
@@ -70,14 +101,14 @@ CalibrationTable::Outcome CalibrationTable::record(double portion, std::int32_t 
 }
 
 CalibrationTable::Outcome CalibrationTable::editLitres(std::size_t row, double litres) {
-    if (row >= state_.points.size()) return {"Нет такой строки."};
+    if (row >= state_.points.size()) return {kNoSuchRow};
     if (!std::isfinite(litres) || litres < 0.0) {
-        return {"Введите литры: число не меньше нуля."};
+        return {kLitresNeeded};
     }
     const double shift = litres - state_.points[row].litres;
     for (std::size_t i = row + 1; i < state_.points.size(); ++i) {
         if (state_.points[i].litres + shift < -0.0005) {
-            return {"Литры строки " + rowText(i) + " стали бы меньше нуля."};
+            return {kLitresOfRow + rowText(i) + kBelowZero};
         }
     }
     remember();
@@ -89,7 +120,7 @@ CalibrationTable::Outcome CalibrationTable::editLitres(std::size_t row, double l
 }
 
 CalibrationTable::Outcome CalibrationTable::remove(std::size_t row) {
-    if (row >= state_.points.size()) return {"Нет такой строки."};
+    if (row >= state_.points.size()) return {kNoSuchRow};
     remember();
     state_.points.erase(state_.points.begin() + static_cast<std::ptrdiff_t>(row));
     return {};
@@ -109,19 +140,18 @@ std::vector<std::string> CalibrationTable::marks() const {
     for (std::size_t i = 1; i < points.size(); ++i) {
         const TankPoint& before = points[i - 1];
         const TankPoint& point = points[i];
-        const std::string previous = "строки " + rowText(i - 1);
+        const std::string previous = kRow + rowText(i - 1);
         std::string& reason = reasons[i];
         const bool volumeOnward =
             filling ? point.litres > before.litres : point.litres < before.litres;
         if (!volumeOnward) {
-            reason = filling ? "объём не больше, чем у " + previous
-                             : "объём не меньше, чем у " + previous;
+            reason = filling ? kVolumeNotAbove + previous : kVolumeNotBelow + previous;
         } else if (point.level == before.level) {
-            reason = "тот же уровень, что у " + previous + ", при другом объёме";
+            reason = kSameLevel + previous + kOtherVolume;
         } else if (filling && point.level < before.level) {
-            reason = "уровень ниже, чем у " + previous + ", хотя топливо доливали";
+            reason = kLevelLower + previous + kWasFilled;
         } else if (!filling && point.level > before.level) {
-            reason = "уровень выше, чем у " + previous + ", хотя топливо сливали";
+            reason = kLevelHigher + previous + kWasDrained;
         }
     }
     return reasons;

@@ -55,6 +55,10 @@ struct TableState {
 // stay in the table for the installer to judge.
 class CalibrationTable {
   public:
+    // The pieces of the refusals and marks, for the window that translates them (context
+    // "CalibrationTable").
+    static const std::vector<const char*>& texts();
+
     static constexpr std::size_t kUndoDepth = 200;
 
     // Why a record or an edit was refused; empty text means it was done.

@@ -3,10 +3,21 @@
 #include <vector>
 
 #include "TankNumbers.h"
+#include "Translatable.h"
 
 namespace dut::tank {
 
 namespace {
+
+const char* const kEmptyFile = DUT_TR_NOOP("TableCsv", "файл пуст");
+const char* const kNotText = DUT_TR_NOOP("TableCsv", "не текст (двоичные данные)");
+const char* const kTwoColumns =
+    DUT_TR_NOOP("TableCsv", "ожидалось 2 столбца (уровень;литры), найдено ");
+const char* const kLevelNotWhole = DUT_TR_NOOP("TableCsv", "уровень не целое число: \"");
+const char* const kLitresNotNumber = DUT_TR_NOOP("TableCsv", "литры не число: \"");
+const char* const kLevelBelowZero = DUT_TR_NOOP("TableCsv", "уровень меньше нуля");
+const char* const kLitresBelowZero = DUT_TR_NOOP("TableCsv", "литры меньше нуля");
+const char* const kNoPoints = DUT_TR_NOOP("TableCsv", "в файле нет ни одной точки");
 
 const char kHeader[] = "Уровень;Литры";
 const char kTankKey[] = "Бак: ";
@@ -95,6 +106,13 @@ void readComment(std::string_view comment, TankDetails& details) {
 
 }  // namespace
 
+const std::vector<const char*>& csvImportTexts() {
+    static const std::vector<const char*> texts{kEmptyFile,       kNotText,         kTwoColumns,
+                                                kLevelNotWhole,   kLitresNotNumber, kLevelBelowZero,
+                                                kLitresBelowZero, kNoPoints};
+    return texts;
+}
+
 std::string exportCsv(const TableState& table, const std::string& date, bool decimalComma) {
     std::string out = std::string("# ") + kTankKey + field(table.details.tank) + "; " +
                       kVehicleKey + field(table.details.vehicle) + "; " + kSensorKey +
@@ -118,14 +136,14 @@ CsvImport importCsv(std::string_view bytes) {
     };
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
     if (bytes.find_first_not_of(" \t\r\n") == std::string_view::npos) {
-        return refuse(0, "файл пуст");
+        return refuse(0, kEmptyFile);
     }
     const std::vector<std::string_view> lines = split(bytes, '\n');
     bool headerSeen = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         std::string_view line = lines[i];
         const std::size_t number = i + 1;
-        if (binaryLine(line)) return refuse(number, "не текст (двоичные данные)");
+        if (binaryLine(line)) return refuse(number, kNotText);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (blank(line)) continue;
         if (line.front() == '#') {
@@ -134,8 +152,7 @@ CsvImport importCsv(std::string_view bytes) {
         }
         const std::vector<std::string_view> fields = split(line, ';');
         if (fields.size() != 2) {
-            return refuse(number, "ожидалось 2 столбца (уровень;литры), найдено " +
-                                      std::to_string(fields.size()));
+            return refuse(number, kTwoColumns + std::to_string(fields.size()));
         }
         const auto level = parseWhole(fields[0]);
         const auto litres = parseLitres(fields[1]);
@@ -143,15 +160,14 @@ CsvImport importCsv(std::string_view bytes) {
             headerSeen = true;  // a header row of any wording
             continue;
         }
-        if (!level)
-            return refuse(number, "уровень не целое число: \"" + std::string(fields[0]) + "\"");
-        if (!litres) return refuse(number, "литры не число: \"" + std::string(fields[1]) + "\"");
-        if (*level < 0) return refuse(number, "уровень меньше нуля");
-        if (*litres < 0.0) return refuse(number, "литры меньше нуля");
+        if (!level) return refuse(number, kLevelNotWhole + std::string(fields[0]) + "\"");
+        if (!litres) return refuse(number, kLitresNotNumber + std::string(fields[1]) + "\"");
+        if (*level < 0) return refuse(number, kLevelBelowZero);
+        if (*litres < 0.0) return refuse(number, kLitresBelowZero);
         result.table.points.push_back(
             {*litres, static_cast<std::int32_t>(*level), std::nullopt, 0});
     }
-    if (result.table.points.empty()) return refuse(0, "в файле нет ни одной точки");
+    if (result.table.points.empty()) return refuse(0, kNoPoints);
     const auto& points = result.table.points;
     const bool draining = points.size() > 1 && points.back().litres < points.front().litres;
     result.table.direction = draining ? Direction::Draining : Direction::Filling;

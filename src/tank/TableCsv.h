@@ -17,6 +17,9 @@ std::string exportCsv(const TableState& table, const std::string& date, bool dec
 // A file read back: the points and whatever details its comment line carries. A bad file is
 // refused as a whole with the number of the first bad line (1-based; 0 for the file as a
 // whole) and the reason.
+// The pieces of importCsv's errors, for the window that translates them (context "TableCsv").
+const std::vector<const char*>& csvImportTexts();
+
 struct CsvImport {
     TableState table;
     std::size_t badLine = 0;

@@ -3,10 +3,20 @@
 #include <vector>
 
 #include "TankNumbers.h"
+#include "Translatable.h"
 
 namespace dut::tank {
 
 namespace {
+
+const char* const kCutLine = DUT_TR_NOOP("TableSession", "файл оборван (нет конца строки)");
+const char* const kLine = DUT_TR_NOOP("TableSession", "строка ");
+const char* const kNotSession = DUT_TR_NOOP("TableSession", "это не файл сеанса тарировки");
+const char* const kAfterEnd = DUT_TR_NOOP("TableSession", "данные после конца таблицы");
+const char* const kUnreadable = DUT_TR_NOOP("TableSession", "не читается");
+const char* const kCountWrong = DUT_TR_NOOP("TableSession", "число точек не сходится");
+const char* const kEmptySession = DUT_TR_NOOP("TableSession", "файл пуст");
+const char* const kCutTable = DUT_TR_NOOP("TableSession", "файл оборван (нет конца таблицы)");
 
 const char kMagic[] = "dut-tank-session 1";
 
@@ -87,6 +97,12 @@ std::optional<long long> parseTime(std::string_view text) {
 
 }  // namespace
 
+const std::vector<const char*>& sessionReadTexts() {
+    static const std::vector<const char*> texts{kCutLine,    kLine,       kNotSession,   kAfterEnd,
+                                                kUnreadable, kCountWrong, kEmptySession, kCutTable};
+    return texts;
+}
+
 std::string writeSession(const TableState& table) {
     std::string out = std::string(kMagic) + "\n";
     out += "tank\t" + escaped(table.details.tank) + "\n";
@@ -116,20 +132,20 @@ SessionRead readSession(std::string_view text) {
     bool haveMagic = false;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
-        if (end == std::string_view::npos) return fail("файл оборван (нет конца строки)");
+        if (end == std::string_view::npos) return fail(kCutLine);
         const std::string_view line = text.substr(0, end);
         text.remove_prefix(end + 1);
         ++lineNumber;
-        const std::string where = "строка " + std::to_string(lineNumber) + ": ";
+        const std::string where = kLine + std::to_string(lineNumber) + ": ";
         if (!haveMagic) {
-            if (line != kMagic) return fail("это не файл сеанса тарировки");
+            if (line != kMagic) return fail(kNotSession);
             haveMagic = true;
             continue;
         }
-        if (ended) return fail(where + "данные после конца таблицы");
+        if (ended) return fail(where + kAfterEnd);
         const std::vector<std::string_view> f = fieldsOf(line);
         const std::string_view key = f[0];
-        const auto bad = [&] { return fail(where + "не читается"); };
+        const auto bad = [&] { return fail(where + kUnreadable); };
         if (key == "tank" || key == "vehicle") {
             if (f.size() != 2) return bad();
             auto value = unescaped(f[1]);
@@ -161,15 +177,15 @@ SessionRead readSession(std::string_view text) {
         } else if (key == "end") {
             const auto count = f.size() == 2 ? parseWhole(f[1]) : std::nullopt;
             if (!count || *count != static_cast<long long>(result.table.points.size())) {
-                return fail(where + "число точек не сходится");
+                return fail(where + kCountWrong);
             }
             ended = true;
         } else {
             return bad();
         }
     }
-    if (!haveMagic) return fail("файл пуст");
-    if (!ended) return fail("файл оборван (нет конца таблицы)");
+    if (!haveMagic) return fail(kEmptySession);
+    if (!ended) return fail(kCutTable);
     return result;
 }
 

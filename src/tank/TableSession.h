@@ -12,6 +12,10 @@ namespace dut::tank {
 // a file cut short or written by something else is told apart from a table.
 std::string writeSession(const TableState& table);
 
+// The pieces of readSession's errors, for the window that translates them (context
+// "TableSession").
+const std::vector<const char*>& sessionReadTexts();
+
 struct SessionRead {
     TableState table;
     std::string error;  // empty when the file was a whole session

@@ -39,6 +39,16 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
             line.traceFile = arguments[++i];
             continue;
         }
+        if (argument == "--lang") {
+            if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
+                return misuse("--lang needs ru or en");
+            }
+            const std::string& code = arguments[++i];
+            if (code != "ru" && code != "en")
+                return misuse("--lang takes ru or en, not '" + code + "'");
+            line.language = code;
+            continue;
+        }
         if (!argument.empty() && argument[0] == '-') {
             return misuse("unknown option '" + argument + "'");
         }
@@ -65,6 +75,8 @@ std::string usageText() {
            "              port box (for example /dev/ttyUSB0, or COM3 on Windows)\n"
            "  --trace FILE  write every frame sent to and received from the sensor, with\n"
            "              its time and what became of it, to FILE (for support)\n"
+           "  --lang ru|en  the language of the windows; without it, the one last chosen\n"
+           "              in the menu band, else English on an English desktop, else Russian\n"
            "  -h, --help  print this help and exit\n"
            "  --version   print the version and exit\n"
            "\n"

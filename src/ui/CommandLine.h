@@ -8,7 +8,7 @@
 namespace ui {
 
 // What the program was asked to do on its command line:
-// [--trace FILE] [PORT] | --help | --version.
+// [--trace FILE] [--lang ru|en] [PORT] | --help | --version.
 // Qt never sees the arguments; this is the only reader.
 struct CommandLine {
     enum class Action { Run, Help, Version, Misuse };
@@ -16,6 +16,7 @@ struct CommandLine {
     Action action = Action::Run;
     std::string port;       // Run: the port to connect at once; empty: none, as without arguments
     std::string traceFile;  // Run: where every frame of the exchanges is written; empty: none
+    std::string language;   // Run: "ru" or "en" for the windows; empty: the remembered or system's
     std::string problem;    // Misuse: what was wrong, said before the usage
 };
 

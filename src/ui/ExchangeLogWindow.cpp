@@ -1,5 +1,6 @@
 #include "ExchangeLogWindow.h"
 
+#include <QEvent>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QPlainTextEdit>
@@ -27,7 +28,6 @@ ExchangeLogWindow::ExchangeLogWindow(dut::ExchangeTrace& trace, QWidget* parent)
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setAttribute(Qt::WA_QuitOnClose, false);
     setObjectName(QStringLiteral("ExchangeLog"));
-    setWindowTitle(QStringLiteral("Журнал обмена"));
     setWindowIcon(appIcon());
     resize(760, 420);
 
@@ -39,7 +39,7 @@ ExchangeLogWindow::ExchangeLogWindow(dut::ExchangeTrace& trace, QWidget* parent)
     lines_->setLineWrapMode(QPlainTextEdit::NoWrap);
     lines_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     layout->addWidget(lines_);
-    save_ = new QPushButton(QStringLiteral("Сохранить…"), this);
+    save_ = new QPushButton(this);
     save_->setObjectName(QStringLiteral("Save"));
     layout->addWidget(save_, 0, Qt::AlignRight);
     connect(save_, &QPushButton::clicked, this, &ExchangeLogWindow::saveClicked);
@@ -47,6 +47,17 @@ ExchangeLogWindow::ExchangeLogWindow(dut::ExchangeTrace& trace, QWidget* parent)
     refresh_ = new QTimer(this);
     refresh_->setInterval(kRefreshMs);
     connect(refresh_, &QTimer::timeout, this, &ExchangeLogWindow::takeLines);
+    retranslateUi();
+}
+
+void ExchangeLogWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) retranslateUi();
+    QWidget::changeEvent(event);
+}
+
+void ExchangeLogWindow::retranslateUi() {
+    setWindowTitle(tr("Журнал обмена"));
+    save_->setText(tr("Сохранить…"));
 }
 
 QString ExchangeLogWindow::text() const {
@@ -92,13 +103,13 @@ void ExchangeLogWindow::takeLines() {
 }
 
 void ExchangeLogWindow::saveClicked() {
-    const QString path = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Сохранить журнал обмена"), QStringLiteral("exchange-log.txt"),
-        QStringLiteral("Text (*.txt)"));
+    const QString path = QFileDialog::getSaveFileName(this, tr("Сохранить журнал обмена"),
+                                                      QStringLiteral("exchange-log.txt"),
+                                                      QStringLiteral("Text (*.txt)"));
     if (path.isEmpty()) return;
     QString error;
     if (!saveTo(path, error)) {
-        showMessage(this, QStringLiteral("Журнал не сохранён: %1\n%2").arg(path, error));
+        showMessage(this, tr("Журнал не сохранён: %1\n%2").arg(path, error));
     }
 }
 

@@ -26,10 +26,12 @@ class ExchangeLogWindow : public QWidget {
     bool saveTo(const QString& path, QString& error) const;
 
   protected:
+    void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
   private:
+    void retranslateUi();
     void takeLines();
     void saveClicked();
 

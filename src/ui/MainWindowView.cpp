@@ -7,6 +7,7 @@
 
 #include "TForm1.h"
 #include "TextInput.h"
+#include "Translated.h"
 #include "UiStyle.h"
 
 namespace ui {
@@ -62,8 +63,14 @@ void MainWindowView::setPortText(const std::string& text) {
 }
 
 void MainWindowView::setStatus(const std::string& text, dut::config::StatusColour colour) {
-    setShownText(form_.ConnectStatusText, text);
+    form_.statusSaid_ = text;
+    form_.ConnectStatusText->setText(displayText(translatedCore(text)));
     setStatusColour(colour);
+}
+
+void MainWindowView::reshowStatus(const QString& initial) {
+    form_.ConnectStatusText->setText(
+        displayText(form_.statusSaid_ ? translatedCore(*form_.statusSaid_) : initial));
 }
 
 void MainWindowView::setStatusColour(dut::config::StatusColour colour) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include "MainView.h"
 
 class TForm1;
@@ -34,6 +36,10 @@ class MainWindowView : public dut::config::MainView {
     void setProgress(std::int32_t value) override;
     void setOutputLevelText(const std::string& text) override;
     void setCommandButtonsEnabled(bool enabled) override;
+
+    // Shows the last status again in the current language, or `initial` while the connection
+    // has said nothing yet.
+    void reshowStatus(const QString& initial);
 
   private:
     TForm1& form_;

@@ -1,6 +1,7 @@
 #include "ReportPage.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -11,6 +12,8 @@
 #include <QPdfWriter>
 #include <algorithm>
 #include <cmath>
+
+#include "Translated.h"
 
 namespace ui {
 
@@ -98,10 +101,14 @@ class ReportWriter {
         y_ += 6.5;
     }
 
-    void lines(const std::vector<dut::report::ReportLine>& lines,
+    void lines(const std::vector<dut::report::ReportLine>& lines, bool programValues,
                const std::vector<bool>& missing = {}) {
         for (std::size_t i = 0; i < lines.size(); ++i) {
-            pair(fromUtf8(lines[i].label), fromUtf8(lines[i].value),
+            // A value the installer typed is shown as typed; the program's own ones translated.
+            const std::string& value = lines[i].value;
+            const bool own = programValues || value == dut::report::notGivenText();
+            pair(ui::translatedCore(lines[i].label),
+                 own ? ui::translatedCore(value) : fromUtf8(value),
                  i < missing.size() && missing[i]);
         }
     }
@@ -170,12 +177,12 @@ void ReportWriter::chart(const dut::tank::TableState& table,
     painter_.drawRect(plot);
     setFont(9);
     painter_.drawText(QRectF(plot.left(), plot.bottom() + px(5), plot.width(), px(5)),
-                      Qt::AlignCenter, QStringLiteral("Уровень"));
+                      Qt::AlignCenter, QCoreApplication::translate("ReportPage", "Уровень"));
     painter_.save();
     painter_.translate(px(3), plot.center().y());
     painter_.rotate(-90);
     painter_.drawText(QRectF(-px(20), -px(2.5), px(40), px(5)), Qt::AlignCenter,
-                      QStringLiteral("Литры"));
+                      QCoreApplication::translate("ReportPage", "Литры"));
     painter_.restore();
 
     painter_.setRenderHint(QPainter::Antialiasing);
@@ -205,10 +212,10 @@ void ReportWriter::chart(const dut::tank::TableState& table,
 void ReportWriter::tableHeader() {
     setFont(10, true);
     text(0, 12, 6, QStringLiteral("№"));
-    text(12, 30, 6, QStringLiteral("Литры"), Qt::AlignRight);
-    text(46, 30, 6, QStringLiteral("Уровень"), Qt::AlignRight);
-    text(80, 30, 6, QStringLiteral("Код датчика"), Qt::AlignRight);
-    text(116, width_ - 116, 6, QStringLiteral("Замечание"));
+    text(12, 30, 6, QCoreApplication::translate("ReportPage", "Литры"), Qt::AlignRight);
+    text(46, 30, 6, QCoreApplication::translate("ReportPage", "Уровень"), Qt::AlignRight);
+    text(80, 30, 6, QCoreApplication::translate("ReportPage", "Код датчика"), Qt::AlignRight);
+    text(116, width_ - 116, 6, QCoreApplication::translate("ReportPage", "Замечание"));
     y_ += 6;
     painter_.setPen(QPen(Qt::black, px(0.2)));
     painter_.drawLine(QPointF(0, px(y_)), QPointF(px(width_), px(y_)));
@@ -242,18 +249,19 @@ void ReportWriter::signatures(const QString& installer) {
     y_ += 6;
     setFont(11);
     const QString name = installer.trimmed().isEmpty() ? QString() : installer.trimmed();
-    text(0, 62, 7, QStringLiteral("Установку выполнил:"));
+    text(0, 62, 7, QCoreApplication::translate("ReportPage", "Установку выполнил:"));
     painter_.setPen(QPen(Qt::black, px(0.3)));
     painter_.drawLine(QPointF(px(62), px(y_ + 6)), QPointF(px(118), px(y_ + 6)));
     if (!name.isEmpty()) text(122, width_ - 122, 7, QStringLiteral("/ %1 /").arg(name));
     y_ += 14;
-    text(0, 62, 7, QStringLiteral("Работу принял:"));
+    text(0, 62, 7, QCoreApplication::translate("ReportPage", "Работу принял:"));
     painter_.drawLine(QPointF(px(62), px(y_ + 6)), QPointF(px(118), px(y_ + 6)));
     painter_.drawLine(QPointF(px(122), px(y_ + 6)), QPointF(px(width_), px(y_ + 6)));
     y_ += 7;
     setFont(8);
-    text(62, 56, 4, QStringLiteral("подпись"), Qt::AlignHCenter);
-    text(122, width_ - 122, 4, QStringLiteral("фамилия, дата"), Qt::AlignHCenter);
+    text(62, 56, 4, QCoreApplication::translate("ReportPage", "подпись"), Qt::AlignHCenter);
+    text(122, width_ - 122, 4, QCoreApplication::translate("ReportPage", "фамилия, дата"),
+         Qt::AlignHCenter);
     y_ += 4;
 }
 
@@ -281,18 +289,21 @@ bool paintReport(QPagedPaintDevice& device, const ReportContent& content) {
     if (!painter.begin(&device)) return false;
     ReportWriter page(device, painter);
 
-    page.title(QStringLiteral("Отчёт об установке датчика уровня топлива"));
-    page.pair(QStringLiteral("Дата и время"), content.madeAt, false);
+    page.title(
+        QCoreApplication::translate("ReportPage", "Отчёт об установке датчика уровня топлива"));
+    page.pair(QCoreApplication::translate("ReportPage", "Дата и время"), content.madeAt, false);
 
-    page.heading(QStringLiteral("Установка"));
-    page.lines(dut::report::detailLines(content.details));
+    page.heading(QCoreApplication::translate("ReportPage", "Установка"));
+    page.lines(dut::report::detailLines(content.details), false);
 
-    page.heading(QStringLiteral("Датчик (прочитано при составлении отчёта)"));
-    page.lines(dut::report::sensorLines(content.readings), missingValues(content.readings));
+    page.heading(
+        QCoreApplication::translate("ReportPage", "Датчик (прочитано при составлении отчёта)"));
+    page.lines(dut::report::sensorLines(content.readings), true, missingValues(content.readings));
 
-    page.heading(QStringLiteral("Тарировка бака"));
+    page.heading(QCoreApplication::translate("ReportPage", "Тарировка бака"));
     if (!content.table || content.table->points.empty()) {
-        page.paragraph(QStringLiteral("Тарировка бака в этом сеансе не проводилась."));
+        page.paragraph(QCoreApplication::translate("ReportPage",
+                                                   "Тарировка бака в этом сеансе не проводилась."));
     } else {
         const auto& table = *content.table;
         dut::tank::CalibrationTable marked;
@@ -300,19 +311,23 @@ bool paintReport(QPagedPaintDevice& device, const ReportContent& content) {
         const auto marks = marked.marks();
         QStringList about;
         if (!table.details.tank.empty()) {
-            about << QStringLiteral("бак «%1»").arg(fromUtf8(table.details.tank));
+            about << QCoreApplication::translate("ReportPage", "бак «%1»")
+                         .arg(fromUtf8(table.details.tank));
         }
         if (!table.details.vehicle.empty()) {
-            about << QStringLiteral("ТС «%1»").arg(fromUtf8(table.details.vehicle));
+            about << QCoreApplication::translate("ReportPage", "ТС «%1»")
+                         .arg(fromUtf8(table.details.vehicle));
         }
         if (table.details.sensorNumber != 0) {
-            about << QStringLiteral("ДУТ № %1").arg(table.details.sensorNumber);
+            about << QCoreApplication::translate("ReportPage", "ДУТ № %1")
+                         .arg(table.details.sensorNumber);
         }
         page.paragraph(
-            QStringLiteral("%1 точек, %2%3")
+            QCoreApplication::translate("ReportPage", "%1 точек, %2%3")
                 .arg(table.points.size())
-                .arg(table.direction == dut::tank::Direction::Filling ? QStringLiteral("заливка")
-                                                                      : QStringLiteral("слив"))
+                .arg(table.direction == dut::tank::Direction::Filling
+                         ? QCoreApplication::translate("ReportPage", "заливка")
+                         : QCoreApplication::translate("ReportPage", "слив"))
                 .arg(about.isEmpty() ? QString() : QStringLiteral("; ") + about.join(", ")));
         page.chart(table, marks);
         page.tableRows(table, marks);
@@ -331,7 +346,8 @@ QByteArray reportPdf(const ReportContent& content) {
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                          QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
         writer.setResolution(300);
-        writer.setTitle(QStringLiteral("Отчёт об установке датчика уровня топлива"));
+        writer.setTitle(
+            QCoreApplication::translate("ReportPage", "Отчёт об установке датчика уровня топлива"));
         writer.setCreator(QStringLiteral("brindolex-dut-configurator"));
         if (!paintReport(writer, content)) return {};
     }

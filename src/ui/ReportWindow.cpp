@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -46,7 +47,6 @@ ReportWindow::ReportWindow(dut::ConfigLink& link, TankTable tankTable, Connect c
       tankTable_(std::move(tankTable)),
       connect_(std::move(connectLine)) {
     setObjectName(QStringLiteral("Report"));
-    setWindowTitle(QStringLiteral("Отчёт об установке"));
 
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
@@ -63,27 +63,27 @@ ReportWindow::ReportWindow(dut::ConfigLink& link, TankTable tankTable, Connect c
                 [key](const QString& text) { QSettings().setValue(key, text); });
         form->addRow(label, edit);
     };
-    field(Installer, "Installer", QStringLiteral("Установщик:"), QStringLiteral("фамилия, имя"));
-    field(Company, "Company", QStringLiteral("Организация:"), QString());
-    field(Plate, "Plate", QStringLiteral("Госномер ТС:"), QString());
-    field(Model, "Model", QStringLiteral("Модель ТС:"), QString());
-    field(Tank, "Tank", QStringLiteral("Бак:"), QStringLiteral("например, основной, 400 л"));
+    for (const auto& [edit, name] : {std::pair{&Installer, "Installer"},
+                                     {&Company, "Company"},
+                                     {&Plate, "Plate"},
+                                     {&Model, "Model"},
+                                     {&Tank, "Tank"}}) {
+        field(*edit, name, QString(), QString());
+    }
+    form_ = form;
     layout->addLayout(form);
 
     Status = new QLabel(this);
     Status->setObjectName(QStringLiteral("Status"));
     Status->setWordWrap(true);
-    Status->setText(
-        QStringLiteral("Значения датчика читаются при составлении отчёта; таблица тарировки "
-                       "берётся из окна «Тарировка» этого сеанса."));
     layout->addWidget(Status, 1);
 
     auto* buttons = new QHBoxLayout;
-    PdfButton = new QPushButton(QStringLiteral("Сохранить PDF…"), this);
+    PdfButton = new QPushButton(this);
     PdfButton->setObjectName(QStringLiteral("PdfButton"));
-    PrintButton = new QPushButton(QStringLiteral("Печать…"), this);
+    PrintButton = new QPushButton(this);
     PrintButton->setObjectName(QStringLiteral("PrintButton"));
-    CloseButton = new QPushButton(QStringLiteral("Закрыть"), this);
+    CloseButton = new QPushButton(this);
     CloseButton->setObjectName(QStringLiteral("CloseButton"));
     buttons->addWidget(PdfButton);
     buttons->addWidget(PrintButton);
@@ -101,7 +101,35 @@ ReportWindow::ReportWindow(dut::ConfigLink& link, TankTable tankTable, Connect c
         button->setToolTip(keys.toString(QKeySequence::NativeText));
     }
 
+    retranslateUi();
     setOuterSize(this, 480, 300);
+}
+
+void ReportWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) retranslateUi();
+    QWidget::changeEvent(event);
+}
+
+void ReportWindow::retranslateUi() {
+    setWindowTitle(tr("Отчёт об установке"));
+    const auto label = [this](QLineEdit* edit, const QString& text, const QString& hint) {
+        if (auto* l = qobject_cast<QLabel*>(form_->labelForField(edit))) l->setText(text);
+        edit->setPlaceholderText(hint);
+    };
+    label(Installer, tr("Установщик:"), tr("фамилия, имя"));
+    label(Company, tr("Организация:"), QString());
+    label(Plate, tr("Госномер ТС:"), QString());
+    label(Model, tr("Модель ТС:"), QString());
+    label(Tank, tr("Бак:"), tr("например, основной, 400 л"));
+    PdfButton->setText(tr("Сохранить PDF…"));
+    PrintButton->setText(tr("Печать…"));
+    CloseButton->setText(tr("Закрыть"));
+    // The first hint is the window's own; what it said after an action stays as said.
+    if (!said_) {
+        Status->setText(
+            tr("Значения датчика читаются при составлении отчёта; таблица тарировки "
+               "берётся из окна «Тарировка» этого сеанса."));
+    }
 }
 
 void ReportWindow::open() {
@@ -120,6 +148,7 @@ QString ReportWindow::statusText() const {
 }
 
 void ReportWindow::say(const QString& text, bool bad) {
+    said_ = true;
     Status->setStyleSheet(bad ? QStringLiteral("color: #b00000;") : QString());
     Status->setText(text);
 }
@@ -132,7 +161,7 @@ void ReportWindow::refuse(const QString& title, const QString& text) {
 }
 
 ReportContent ReportWindow::collect() {
-    say(QStringLiteral("Чтение параметров датчика…"));
+    say(tr("Чтение параметров датчика…"));
     ReportContent content;
     content.madeAt = QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy HH:mm"));
     content.details = details();
@@ -152,7 +181,7 @@ void ReportWindow::savePdf() {
     const QString suggested = QDir(folder).filePath(
         QStringLiteral("otchet-%1.pdf")
             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmm"))));
-    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить отчёт"), suggested,
+    QString path = QFileDialog::getSaveFileName(this, tr("Сохранить отчёт"), suggested,
                                                 QStringLiteral("PDF (*.pdf)"), nullptr,
                                                 QFileDialog::DontUseNativeDialog);
     if (path.isEmpty()) return;
@@ -166,27 +195,25 @@ bool ReportWindow::saveTo(const QString& path) {
     QSaveFile file(path);
     if (pdf.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() ||
         !file.commit()) {
-        const QString why =
-            pdf.isEmpty() ? QStringLiteral("отчёт не построен") : file.errorString();
-        refuse(QStringLiteral("Отчёт не сохранён"),
-               QStringLiteral("Не удалось записать отчёт в файл «%1»: %2.\nВведённые данные "
-                              "остались в форме: выберите другое место и сохраните снова.")
+        const QString why = pdf.isEmpty() ? tr("отчёт не построен") : file.errorString();
+        refuse(tr("Отчёт не сохранён"),
+               tr("Не удалось записать отчёт в файл «%1»: %2.\nВведённые данные "
+                  "остались в форме: выберите другое место и сохраните снова.")
                    .arg(QDir::toNativeSeparators(path), why));
         return false;
     }
     QSettings().setValue(kFolderKey, QFileInfo(path).absolutePath());
-    const QString saved = QStringLiteral("Отчёт сохранён: %1").arg(QDir::toNativeSeparators(path));
+    const QString saved = tr("Отчёт сохранён: %1").arg(QDir::toNativeSeparators(path));
     const bool readAll = dut::report::complete(content.readings);
     const QString note =
-        readAll ? QString()
-                : QStringLiteral("\nДатчик ответил не на все запросы: это указано в отчёте.");
+        readAll ? QString() : tr("\nДатчик ответил не на все запросы: это указано в отчёте.");
     // Tests that make reports in their own process set this, so no viewer opens around them.
     if (qEnvironmentVariableIsSet("DUT_REPORT_NO_VIEWER")) {
         say(saved + note, !readAll);
     } else if (QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
         say(saved + note, !readAll);
     } else {
-        say(saved + QStringLiteral("\nПрограмма просмотра PDF не открылась.") + note, true);
+        say(saved + tr("\nПрограмма просмотра PDF не открылась.") + note, true);
     }
     return true;
 }
@@ -195,17 +222,17 @@ void ReportWindow::print() {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                       QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
-    printer.setDocName(QStringLiteral("Отчёт об установке"));
+    printer.setDocName(tr("Отчёт об установке"));
     QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle(QStringLiteral("Печать отчёта"));
+    dialog.setWindowTitle(tr("Печать отчёта"));
     if (dialog.exec() != QDialog::Accepted) return;
     const ReportContent content = collect();
     if (!paintReport(printer, content)) {
-        refuse(QStringLiteral("Отчёт не напечатан"),
-               QStringLiteral("Принтер не принял отчёт. Введённые данные остались в форме."));
+        refuse(tr("Отчёт не напечатан"),
+               tr("Принтер не принял отчёт. Введённые данные остались в форме."));
         return;
     }
-    say(QStringLiteral("Отчёт отправлен на печать."));
+    say(tr("Отчёт отправлен на печать."));
 }
 
 }  // namespace ui

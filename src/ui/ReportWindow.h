@@ -7,6 +7,7 @@
 #include "CalibrationTable.h"
 #include "ReportPage.h"
 
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -46,7 +47,13 @@ class ReportWindow : public QWidget {
     // the file could not be written. The form keeps what was typed either way.
     bool saveTo(const QString& path);
 
+  protected:
+    void changeEvent(QEvent* event) override;
+
   private:
+    void retranslateUi();
+    QFormLayout* form_ = nullptr;
+    bool said_ = false;
     ReportContent collect();
     void say(const QString& text, bool bad = false);
     void refuse(const QString& title, const QString& text);

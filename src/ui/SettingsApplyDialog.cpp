@@ -8,14 +8,15 @@
 #include <QVBoxLayout>
 
 #include "SensorParams.h"
+#include "Translated.h"
 
 namespace ui {
 
 namespace {
 
 QString shown(std::uint8_t parameter, const std::optional<std::int32_t>& value) {
-    if (!value) return QStringLiteral("нет ответа");
-    return QString::fromStdString(dut::settings::shownValue(parameter, *value));
+    if (!value) return SettingsApplyDialog::tr("нет ответа");
+    return translatedCore(dut::settings::shownValue(parameter, *value));
 }
 
 }  // namespace
@@ -26,21 +27,21 @@ SettingsApplyDialog::SettingsApplyDialog(const QString& fileName,
                                          QWidget* parent)
     : QDialog(parent), rows_(dut::settings::compare(document, reading)) {
     setObjectName(QStringLiteral("SettingsApplyDialog"));
-    setWindowTitle(QStringLiteral("Применить настройки"));
+    setWindowTitle(tr("Применить настройки"));
     auto* layout = new QVBoxLayout(this);
 
-    QString heading = QStringLiteral("Файл: %1\nДУТ № %2, сохранено %3.")
+    QString heading = tr("Файл: %1\nДУТ № %2, сохранено %3.")
                           .arg(fileName)
                           .arg(document.sensorNumber)
                           .arg(QString::fromStdString(document.date));
     if (reading.sensorNumber != document.sensorNumber) {
-        heading += QStringLiteral(
-            "\nПодключён другой датчик: уровни не отмечены, они принадлежат одному баку и одной "
-            "длине датчика.");
+        heading +=
+            tr("\nПодключён другой датчик: уровни не отмечены, они принадлежат одному баку и одной "
+               "длине датчика.");
     }
-    heading += QStringLiteral(
-        "\nОтметьте, что записать в датчик. Параметры только для чтения "
-        "не записываются никогда.");
+    heading +=
+        tr("\nОтметьте, что записать в датчик. Параметры только для чтения "
+           "не записываются никогда.");
     auto* Label1 = new QLabel(heading, this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
@@ -48,16 +49,15 @@ SettingsApplyDialog::SettingsApplyDialog(const QString& fileName,
 
     Table = new QTableWidget(static_cast<int>(rows_.size()), 3, this);
     Table->setObjectName(QStringLiteral("Table"));
-    Table->setHorizontalHeaderLabels(
-        {QStringLiteral("Параметр"), QStringLiteral("В файле"), QStringLiteral("В датчике")});
+    Table->setHorizontalHeaderLabels({tr("Параметр"), tr("В файле"), tr("В датчике")});
     Table->verticalHeader()->hide();
     Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Table->setSelectionBehavior(QAbstractItemView::SelectRows);
     Table->setSelectionMode(QAbstractItemView::SingleSelection);
     for (int i = 0; i < static_cast<int>(rows_.size()); ++i) {
         const dut::settings::CompareRow& row = rows_[i];
-        QString name = QString::fromUtf8(dut::settings::keyForParameter(row.parameter)->label);
-        if (!row.writable) name += QStringLiteral(" (только чтение)");
+        QString name = translatedCore(dut::settings::keyForParameter(row.parameter)->label);
+        if (!row.writable) name += tr(" (только чтение)");
         auto* nameItem = new QTableWidgetItem(name);
         Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
         if (row.writable) {
@@ -85,11 +85,9 @@ SettingsApplyDialog::SettingsApplyDialog(const QString& fileName,
     layout->addWidget(Table);
 
     auto* buttons = new QDialogButtonBox(this);
-    WriteButton =
-        buttons->addButton(QStringLiteral("Записать отмеченное"), QDialogButtonBox::AcceptRole);
+    WriteButton = buttons->addButton(tr("Записать отмеченное"), QDialogButtonBox::AcceptRole);
     WriteButton->setObjectName(QStringLiteral("WriteButton"));
-    QPushButton* cancel =
-        buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
+    QPushButton* cancel = buttons->addButton(tr("Отмена"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("CancelButton"));
     WriteButton->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

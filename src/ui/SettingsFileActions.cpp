@@ -1,5 +1,6 @@
 #include "SettingsFileActions.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -14,18 +15,18 @@
 #include "SensorParams.h"
 #include "SettingsApplyDialog.h"
 #include "SettingsTransfer.h"
+#include "Translated.h"
 
 namespace ui {
 
 namespace {
 
-const QString kFilter = QStringLiteral("Настройки ДУТ (*.json);;Все файлы (*)");
+QString fileFilter() {
+    return QCoreApplication::translate("SettingsFileActions",
+                                       "Настройки ДУТ (*.json);;Все файлы (*)");
+}
 // Anything larger is no settings file; reading stops there and the reader says so.
 constexpr qint64 kReadAtMost = 64 * 1024 + 1;
-
-QString fromUtf8(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 }  // namespace
 
@@ -37,12 +38,13 @@ QString SettingsFileActions::pickFile(QWidget* parent, bool forSaving, const QSt
     const QString given = qEnvironmentVariable("DUT_SETTINGS_FILE");
     if (!given.isEmpty()) return given;
     if (forSaving) {
-        return QFileDialog::getSaveFileName(parent, QStringLiteral("Сохранить настройки"),
-                                            suggested, kFilter, nullptr,
-                                            QFileDialog::DontUseNativeDialog);
+        return QFileDialog::getSaveFileName(
+            parent, QCoreApplication::translate("SettingsFileActions", "Сохранить настройки"),
+            suggested, fileFilter(), nullptr, QFileDialog::DontUseNativeDialog);
     }
-    return QFileDialog::getOpenFileName(parent, QStringLiteral("Применить настройки"), QString(),
-                                        kFilter, nullptr, QFileDialog::DontUseNativeDialog);
+    return QFileDialog::getOpenFileName(
+        parent, QCoreApplication::translate("SettingsFileActions", "Применить настройки"),
+        QString(), fileFilter(), nullptr, QFileDialog::DontUseNativeDialog);
 }
 
 void SettingsFileActions::tell(const QString& text) {
@@ -58,12 +60,13 @@ void SettingsFileActions::save() {
         dut::settings::readSensor(link_),
         now.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")).toStdString());
     if (!outcome.document) {
-        tell(fromUtf8(outcome.refusal) + QStringLiteral(" Файл не записан."));
+        tell(translatedCore(outcome.refusal) +
+             QCoreApplication::translate("SettingsFileActions", " Файл не записан."));
         return;
     }
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString suggested =
-        QDir(folder).filePath(QStringLiteral("ДУТ-%1-%2.json")
+        QDir(folder).filePath(QCoreApplication::translate("SettingsFileActions", "ДУТ-%1-%2.json")
                                   .arg(outcome.document->sensorNumber)
                                   .arg(now.toString(QStringLiteral("yyyy-MM-dd"))));
     const QString path = pickFile(parent_, true, suggested);
@@ -75,15 +78,20 @@ void SettingsFileActions::save() {
         file.write(text.data(), static_cast<qint64>(text.size())) !=
             static_cast<qint64>(text.size()) ||
         !file.commit()) {
-        tell(QStringLiteral("Настройки не сохранены в файл %1: %2").arg(path, file.errorString()));
+        tell(QCoreApplication::translate("SettingsFileActions",
+                                         "Настройки не сохранены в файл %1: %2")
+                 .arg(path, file.errorString()));
         return;
     }
-    QString done = QStringLiteral("Настройки ДУТ № %1 сохранены в файл %2.")
+    QString done = QCoreApplication::translate("SettingsFileActions",
+                                               "Настройки ДУТ № %1 сохранены в файл %2.")
                        .arg(outcome.document->sensorNumber)
                        .arg(path);
     for (const std::string& left : outcome.left) {
-        done += QStringLiteral("\nНе сохранено (такого значения программа не записывает): ") +
-                fromUtf8(left);
+        done += QCoreApplication::translate(
+                    "SettingsFileActions",
+                    "\nНе сохранено (такого значения программа не записывает): ") +
+                translatedCore(left);
     }
     tell(done);
 }
@@ -93,20 +101,25 @@ void SettingsFileActions::apply() {
     if (path.isEmpty()) return;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        tell(QStringLiteral("Файл настроек %1 не читается: %2").arg(path, file.errorString()));
+        tell(QCoreApplication::translate("SettingsFileActions", "Файл настроек %1 не читается: %2")
+                 .arg(path, file.errorString()));
         return;
     }
     const QByteArray bytes = file.read(kReadAtMost);
     const dut::settings::ParsedSettings parsed = dut::settings::parseSettings(bytes.toStdString());
     if (!parsed.document) {
-        tell(QStringLiteral("Файл настроек %1 не принят: %2. В датчик ничего не записано.")
-                 .arg(path, fromUtf8(parsed.refusal)));
+        tell(QCoreApplication::translate(
+                 "SettingsFileActions",
+                 "Файл настроек %1 не принят: %2. В датчик ничего не записано.")
+                 .arg(path, translatedCore(parsed.refusal)));
         return;
     }
 
     const dut::settings::SensorReading reading = dut::settings::readSensor(link_);
     if (!reading.sensorNumber) {
-        tell(QStringLiteral("Датчик не отвечает: настройки из файла %1 не записаны.").arg(path));
+        tell(QCoreApplication::translate("SettingsFileActions",
+                                         "Датчик не отвечает: настройки из файла %1 не записаны.")
+                 .arg(path));
         return;
     }
     SettingsApplyDialog dialog(QFileInfo(path).fileName(), *parsed.document, reading, parent_);
@@ -121,7 +134,7 @@ void SettingsFileActions::apply() {
         if (outcome.parameter == dut::param::kFullLevel) values_.setLevelMax(value);
         if (outcome.parameter == dut::param::kEmptyLevel) values_.setLevelMin(value);
     }
-    tell(fromUtf8(dut::settings::summaryText(outcomes)));
+    tell(translatedCore(dut::settings::summaryText(outcomes)));
 }
 
 }  // namespace ui

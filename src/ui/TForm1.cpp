@@ -18,6 +18,7 @@
 #include "ExchangeLogWindow.h"
 #include "GlobalHotKeys.h"
 #include "HeldClose.h"
+#include "Language.h"
 #include "MainWindowGeometry.h"
 #include "MainWindowView.h"
 #include "QtNotifier.h"
@@ -131,6 +132,7 @@ TForm1::TForm1(ui::AppContext& context, QWidget* parent) : QWidget(parent), cont
     monitorKey->setContext(Qt::WindowShortcut);
     connect(monitorKey, &QShortcut::activated, this, &TForm1::Button4Click);
     connect(Button10, &QPushButton::clicked, this, &TForm1::Button10Click);
+    connect(LanguageSwitch, &QPushButton::clicked, this, &TForm1::switchLanguage);
     auto* tankKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), this);
     tankKey->setContext(Qt::WindowShortcut);
     connect(tankKey, &QShortcut::activated, this, &TForm1::Button10Click);
@@ -144,10 +146,12 @@ TForm1::TForm1(ui::AppContext& context, QWidget* parent) : QWidget(parent), cont
     auto* settingsMenu = new QMenu(Button12);
     settingsMenu->setObjectName(QStringLiteral("SettingsMenu"));
     // Queued: the exchanges and dialogs run once the menu has closed, not inside its loop.
-    connect(settingsMenu->addAction(QStringLiteral("Сохранить настройки…\tCtrl+Shift+S")),
-            &QAction::triggered, this, &TForm1::saveSettingsFile, Qt::QueuedConnection);
-    connect(settingsMenu->addAction(QStringLiteral("Применить настройки…\tCtrl+Shift+O")),
-            &QAction::triggered, this, &TForm1::applySettingsFile, Qt::QueuedConnection);
+    SaveSettingsAction = settingsMenu->addAction(QString());
+    connect(SaveSettingsAction, &QAction::triggered, this, &TForm1::saveSettingsFile,
+            Qt::QueuedConnection);
+    ApplySettingsAction = settingsMenu->addAction(QString());
+    connect(ApplySettingsAction, &QAction::triggered, this, &TForm1::applySettingsFile,
+            Qt::QueuedConnection);
     Button12->setMenu(settingsMenu);
     auto* saveSettingsKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this);
     saveSettingsKey->setContext(Qt::WindowShortcut);
@@ -177,6 +181,7 @@ TForm1::TForm1(ui::AppContext& context, QWidget* parent) : QWidget(parent), cont
     // Where the keys work only in this window, the hot-key help button says why.
     connect(HotKeys, &GlobalHotKeys::notGlobal, Button8, &QWidget::setToolTip);
 
+    retranslateUi();
     ui::setOuterSize(this, 800, 600);
 
     // The windows this one opens, in their fixed order.
@@ -202,30 +207,55 @@ TForm1::TForm1(ui::AppContext& context, QWidget* parent) : QWidget(parent), cont
 
 void TForm1::nameControls() {
     ui::nameControls({
-        {ScrollBox, "ScrollBox"},   {Content, "Content"},
-        {Panel5, "Panel5"},         {Label13, "Label13"},
-        {Button9, "Button9"},       {Button8, "Button8"},
-        {Button4, "Button4"},       {Button7, "Button7"},
-        {Button10, "Button10"},     {Button12, "Button12"},
-        {Panel1, "Panel1"},         {Label4, "Label4"},
-        {Image1, "Image1"},         {Label3, "Label3"},
-        {Label6, "Label6"},         {ConnectStatusText, "ConnectStatusText"},
-        {COMSelect, "COMSelect"},   {Button1, "Button1"},
-        {Panel2, "Panel2"},         {Label5, "Label5"},
-        {Image2, "Image2"},         {Label7, "Label7"},
-        {LLS_ADRESS, "LLS_ADRESS"}, {Button5, "Button5"},
-        {Panel3, "Panel3"},         {Label1, "Label1"},
-        {Label8, "Label8"},         {Chart1, "Chart1"},
-        {Chart, "Chart"},           {Series1, "Series1"},
-        {LeftAxis, "LeftAxis"},     {BottomAxis, "BottomAxis"},
-        {Image3, "Image3"},         {Label12, "Label12"},
-        {LEVELMIN, "LEVELMIN"},     {LEVELMAX, "LEVELMAX"},
-        {Edit1, "Edit1"},           {Button3, "Button3"},
-        {Button2, "Button2"},       {Button6, "Button6"},
-        {Label9, "Label9"},         {Panel4, "Panel4"},
-        {Label2, "Label2"},         {Label10, "Label10"},
-        {Image4, "Image4"},         {ProgressBar1, "ProgressBar1"},
-        {Label11, "Label11"},       {Timer2, "Timer2"},
+        {ScrollBox, "ScrollBox"},
+        {Content, "Content"},
+        {Panel5, "Panel5"},
+        {Label13, "Label13"},
+        {Button9, "Button9"},
+        {Button8, "Button8"},
+        {Button4, "Button4"},
+        {Button7, "Button7"},
+        {Button10, "Button10"},
+        {Button12, "Button12"},
+        {LanguageSwitch, "LanguageSwitch"},
+        {Panel1, "Panel1"},
+        {Label4, "Label4"},
+        {Image1, "Image1"},
+        {Label3, "Label3"},
+        {Label6, "Label6"},
+        {ConnectStatusText, "ConnectStatusText"},
+        {COMSelect, "COMSelect"},
+        {Button1, "Button1"},
+        {Panel2, "Panel2"},
+        {Label5, "Label5"},
+        {Image2, "Image2"},
+        {Label7, "Label7"},
+        {LLS_ADRESS, "LLS_ADRESS"},
+        {Button5, "Button5"},
+        {Panel3, "Panel3"},
+        {Label1, "Label1"},
+        {Label8, "Label8"},
+        {Chart1, "Chart1"},
+        {Chart, "Chart"},
+        {Series1, "Series1"},
+        {LeftAxis, "LeftAxis"},
+        {BottomAxis, "BottomAxis"},
+        {Image3, "Image3"},
+        {Label12, "Label12"},
+        {LEVELMIN, "LEVELMIN"},
+        {LEVELMAX, "LEVELMAX"},
+        {Edit1, "Edit1"},
+        {Button3, "Button3"},
+        {Button2, "Button2"},
+        {Button6, "Button6"},
+        {Label9, "Label9"},
+        {Panel4, "Panel4"},
+        {Label2, "Label2"},
+        {Label10, "Label10"},
+        {Image4, "Image4"},
+        {ProgressBar1, "ProgressBar1"},
+        {Label11, "Label11"},
+        {Timer2, "Timer2"},
     });
 }
 
@@ -253,28 +283,23 @@ QPushButton* TForm1::makeButton(QWidget* parent, const QString& text, const QRec
 
 void TForm1::buildMenuBand() {
     Panel5 = new ui::Panel(Content, ui::mainWindowPlace("Panel5"), kMenuBlue);
-    Label13 = makeLabel(Panel5->inside(), QStringLiteral(" МЕНЮ"), ui::mainWindowPlace("Label13"),
-                        kBold13());
+    Label13 = makeLabel(Panel5->inside(), QString(), ui::mainWindowPlace("Label13"), kBold13());
     Label13->setWordWrap(false);
-    Button9 = makeButton(Panel5->inside(), QStringLiteral("Дополнительно"),
-                         ui::mainWindowPlace("Button9"));
-    Button8 = makeButton(Panel5->inside(), QStringLiteral("Горячие клавиши"),
-                         ui::mainWindowPlace("Button8"));
-    Button4 = makeButton(Panel5->inside(), QStringLiteral("Монитор работы LLS"),
-                         ui::mainWindowPlace("Button4"));
+    Button9 = makeButton(Panel5->inside(), QString(), ui::mainWindowPlace("Button9"));
+    Button8 = makeButton(Panel5->inside(), QString(), ui::mainWindowPlace("Button8"));
+    Button4 = makeButton(Panel5->inside(), QString(), ui::mainWindowPlace("Button4"));
     Button4->hide();  // the monitor is built in but not offered to the user
-    Button7 =
-        makeButton(Panel5->inside(), QStringLiteral("О Программе"), ui::mainWindowPlace("Button7"));
-    Button10 =
-        makeButton(Panel5->inside(), QStringLiteral("Тарировка"), ui::mainWindowPlace("Button10"));
+    Button7 = makeButton(Panel5->inside(), QString(), ui::mainWindowPlace("Button7"));
+    Button10 = makeButton(Panel5->inside(), QString(), ui::mainWindowPlace("Button10"));
     // Outside the Tab key's round of the window's own controls; Ctrl+T reaches it.
     Button10->setFocusPolicy(Qt::NoFocus);
+    // The language switch shows the language it switches to; outside the Tab key's round too.
+    LanguageSwitch = makeButton(Panel5->inside(), QString(), QRect(620, 2, 37, 20));
+    LanguageSwitch->setFocusPolicy(Qt::NoFocus);
     // Over the monitor's hidden button, which nothing shows; outside the Tab round as well.
-    Button12 =
-        makeButton(Panel5->inside(), QStringLiteral("Настройки"), ui::mainWindowPlace("Button12"));
+    Button12 = makeButton(Panel5->inside(), QString(), ui::mainWindowPlace("Button12"));
     Button12->setFocusPolicy(Qt::NoFocus);
-    ReportButton =
-        makeButton(Panel5->inside(), QStringLiteral("Отчёт"), ui::mainWindowPlace("ReportButton"));
+    ReportButton = makeButton(Panel5->inside(), QString(), ui::mainWindowPlace("ReportButton"));
     ReportButton->setObjectName(QStringLiteral("ReportButton"));
     ReportButton->setFocusPolicy(Qt::NoFocus);  // as "Тарировка"; Ctrl+P reaches it
 }
@@ -282,72 +307,45 @@ void TForm1::buildMenuBand() {
 void TForm1::buildStep1() {
     Panel1 = new ui::Panel(Content, ui::mainWindowPlace("Panel1"), kMoneyGreen);
     // "СОМ" here is Cyrillic, unlike the Latin "COM" of the instructions below.
-    Label4 = makeHeading(
-        Panel1, ui::mainWindowPlace("Label4"),
-        QStringLiteral(
-            "1. Выберите СОМ-порт. Соединение с датчиком будет произведено автоматически"));
+    Label4 = makeHeading(Panel1, ui::mainWindowPlace("Label4"), QString());
     Image1 = makePicture(Content, ui::picturePixmap(QStringLiteral("step1"), 92),
                          ui::mainWindowPlace("Image1"));
-    Label3 = makeLabel(
-        Content,
-        QStringLiteral(
-            "1.1 Подайте на датчик питание.       \r\n1.2 Подключите датчик к компьютеру через "
-            "переходник USB-RS485.\r\n1.3 Выберите соответствующий COM порт.\r\n1.4 В состоянии "
-            "подключения должно появиться \"Подключен\".       "),
-        ui::mainWindowPlace("Label3"));
-    Label6 =
-        makeLabel(Content, QStringLiteral("Состояние подключения:"), ui::mainWindowPlace("Label6"));
+    Label3 = makeLabel(Content, QString(), ui::mainWindowPlace("Label3"));
+    Label6 = makeLabel(Content, QString(), ui::mainWindowPlace("Label6"));
     // A wider substitute face would push the second word onto a hidden second line.
     Label6->setWordWrap(false);
-    ConnectStatusText =
-        makeStaticText(Content, QStringLiteral("Нет соединения с датчиком"),
-                       ui::mainWindowPlace("ConnectStatusText"), kPaleBlue, kRed, kBold13());
+    ConnectStatusText = makeStaticText(Content, QString(), ui::mainWindowPlace("ConnectStatusText"),
+                                       kPaleBlue, kRed, kBold13());
     COMSelect = new ui::PortComboBox(Content);
     COMSelect->setEditable(true);
     COMSelect->setInsertPolicy(QComboBox::NoInsert);
     COMSelect->setFocusPolicy(Qt::StrongFocus);
     COMSelect->setGeometry(ui::mainWindowPlace("COMSelect"));
-    Button1 = makeButton(Content, QStringLiteral("Подключить"), ui::mainWindowPlace("Button1"));
+    Button1 = makeButton(Content, QString(), ui::mainWindowPlace("Button1"));
     Button1->hide();  // its click action runs from the port choice and the reconnect
 }
 
 void TForm1::buildStep2() {
     Panel2 = new ui::Panel(Content, ui::mainWindowPlace("Panel2"), kMoneyGreen);
-    Label5 = makeHeading(Panel2, ui::mainWindowPlace("Label5"),
-                         QStringLiteral("2. Установите сетевой адрес"));
+    Label5 = makeHeading(Panel2, ui::mainWindowPlace("Label5"), QString());
     Image2 = makePicture(Content, ui::picturePixmap(QStringLiteral("step2"), 92),
                          ui::mainWindowPlace("Image2"));
     // The "c" in "соcтоять" is Latin.
-    Label7 = makeLabel(
-        Content,
-        QStringLiteral(
-            "2.1 Введите адрес LLS. Согласно спецификации протокола LLS адрес должен соcтоять из "
-            "цифр и находиться в диапозоне от 0 до 255.\r\n2.2 Нажмите кнопку \"Установить\"."),
-        ui::mainWindowPlace("Label7"));
+    Label7 = makeLabel(Content, QString(), ui::mainWindowPlace("Label7"));
     LLS_ADRESS = new ui::FlatLineEdit(Content);
     LLS_ADRESS->setGeometry(ui::mainWindowPlace("LLS_ADRESS"));
-    Button5 =
-        makeButton(Content, QStringLiteral("Установить (F9, F10)"), ui::mainWindowPlace("Button5"));
+    Button5 = makeButton(Content, QString(), ui::mainWindowPlace("Button5"));
 }
 
 void TForm1::buildStep3() {
     Panel3 = new ui::Panel(Content, ui::mainWindowPlace("Panel3"), kMoneyGreen);
-    Label1 = makeHeading(Panel3, ui::mainWindowPlace("Label1"),
-                         QStringLiteral("3. Установите Полный и Пустой бак"));
+    Label1 = makeHeading(Panel3, ui::mainWindowPlace("Label1"), QString());
     // The "C" in "Cлейте" is Latin.
-    Label8 = makeLabel(
-        Content,
-        QStringLiteral(
-            "3.1 Промойте датчик уровня топлива для этого залейте его до полного и слейте.\r\n3.2 "
-            "Наполните датчик до полного, дождитесь пока \"Текущее значение\" стабилизируется и "
-            "нажмите кнопку \"Бак полный\".\r\n3.3 Cлейте из датчика топливо и дайте ему обтечь в "
-            "течении 1-2 минут и нажмите \"Бак пустой\"."),
-        ui::mainWindowPlace("Label8"));
+    Label8 = makeLabel(Content, QString(), ui::mainWindowPlace("Label8"));
     buildChart();
     Image3 = makePicture(Content, ui::picturePixmap(QStringLiteral("step3"), 92),
                          ui::mainWindowPlace("Image3"));
-    Label12 = makeLabel(Content, QStringLiteral("Текущее значение:"),
-                        ui::mainWindowPlace("Label12"), kBold13());
+    Label12 = makeLabel(Content, QString(), ui::mainWindowPlace("Label12"), kBold13());
     Label12->setWordWrap(false);
     LEVELMIN = makeStaticText(Content, QString(), ui::mainWindowPlace("LEVELMIN"), kPaleBlue,
                               palette().color(QPalette::WindowText), kBold11());
@@ -355,16 +353,10 @@ void TForm1::buildStep3() {
                               palette().color(QPalette::WindowText), kBold11());
     Edit1 = makeStaticText(Content, QString(), ui::mainWindowPlace("Edit1"), kPaleBlue,
                            palette().color(QPalette::WindowText), kBold11());
-    Button3 =
-        makeButton(Content, QStringLiteral("Бак пустой (F1)"), ui::mainWindowPlace("Button3"));
-    Button2 =
-        makeButton(Content, QStringLiteral("Бак полный (F4)"), ui::mainWindowPlace("Button2"));
-    Button6 = makeButton(Content, QStringLiteral("Дополнительно"), ui::mainWindowPlace("Button6"));
-    Label9 = makeLabel(
-        Content,
-        QStringLiteral(
-            "3.4 Значения максимума и минимума можно откорректировать в ручную, нажав на кнопку "),
-        ui::mainWindowPlace("Label9"));
+    Button3 = makeButton(Content, QString(), ui::mainWindowPlace("Button3"));
+    Button2 = makeButton(Content, QString(), ui::mainWindowPlace("Button2"));
+    Button6 = makeButton(Content, QString(), ui::mainWindowPlace("Button6"));
+    Label9 = makeLabel(Content, QString(), ui::mainWindowPlace("Label9"));
 }
 
 void TForm1::buildChart() {
@@ -416,17 +408,8 @@ void TForm1::buildChart() {
 
 void TForm1::buildStep4() {
     Panel4 = new ui::Panel(Content, ui::mainWindowPlace("Panel4"), kMoneyGreen);
-    Label2 =
-        makeHeading(Panel4, ui::mainWindowPlace("Label2"), QStringLiteral("4. Проверте настройки"));
-    Label10 = makeLabel(
-        Content,
-        QStringLiteral("4.1 Выньте датчик из топлива полностью. Уровень должен показать значение "
-                       "близкое к 0 (5-10 ед). и помере стекания топлива с датчика - уменьшится до "
-                       "нуля.\r\n4.2 Погрузите датчик полностью в топливо. Уровень должен "
-                       "приблизиться к 4095, но быть при этом на несколько единиц ниже.\r\n4.3 "
-                       "Если данные условия выполняются, то Вы прекрасно настроили датчик.  Если "
-                       "нет, то повторите пункт 3 \"Установка полного и пустого бака\". "),
-        ui::mainWindowPlace("Label10"));
+    Label2 = makeHeading(Panel4, ui::mainWindowPlace("Label2"), QString());
+    Label10 = makeLabel(Content, QString(), ui::mainWindowPlace("Label10"));
     Image4 = makePicture(Content, ui::picturePixmap(QStringLiteral("step4"), 92),
                          ui::mainWindowPlace("Image4"));
     ProgressBar1 = new QProgressBar(Content);
@@ -437,6 +420,64 @@ void TForm1::buildStep4() {
     ProgressBar1->setGeometry(ui::mainWindowPlace("ProgressBar1"));
     Label11 = makeStaticText(Content, QString(), ui::mainWindowPlace("Label11"), kPaleBlue,
                              palette().color(QPalette::WindowText), kBold11());
+}
+
+void TForm1::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) retranslateUi();
+    QWidget::changeEvent(event);
+}
+
+void TForm1::retranslateUi() {
+    Label13->setText(ui::displayText(tr(" МЕНЮ")));
+    Button9->setText(tr("Дополнительно"));
+    Button8->setText(tr("Горячие клавиши"));
+    Button4->setText(tr("Монитор работы LLS"));
+    Button7->setText(tr("О Программе"));
+    Button10->setText(tr("Тарировка"));
+    Button12->setText(tr("Настройки"));
+    ReportButton->setText(tr("Отчёт"));
+    SaveSettingsAction->setText(tr("Сохранить настройки…\tCtrl+Shift+S"));
+    ApplySettingsAction->setText(tr("Применить настройки…\tCtrl+Shift+O"));
+    Label4->setText(ui::displayText(
+        tr("1. Выберите СОМ-порт. Соединение с датчиком будет произведено автоматически")));
+    Label3->setText(ui::displayText(
+        tr("1.1 Подайте на датчик питание.       \r\n1.2 Подключите датчик к компьютеру через "
+           "переходник USB-RS485.\r\n1.3 Выберите соответствующий COM порт.\r\n1.4 В состоянии "
+           "подключения должно появиться \"Подключен\".       ")));
+    Label6->setText(ui::displayText(tr("Состояние подключения:")));
+    Button1->setText(tr("Подключить"));
+    Label5->setText(ui::displayText(tr("2. Установите сетевой адрес")));
+    Label7->setText(ui::displayText(
+        tr("2.1 Введите адрес LLS. Согласно спецификации протокола LLS адрес должен соcтоять из "
+           "цифр и находиться в диапозоне от 0 до 255.\r\n2.2 Нажмите кнопку \"Установить\".")));
+    Button5->setText(tr("Установить (F9, F10)"));
+    Label1->setText(ui::displayText(tr("3. Установите Полный и Пустой бак")));
+    Label8->setText(ui::displayText(
+        tr("3.1 Промойте датчик уровня топлива для этого залейте его до полного и слейте.\r\n3.2 "
+           "Наполните датчик до полного, дождитесь пока \"Текущее значение\" стабилизируется и "
+           "нажмите кнопку \"Бак полный\".\r\n3.3 Cлейте из датчика топливо и дайте ему обтечь в "
+           "течении 1-2 минут и нажмите \"Бак пустой\".")));
+    Label12->setText(ui::displayText(tr("Текущее значение:")));
+    Button3->setText(tr("Бак пустой (F1)"));
+    Button2->setText(tr("Бак полный (F4)"));
+    Button6->setText(tr("Дополнительно"));
+    Label9->setText(ui::displayText(
+        tr("3.4 Значения максимума и минимума можно откорректировать в ручную, нажав на кнопку ")));
+    Label2->setText(ui::displayText(tr("4. Проверте настройки")));
+    Label10->setText(ui::displayText(
+        tr("4.1 Выньте датчик из топлива полностью. Уровень должен показать значение "
+           "близкое к 0 (5-10 ед). и помере стекания топлива с датчика - уменьшится до "
+           "нуля.\r\n4.2 Погрузите датчик полностью в топливо. Уровень должен "
+           "приблизиться к 4095, но быть при этом на несколько единиц ниже.\r\n4.3 "
+           "Если данные условия выполняются, то Вы прекрасно настроили датчик.  Если "
+           "нет, то повторите пункт 3 \"Установка полного и пустого бака\". ")));
+    // The status is what the connection last said, in the language now chosen.
+    view_->reshowStatus(tr("Нет соединения с датчиком"));
+    HotKeys->retranslate();
+    // The switch offers the other language.
+    const bool english = ui::currentLanguage() == ui::Language::English;
+    LanguageSwitch->setText(english ? QStringLiteral("RU") : QStringLiteral("EN"));
+    LanguageSwitch->setToolTip(tr("Язык интерфейса: русский / English"));
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -556,4 +597,12 @@ void TForm1::Button8Click() {
     Form5->show();
     Form5->raise();
     Form5->activateWindow();
+}
+
+void TForm1::switchLanguage() {
+    const ui::Language next = ui::currentLanguage() == ui::Language::English
+                                  ? ui::Language::Russian
+                                  : ui::Language::English;
+    ui::applyLanguage(next);
+    ui::rememberLanguage(next);
 }

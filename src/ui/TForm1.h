@@ -12,6 +12,8 @@
 #include <QValueAxis>
 #include <QWidget>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "PortComboBox.h"
 #include "UiStyle.h"
@@ -102,9 +104,12 @@ class TForm1 : public QWidget {
     void ReportButtonClick();
     // A hot key from the window system, by its registration identifier.
     void hotKeyActivated(int id);
+    // The switch in the menu band: the other language, at once and from now on.
+    void switchLanguage();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     friend class ui::MainWindowView;
@@ -116,6 +121,8 @@ class TForm1 : public QWidget {
     void buildStep4();
     void buildChart();
     void nameControls();
+    // Every text of the window in the current language.
+    void retranslateUi();
     QPushButton* makeButton(QWidget* parent, const QString& text, const QRect& place);
 
     ui::AppContext& context_;
@@ -131,7 +138,10 @@ class TForm1 : public QWidget {
     QPushButton* Button4 = nullptr;
     QPushButton* Button7 = nullptr;
     QPushButton* Button10 = nullptr;
+    QPushButton* LanguageSwitch = nullptr;
     QPushButton* Button12 = nullptr;  // "Настройки", in the hidden monitor button's place
+    QAction* SaveSettingsAction = nullptr;
+    QAction* ApplySettingsAction = nullptr;
     QPushButton* ReportButton = nullptr;
 
     // Step 1: connect.
@@ -141,6 +151,7 @@ class TForm1 : public QWidget {
     QLabel* Label3 = nullptr;
     QLabel* Label6 = nullptr;
     QLabel* ConnectStatusText = nullptr;
+    std::optional<std::string> statusSaid_;  // as the connection said it, untranslated
     ui::PortComboBox* COMSelect = nullptr;
     QPushButton* Button1 = nullptr;
 

@@ -1,5 +1,6 @@
 #include "TForm2.h"
 
+#include <QEvent>
 #include <initializer_list>
 #include <utility>
 
@@ -50,23 +51,19 @@ QPushButton* makeButton(QWidget* parent, const QString& text, int x, int y, int 
 TForm2::TForm2(dut::ConfigLink& link, dut::config::MainValues& mainValues, QWidget* parent)
     : ui::FormDialog(parent), editsView_(std::make_unique<EditsView>(*this)) {
     setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(QStringLiteral("Ручная корректировка Полного и Пустого"));
+    setWindowTitle(QString());
     setWindowIcon(ui::pictureIcon(QStringLiteral("step3")));
     ui::makeWhiteWindow(this);
 
-    Label3 = ui::makeLabel(
-        this,
-        QStringLiteral("\r\n1. В этом окне можно в ручную ввести значения полного и пустого бака."),
-        0, 0, 525, 33);
+    Label3 = ui::makeLabel(this, QString(), 0, 0, 525, 33);
     Label3->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
-    Label1 = ui::makeLabel(this, QStringLiteral("Полный бак:"), 98, 61);
+    Label1 = ui::makeLabel(this, QString(), 98, 61);
     LEVELMAX = makeFlatEdit(this, 168, 56, 121, 19);
-    Button2 = makeButton(this, QStringLiteral("Установить"), 296, 56, 129, 19);
-    Label2 = ui::makeLabel(this, QStringLiteral("Пустой бак:"), 104, 89);
+    Button2 = makeButton(this, QString(), 296, 56, 129, 19);
+    Label2 = ui::makeLabel(this, QString(), 104, 89);
     LEVELMIN = makeFlatEdit(this, 168, 88, 121, 19);
-    Button3 = makeButton(this, QStringLiteral("Установть"), 296, 88, 129, 19);
-    Button1 =
-        makeButton(this, QStringLiteral("Расширить границы уровней на 5 %"), 104, 144, 321, 19);
+    Button3 = makeButton(this, QString(), 296, 88, 129, 19);
+    Button1 = makeButton(this, QString(), 104, 144, 321, 19);
 
     QWidget::setTabOrder(LEVELMAX, Button2);
     QWidget::setTabOrder(Button2, LEVELMIN);
@@ -78,6 +75,7 @@ TForm2::TForm2(dut::ConfigLink& link, dut::config::MainValues& mainValues, QWidg
     connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TForm2::Button3Click);
 
+    retranslateUi();
     ui::nameControls({
         {Label3, "Label3"},
         {Label1, "Label1"},
@@ -120,4 +118,22 @@ void TForm2::Button2Click() {
 
 void TForm2::Button3Click() {
     ui::reportErrors([&] { logic_->Button3Click(); });
+}
+
+void TForm2::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) retranslateUi();
+    ui::FormDialog::changeEvent(event);
+}
+
+void TForm2::retranslateUi() {
+    setWindowTitle(tr("Ручная корректировка Полного и Пустого"));
+    Label3->setText(ui::displayText(
+        tr("\r\n1. В этом окне можно в ручную ввести значения полного и пустого бака.")));
+    Label1->setText(ui::displayText(tr("Полный бак:")));
+    Label1->adjustSize();
+    Button2->setText(tr("Установить"));
+    Label2->setText(ui::displayText(tr("Пустой бак:")));
+    Label2->adjustSize();
+    Button3->setText(tr("Установть"));
+    Button1->setText(tr("Расширить границы уровней на 5 %"));
 }

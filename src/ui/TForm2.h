@@ -44,9 +44,12 @@ class TForm2 : public ui::FormDialog {
     void Button3Click();
 
   protected:
+    void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    // Every text of the window in the current language.
+    void retranslateUi();
     class EditsView;
     std::unique_ptr<EditsView> editsView_;
     std::unique_ptr<dut::config::Notifier> notifier_;

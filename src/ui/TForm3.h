@@ -18,4 +18,11 @@ class TForm3 : public ui::FormDialog {
     QLabel* Label5 = nullptr;
     QLabel* Label6 = nullptr;
     QLabel* Label7 = nullptr;
+
+  protected:
+    void changeEvent(QEvent* event) override;
+
+  private:
+    // Every text of the window in the current language.
+    void retranslateUi();
 };

@@ -11,4 +11,11 @@ class TForm5 : public QWidget {
 
     QLabel* Label1 = nullptr;
     QLabel* Image1 = nullptr;
+
+  protected:
+    void changeEvent(QEvent* event) override;
+
+  private:
+    // Every text of the window in the current language.
+    void retranslateUi();
 };

@@ -1,5 +1,7 @@
 #include "TForm6.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <initializer_list>
 #include <utility>
 
@@ -68,23 +70,21 @@ TForm6::TForm6(dut::ConfigLink& link, QWidget* parent)
         scale_ = screen->logicalDotsPerInchY() / 96.0;
     }
     setObjectName(QStringLiteral("Form6"));
-    setWindowTitle(QStringLiteral("Дополнительные параметры"));
+    setWindowTitle(QString());
     setWindowIcon(ui::appIcon());
     setFont(ui::uiFont(px(11)));
 
-    Label1 = ui::makeLabel(this, QStringLiteral("Разрядность выхода LLS:"), px(16), px(16), -1, -1,
-                           font());
+    Label1 = ui::makeLabel(this, QString(), px(16), px(16), -1, -1, font());
     ComboBox1 = new DropOnTypingComboBox(this);
-    ComboBox1->addItems({QStringLiteral("12 Бит (0..4095)"), QStringLiteral("10 Бит (0..1023)")});
+    ComboBox1->addItems({QString(), QString()});
     ComboBox1->setCurrentIndex(0);
     ComboBox1->setGeometry(px(152), px(12), px(145), ComboBox1->sizeHint().height());
 
-    Label2 = ui::makeLabel(this, QStringLiteral("Переодическая выдача данных:"), px(16), px(48), -1,
-                           -1, font());
+    Label2 = ui::makeLabel(this, QString(), px(16), px(48), -1, -1, font());
     ComboBox2 = new QComboBox(this);
     // The intervals the sensor takes, in the order and with the labels of the parameter map.
     for (const dut::param::IntervalChoice& choice : dut::param::kIntervalChoices) {
-        ComboBox2->addItem(QString::fromUtf8(choice.label));
+        ComboBox2->addItem(QString::fromUtf8(choice.label));  // translated below
     }
     ComboBox2->setCurrentIndex(0);
     ComboBox2->setGeometry(px(192), px(48), px(145), ComboBox2->sizeHint().height());
@@ -99,6 +99,7 @@ TForm6::TForm6(dut::ConfigLink& link, QWidget* parent)
     connect(ComboBox2, qOverload<int>(&QComboBox::currentIndexChanged), this,
             &TForm6::ComboBox2Change);
 
+    retranslateUi();
     ui::nameControls({
         {Label1, "Label1"},
         {ComboBox1, "ComboBox1"},
@@ -131,4 +132,23 @@ void TForm6::ComboBox1Change(int index) {
 
 void TForm6::ComboBox2Change(int index) {
     logic_->ComboBox2Change(index);
+}
+
+void TForm6::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) retranslateUi();
+    ui::FormDialog::changeEvent(event);
+}
+
+void TForm6::retranslateUi() {
+    setWindowTitle(tr("Дополнительные параметры"));
+    Label1->setText(ui::displayText(tr("Разрядность выхода LLS:")));
+    Label1->adjustSize();
+    Label2->setText(ui::displayText(tr("Переодическая выдача данных:")));
+    Label2->adjustSize();
+    ComboBox1->setItemText(0, tr("12 Бит (0..4095)"));
+    ComboBox1->setItemText(1, tr("10 Бит (0..1023)"));
+    for (std::size_t i = 0; i < dut::param::kIntervalChoices.size(); ++i) {
+        ComboBox2->setItemText(int(i), QCoreApplication::translate(
+                                           "SensorParams", dut::param::kIntervalChoices[i].label));
+    }
 }

@@ -38,9 +38,12 @@ class TForm6 : public ui::FormDialog {
     void ComboBox2Change(int index);
 
   protected:
+    void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
   private:
+    // Every text of the window in the current language.
+    void retranslateUi();
     class ListsView;
 
     int px(int designed) const;

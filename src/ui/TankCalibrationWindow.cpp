@@ -35,6 +35,7 @@
 #include "MessageBox.h"
 #include "TableCsv.h"
 #include "TankNumbers.h"
+#include "Translated.h"
 
 using dut::tank::CalibrationTable;
 using dut::tank::Direction;
@@ -46,6 +47,8 @@ const char kDecimalCommaKey[] = "tank/decimalComma";
 // Readings further apart than this mean the source has gone (a lost link, the poll held by
 // the monitor): the count of identical readings starts again.
 constexpr qint64 kSourceSilenceMs = 2500;
+
+const char* const kTypeLitres = QT_TRANSLATE_NOOP("TankCalibrationWindow", "введите число литров.");
 
 enum Column { RowColumn, LitresColumn, LevelColumn, RawColumn, TimeColumn, MarkColumn };
 
@@ -63,8 +66,8 @@ TankCalibrationWindow::TankCalibrationWindow(const dut::LinkState& state, QWidge
                                              const QString& sessionPath)
     : QWidget(parent, Qt::Window), link_(state), session_(sessionPath) {
     setObjectName(QStringLiteral("TankCalibration"));
-    setWindowTitle(QStringLiteral("Тарировка бака"));
     buildControls();
+    retranslateUi();
     resize(860, 600);
 
     SourceWatch = new QTimer(this);
@@ -78,40 +81,44 @@ TankCalibrationWindow::TankCalibrationWindow(const dut::LinkState& state, QWidge
     });
 }
 
-TankCalibrationWindow::~TankCalibrationWindow() = default;
+TankCalibrationWindow::~TankCalibrationWindow() {
+    // A line edit that still has the focus says editingFinished while QWidget's destructor
+    // takes it down, when this window is no longer one: nothing may answer that.
+    for (QLineEdit* edit : {TankName, Vehicle, Portion}) edit->disconnect(this);
+}
 
 void TankCalibrationWindow::buildControls() {
     auto* layout = new QVBoxLayout(this);
 
     auto* details = new QHBoxLayout;
     TankName = new QLineEdit(this);
-    TankName->setPlaceholderText(QStringLiteral("название бака"));
     Vehicle = new QLineEdit(this);
-    Vehicle->setPlaceholderText(QStringLiteral("госномер или название"));
     SensorNumber = new QLabel(this);
-    details->addWidget(new QLabel(QStringLiteral("Бак:"), this));
+    TankLabel = new QLabel(this);
+    details->addWidget(TankLabel);
     details->addWidget(TankName, 2);
-    details->addWidget(new QLabel(QStringLiteral("ТС:"), this));
+    VehicleLabel = new QLabel(this);
+    details->addWidget(VehicleLabel);
     details->addWidget(Vehicle, 2);
     details->addWidget(SensorNumber, 1);
     layout->addLayout(details);
 
     auto* source = new QHBoxLayout;
     LevelSource = new QComboBox(this);
-    LevelSource->addItem(QStringLiteral("Датчик на связи (выходной уровень)"));
-    LevelSource->addItem(QStringLiteral("Шина LLS (монитор), адрес:"));
+    LevelSource->addItems({QString(), QString()});
     LlsAddress = new QSpinBox(this);
     LlsAddress->setRange(0, 255);
     LlsAddress->setValue(1);
     LlsAddress->setEnabled(false);
-    LevelText = new QLabel(QStringLiteral("Уровень: —"), this);
+    LevelText = new QLabel(this);
     QFont big = LevelText->font();
     big.setPixelSize(18);
     big.setBold(true);
     LevelText->setFont(big);
     StableText = new QLabel(this);
     StableText->setFont(big);
-    source->addWidget(new QLabel(QStringLiteral("Источник уровня:"), this));
+    SourceLabel = new QLabel(this);
+    source->addWidget(SourceLabel);
     source->addWidget(LevelSource);
     source->addWidget(LlsAddress);
     source->addSpacing(16);
@@ -122,20 +129,19 @@ void TankCalibrationWindow::buildControls() {
 
     auto* record = new QHBoxLayout;
     Way = new QComboBox(this);
-    Way->addItem(QStringLiteral("Заливка (от пустого)"));
-    Way->addItem(QStringLiteral("Слив (от полного)"));
+    Way->addItems({QString(), QString()});
     FullVolume = new QLineEdit(this);
-    FullVolume->setPlaceholderText(QStringLiteral("полный объём, л"));
     FullVolume->setEnabled(false);
     Portion = new QLineEdit(this);
     QSettings settings;
     Portion->setText(settings.value(kPortionKey, QStringLiteral("10")).toString());
-    RecordButton = new QPushButton(QStringLiteral("Записать точку"), this);
+    RecordButton = new QPushButton(this);
     RecordButton->setToolTip(QStringLiteral("Enter"));
-    AutoRecord = new QCheckBox(QStringLiteral("Записывать автоматически"), this);
+    AutoRecord = new QCheckBox(this);
     record->addWidget(Way);
     record->addWidget(FullVolume);
-    record->addWidget(new QLabel(QStringLiteral("Порция, л:"), this));
+    PortionLabel = new QLabel(this);
+    record->addWidget(PortionLabel);
     record->addWidget(Portion);
     record->addWidget(RecordButton);
     record->addWidget(AutoRecord);
@@ -148,9 +154,6 @@ void TankCalibrationWindow::buildControls() {
 
     auto* split = new QSplitter(Qt::Horizontal, this);
     Points = new QTableWidget(0, 6, split);
-    Points->setHorizontalHeaderLabels({QStringLiteral("№"), QStringLiteral("Литры"),
-                                       QStringLiteral("Уровень"), QStringLiteral("Сырое"),
-                                       QStringLiteral("Время"), QStringLiteral("Отметка")});
     Points->verticalHeader()->hide();
     Points->setSelectionBehavior(QAbstractItemView::SelectRows);
     Points->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -166,10 +169,8 @@ void TankCalibrationWindow::buildControls() {
     MarkedPoints->setMarkerSize(9);
     MarkedPoints->setColor(Qt::red);
     LevelAxis = new QValueAxis;
-    LevelAxis->setTitleText(QStringLiteral("Уровень"));
     LevelAxis->setLabelFormat(QStringLiteral("%d"));
     LitresAxis = new QValueAxis;
-    LitresAxis->setTitleText(QStringLiteral("Литры"));
     Chart->addAxis(LevelAxis, Qt::AlignBottom);
     Chart->addAxis(LitresAxis, Qt::AlignLeft);
     for (QXYSeries* series : std::initializer_list<QXYSeries*>{Line, GoodPoints, MarkedPoints}) {
@@ -184,12 +185,12 @@ void TankCalibrationWindow::buildControls() {
     layout->addWidget(split, 1);
 
     auto* buttons = new QHBoxLayout;
-    DeleteButton = new QPushButton(QStringLiteral("Удалить строку"), this);
-    UndoButton = new QPushButton(QStringLiteral("Отменить (Ctrl+Z)"), this);
-    NewButton = new QPushButton(QStringLiteral("Новая таблица"), this);
-    ExportButton = new QPushButton(QStringLiteral("Экспорт CSV... (Ctrl+S)"), this);
-    ImportButton = new QPushButton(QStringLiteral("Импорт CSV... (Ctrl+O)"), this);
-    DecimalComma = new QCheckBox(QStringLiteral("десятичная запятая"), this);
+    DeleteButton = new QPushButton(this);
+    UndoButton = new QPushButton(this);
+    NewButton = new QPushButton(this);
+    ExportButton = new QPushButton(this);
+    ImportButton = new QPushButton(this);
+    DecimalComma = new QCheckBox(this);
     DecimalComma->setChecked(settings.value(kDecimalCommaKey, false).toBool());
     for (QWidget* w : std::initializer_list<QWidget*>{DeleteButton, UndoButton, NewButton}) {
         buttons->addWidget(w);
@@ -251,10 +252,12 @@ void TankCalibrationWindow::buildControls() {
         LlsAddress->setEnabled(index == LlsSource);
         sourceLost();
         if (index == LlsSource) {
-            say(
-                QStringLiteral("Уровень берётся из ответов датчика с выбранным адресом, пока "
-                               "открыт монитор работы LLS (Ctrl+Shift+L в главном окне). Пока "
-                               "монитор открыт, точки записываются в автоматическом режиме."));
+            say([] {
+                return tr(
+                    "Уровень берётся из ответов датчика с выбранным адресом, пока "
+                    "открыт монитор работы LLS (Ctrl+Shift+L в главном окне). Пока "
+                    "монитор открыт, точки записываются в автоматическом режиме.");
+            });
         }
     });
     connect(LlsAddress, qOverload<int>(&QSpinBox::valueChanged), this, [this] { sourceLost(); });
@@ -278,39 +281,36 @@ void TankCalibrationWindow::takeUpLastSession() {
     const ui::TankSessionFile::Loaded last = session_.load();
     if (last.kind == ui::TankSessionFile::Loaded::SetAside) {
         std::fprintf(stderr, "brindolex-dut-configurator: %s\n", last.message.toUtf8().constData());
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Файл сеанса тарировки не читается"),
-                        last.message, QMessageBox::Ok, this);
+        QMessageBox box(QMessageBox::Warning, tr("Файл сеанса тарировки не читается"), last.message,
+                        QMessageBox::Ok, this);
         ui::execMessageBox(box);
-        say(last.message, true);
+        say([message = last.message] { return message; }, true);
         return;
     }
     if (last.kind != ui::TankSessionFile::Loaded::Table || last.table.points.empty()) return;
     const auto& t = last.table;
     const QString text =
-        QStringLiteral(
-            "Найдена незавершённая таблица тарировки: %1 точек%2%3%4. Продолжить её?\n"
-            "«Начать заново» откладывает её в файл рядом.")
+        tr("Найдена незавершённая таблица тарировки: %1 точек%2%3%4. Продолжить её?\n"
+           "«Начать заново» откладывает её в файл рядом.")
             .arg(t.points.size())
-            .arg(t.details.tank.empty()
-                     ? QString()
-                     : QStringLiteral(", бак «%1»").arg(fromUtf8(t.details.tank)))
-            .arg(t.details.vehicle.empty()
-                     ? QString()
-                     : QStringLiteral(", ТС «%1»").arg(fromUtf8(t.details.vehicle)))
-            .arg(t.details.sensorNumber == 0
-                     ? QString()
-                     : QStringLiteral(", ДУТ № %1").arg(t.details.sensorNumber));
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Незавершённая тарировка"), text,
+            .arg(t.details.tank.empty() ? QString()
+                                        : tr(", бак «%1»").arg(fromUtf8(t.details.tank)))
+            .arg(t.details.vehicle.empty() ? QString()
+                                           : tr(", ТС «%1»").arg(fromUtf8(t.details.vehicle)))
+            .arg(t.details.sensorNumber == 0 ? QString()
+                                             : tr(", ДУТ № %1").arg(t.details.sensorNumber));
+    QMessageBox box(QMessageBox::Question, tr("Незавершённая тарировка"), text,
                     QMessageBox::Yes | QMessageBox::No, this);
-    box.button(QMessageBox::Yes)->setText(QStringLiteral("Продолжить"));
-    box.button(QMessageBox::No)->setText(QStringLiteral("Начать заново"));
+    box.button(QMessageBox::Yes)->setText(tr("Продолжить"));
+    box.button(QMessageBox::No)->setText(tr("Начать заново"));
     box.setDefaultButton(QMessageBox::Yes);
     if (ui::execMessageBox(box) == QMessageBox::Yes) {
         table_.replace(last.table);
-        say(QStringLiteral("Таблица восстановлена: %1 точек.").arg(t.points.size()));
+        say([n = t.points.size()] { return tr("Таблица восстановлена: %1 точек.").arg(n); });
     } else {
         const QString aside = session_.setAside(QStringLiteral("previous"));
-        if (!aside.isEmpty()) say(QStringLiteral("Прежняя таблица отложена в %1.").arg(aside));
+        if (!aside.isEmpty())
+            say([aside] { return tr("Прежняя таблица отложена в %1.").arg(aside); });
     }
 }
 
@@ -318,8 +318,9 @@ QString TankCalibrationWindow::statusText() const {
     return Status->text();
 }
 
-void TankCalibrationWindow::say(const QString& text, bool bad) {
-    Status->setText(text);
+void TankCalibrationWindow::say(std::function<QString()> text, bool bad) {
+    said_ = std::move(text);
+    Status->setText(said_());
     Status->setStyleSheet(bad ? QStringLiteral("color: rgb(200, 0, 0);") : QString());
 }
 
@@ -372,17 +373,16 @@ void TankCalibrationWindow::showStability() {
     const auto setLook = [](QLabel* label, const QString& sheet) {
         if (label->styleSheet() != sheet) label->setStyleSheet(sheet);
     };
-    setText(LevelText,
-            level ? QStringLiteral("Уровень: %1").arg(*level) : QStringLiteral("Уровень: —"));
+    setText(LevelText, level ? tr("Уровень: %1").arg(*level) : tr("Уровень: —"));
     if (!level) {
-        setText(StableText, QStringLiteral("Нет показаний"));
+        setText(StableText, tr("Нет показаний"));
         setLook(StableText, QStringLiteral("color: gray;"));
     } else if (stability_.stable()) {
-        setText(StableText, QStringLiteral("Уровень стабилен"));
+        setText(StableText, tr("Уровень стабилен"));
         setLook(StableText,
                 QStringLiteral("background: rgb(157, 255, 157); color: black; padding: 2px;"));
     } else {
-        setText(StableText, QStringLiteral("Уровень меняется: %1 из %2 одинаковых подряд")
+        setText(StableText, tr("Уровень меняется: %1 из %2 одинаковых подряд")
                                 .arg(stability_.count())
                                 .arg(dut::tank::LevelStability::kStableReadings));
         setLook(StableText,
@@ -390,8 +390,7 @@ void TankCalibrationWindow::showStability() {
     }
     const qint32 number =
         table_.details().sensorNumber != 0 ? table_.details().sensorNumber : link_.sensorNumber;
-    setText(SensorNumber,
-            number == 0 ? QStringLiteral("ДУТ № —") : QStringLiteral("ДУТ № %1").arg(number));
+    setText(SensorNumber, number == 0 ? tr("ДУТ № —") : tr("ДУТ № %1").arg(number));
 }
 
 std::optional<double> TankCalibrationWindow::typedLitres(QLineEdit* edit) const {
@@ -403,22 +402,29 @@ std::optional<double> TankCalibrationWindow::typedLitres(QLineEdit* edit) const 
 void TankCalibrationWindow::recordPoint() {
     const auto level = stability_.level();
     if (!level) {
-        say(QStringLiteral("Точка не записана: нет показаний уровня. Подключите датчик (или "
-                           "откройте монитор LLS для шины)."),
+        say(
+            [] {
+                return tr(
+                    "Точка не записана: нет показаний уровня. Подключите датчик (или "
+                    "откройте монитор LLS для шины).");
+            },
             true);
         return;
     }
     if (!stability_.stable()) {
-        say(QStringLiteral("Точка не записана: уровень ещё не стабилен (%1 из %2 одинаковых "
-                           "показаний подряд). Дождитесь «Уровень стабилен».")
-                .arg(stability_.count())
-                .arg(dut::tank::LevelStability::kStableReadings),
+        say(
+            [count = stability_.count()] {
+                return tr("Точка не записана: уровень ещё не стабилен (%1 из %2 одинаковых "
+                          "показаний подряд). Дождитесь «Уровень стабилен».")
+                    .arg(count)
+                    .arg(dut::tank::LevelStability::kStableReadings);
+            },
             true);
         return;
     }
     const auto portion = typedLitres(Portion);
     if (!table_.empty() && !portion) {
-        say(QStringLiteral("Точка не записана: введите порцию в литрах (число больше нуля)."),
+        say([] { return tr("Точка не записана: введите порцию в литрах (число больше нуля)."); },
             true);
         return;
     }
@@ -426,7 +432,10 @@ void TankCalibrationWindow::recordPoint() {
         const bool draining = Way->currentIndex() == 1;
         const auto full = typedLitres(FullVolume);
         if (draining && !full) {
-            say(QStringLiteral("Точка не записана: для слива введите полный объём бака в литрах."),
+            say(
+                [] {
+                    return tr("Точка не записана: для слива введите полный объём бака в литрах.");
+                },
                 true);
             return;
         }
@@ -443,17 +452,21 @@ void TankCalibrationWindow::recordPoint() {
     const auto outcome =
         table_.record(portion.value_or(0.0), *level, lastRaw_, QDateTime::currentSecsSinceEpoch());
     if (!outcome.done()) {
-        say(QStringLiteral("Точка не записана: %1").arg(fromUtf8(outcome.refusal)), true);
+        say(
+            [refusal = outcome.refusal] {
+                return tr("Точка не записана: %1").arg(ui::translatedCore(refusal));
+            },
+            true);
         return;
     }
     QSettings().setValue(kPortionKey, Portion->text().trimmed());
     const auto& point = table_.points().back();
     changed();
     if (lastSaveOk_) {
-        say(QStringLiteral("Записана точка %1: %2 л, уровень %3.")
-                .arg(table_.points().size())
-                .arg(fromUtf8(dut::tank::litresText(point.litres)))
-                .arg(point.level));
+        say([n = table_.points().size(), litres = fromUtf8(dut::tank::litresText(point.litres)),
+             level = point.level] {
+            return tr("Записана точка %1: %2 л, уровень %3.").arg(n).arg(litres).arg(level);
+        });
     }
 }
 
@@ -461,7 +474,8 @@ void TankCalibrationWindow::changed() {
     QString why;
     lastSaveOk_ = session_.save(table_.state(), &why);
     if (!lastSaveOk_) {
-        say(QStringLiteral("Таблица не сохранена в файл сеанса %1: %2").arg(session_.path(), why),
+        say([path = session_.path(),
+             why] { return tr("Таблица не сохранена в файл сеанса %1: %2").arg(path, why); },
             true);
     }
     showTable();
@@ -498,7 +512,7 @@ void TankCalibrationWindow::showTable() {
                  ? QString()
                  : QDateTime::fromSecsSinceEpoch(point.time).toString(QStringLiteral("HH:mm:ss")),
              false);
-        cell(MarkColumn, fromUtf8(marks[static_cast<std::size_t>(row)]), false);
+        cell(MarkColumn, ui::translatedCore(marks[static_cast<std::size_t>(row)]), false);
     }
     Points->setUpdatesEnabled(true);
     showingTable_ = false;
@@ -549,17 +563,22 @@ void TankCalibrationWindow::litresEdited(int row, int column) {
     if (showingTable_ || column != LitresColumn) return;
     const auto litres = dut::tank::parseLitres(Points->item(row, column)->text().toStdString());
     const auto outcome = litres ? table_.editLitres(static_cast<std::size_t>(row), *litres)
-                                : CalibrationTable::Outcome{"введите число литров."};
+                                : CalibrationTable::Outcome{kTypeLitres};
     if (!outcome.done()) {
-        say(QStringLiteral("Литры строки %1 не изменены: %2")
-                .arg(row + 1)
-                .arg(fromUtf8(outcome.refusal)),
+        say(
+            [row, refusal = outcome.refusal] {
+                const QString why =
+                    refusal == kTypeLitres ? tr(kTypeLitres) : ui::translatedCore(refusal);
+                return tr("Литры строки %1 не изменены: %2").arg(row + 1).arg(why);
+            },
             true);
         QTimer::singleShot(0, this, [this] { showTable(); });
         return;
     }
-    say(QStringLiteral("Литры строки %1 изменены; следующие строки сдвинуты на ту же величину.")
-            .arg(row + 1));
+    say([row] {
+        return tr("Литры строки %1 изменены; следующие строки сдвинуты на ту же величину.")
+            .arg(row + 1);
+    });
     // Not from inside the item's own change signal.
     QTimer::singleShot(0, this, [this] { changed(); });
 }
@@ -577,7 +596,7 @@ void TankCalibrationWindow::directionChosen() {
     const bool draining = Way->currentIndex() == 1;
     if (!table_.empty()) {
         Way->setCurrentIndex(table_.direction() == Direction::Draining ? 1 : 0);
-        say(QStringLiteral("Направление меняется только для новой таблицы («Новая таблица»)."),
+        say([] { return tr("Направление меняется только для новой таблицы («Новая таблица»)."); },
             true);
         return;
     }
@@ -587,21 +606,21 @@ void TankCalibrationWindow::directionChosen() {
 
 void TankCalibrationWindow::undo() {
     if (!table_.undo()) {
-        say(QStringLiteral("Отменять нечего."));
+        say([] { return tr("Отменять нечего."); });
         return;
     }
-    say(QStringLiteral("Последнее изменение отменено."));
+    say([] { return tr("Последнее изменение отменено."); });
     changed();
 }
 
 void TankCalibrationWindow::deleteRow() {
     const int row = Points->currentRow();
     if (row < 0) {
-        say(QStringLiteral("Выберите строку, которую удалить."), true);
+        say([] { return tr("Выберите строку, которую удалить."); }, true);
         return;
     }
     if (table_.remove(static_cast<std::size_t>(row)).done()) {
-        say(QStringLiteral("Строка %1 удалена (Ctrl+Z возвращает её).").arg(row + 1));
+        say([row] { return tr("Строка %1 удалена (Ctrl+Z возвращает её).").arg(row + 1); });
         changed();
     }
 }
@@ -611,10 +630,12 @@ void TankCalibrationWindow::newTable() {
     const QString aside =
         table_.empty() ? QString() : session_.setAside(QStringLiteral("previous"));
     table_.start(Direction::Filling, 0);
-    say(aside.isEmpty() ? QStringLiteral("Новая таблица.")
-                        : QStringLiteral("Новая таблица. Прежняя сохранена в %1; «Отменить» "
-                                         "(Ctrl+Z) возвращает её сюда.")
-                              .arg(aside));
+    say([aside] {
+        return aside.isEmpty() ? tr("Новая таблица.")
+                               : tr("Новая таблица. Прежняя сохранена в %1; «Отменить» "
+                                    "(Ctrl+Z) возвращает её сюда.")
+                                     .arg(aside);
+    });
     changed();
 }
 
@@ -623,9 +644,9 @@ void TankCalibrationWindow::exportCsv() {
     const QString suggested =
         QStringLiteral("tarirovka-%1.csv")
             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmm")));
-    const QString path = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Экспорт таблицы тарировки"), suggested, QStringLiteral("CSV (*.csv)"),
-        nullptr, QFileDialog::DontUseNativeDialog);
+    const QString path = QFileDialog::getSaveFileName(this, tr("Экспорт таблицы тарировки"),
+                                                      suggested, QStringLiteral("CSV (*.csv)"),
+                                                      nullptr, QFileDialog::DontUseNativeDialog);
     if (path.isEmpty()) return;
     const std::string text = dut::tank::exportCsv(
         table_.state(),
@@ -636,16 +657,22 @@ void TankCalibrationWindow::exportCsv() {
         file.write(text.data(), static_cast<qint64>(text.size())) !=
             static_cast<qint64>(text.size()) ||
         !file.commit()) {
-        say(QStringLiteral("Таблица не выгружена в %1: %2").arg(path, file.errorString()), true);
+        say(
+            [path, why = file.errorString()] {
+                return tr("Таблица не выгружена в %1: %2").arg(path, why);
+            },
+            true);
         return;
     }
-    say(QStringLiteral("Таблица выгружена: %1 (%2 точек).").arg(path).arg(table_.points().size()));
+    say([path, n = table_.points().size()] {
+        return tr("Таблица выгружена: %1 (%2 точек).").arg(path).arg(n);
+    });
 }
 
 void TankCalibrationWindow::importCsv() {
-    const QString path = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Импорт таблицы тарировки"), QString(),
-        QStringLiteral("CSV (*.csv);;Все файлы (*)"), nullptr, QFileDialog::DontUseNativeDialog);
+    const QString path = QFileDialog::getOpenFileName(this, tr("Импорт таблицы тарировки"),
+                                                      QString(), tr("CSV (*.csv);;Все файлы (*)"),
+                                                      nullptr, QFileDialog::DontUseNativeDialog);
     if (!path.isEmpty()) importFile(path);
 }
 
@@ -655,7 +682,7 @@ void TankCalibrationWindow::importFile(const QString& path) {
     QString refusal;
     dut::tank::CsvImport read;
     if (file.size() > kLargestTable) {
-        refusal = QStringLiteral("файл слишком велик для таблицы тарировки");
+        refusal = tr("файл слишком велик для таблицы тарировки");
     } else if (!file.open(QIODevice::ReadOnly)) {
         refusal = file.errorString();
     } else {
@@ -664,16 +691,16 @@ void TankCalibrationWindow::importFile(const QString& path) {
         if (!read.ok()) {
             refusal =
                 read.badLine == 0
-                    ? fromUtf8(read.error)
-                    : QStringLiteral("строка %1: %2").arg(read.badLine).arg(fromUtf8(read.error));
+                    ? ui::translatedCore(read.error)
+                    : tr("строка %1: %2").arg(read.badLine).arg(ui::translatedCore(read.error));
         }
     }
     if (!refusal.isEmpty()) {
-        const QString text = QStringLiteral("Файл %1 не принят: %2. Текущая таблица не изменена.")
-                                 .arg(path, refusal);
-        say(text, true);
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Импорт таблицы тарировки"), text,
-                        QMessageBox::Ok, this);
+        const QString text =
+            tr("Файл %1 не принят: %2. Текущая таблица не изменена.").arg(path, refusal);
+        say([text] { return text; }, true);
+        QMessageBox box(QMessageBox::Warning, tr("Импорт таблицы тарировки"), text, QMessageBox::Ok,
+                        this);
         ui::execMessageBox(box);
         return;
     }
@@ -683,9 +710,9 @@ void TankCalibrationWindow::importFile(const QString& path) {
     if (state.details.vehicle.empty()) state.details.vehicle = table_.details().vehicle;
     if (state.details.sensorNumber == 0) state.details.sensorNumber = table_.details().sensorNumber;
     table_.replace(state);
-    say(QStringLiteral("Загружено %1 точек из %2 (Ctrl+Z возвращает прежнюю таблицу).")
-            .arg(state.points.size())
-            .arg(path));
+    say([n = state.points.size(), path] {
+        return tr("Загружено %1 точек из %2 (Ctrl+Z возвращает прежнюю таблицу).").arg(n).arg(path);
+    });
     changed();
 }
 
@@ -705,4 +732,41 @@ void TankCalibrationWindow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void TankCalibrationWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) retranslateUi();
+    QWidget::changeEvent(event);
+}
+
+void TankCalibrationWindow::retranslateUi() {
+    setWindowTitle(tr("Тарировка бака"));
+    TankName->setPlaceholderText(tr("название бака"));
+    Vehicle->setPlaceholderText(tr("госномер или название"));
+    TankLabel->setText(tr("Бак:"));
+    VehicleLabel->setText(tr("ТС:"));
+    LevelSource->setItemText(SensorSource, tr("Датчик на связи (выходной уровень)"));
+    LevelSource->setItemText(LlsSource, tr("Шина LLS (монитор), адрес:"));
+    SourceLabel->setText(tr("Источник уровня:"));
+    Way->setItemText(0, tr("Заливка (от пустого)"));
+    Way->setItemText(1, tr("Слив (от полного)"));
+    FullVolume->setPlaceholderText(tr("полный объём, л"));
+    RecordButton->setText(tr("Записать точку"));
+    AutoRecord->setText(tr("Записывать автоматически"));
+    PortionLabel->setText(tr("Порция, л:"));
+    Points->setHorizontalHeaderLabels(
+        {tr("№"), tr("Литры"), tr("Уровень"), tr("Сырое"), tr("Время"), tr("Отметка")});
+    LevelAxis->setTitleText(tr("Уровень"));
+    LitresAxis->setTitleText(tr("Литры"));
+    DeleteButton->setText(tr("Удалить строку"));
+    UndoButton->setText(tr("Отменить (Ctrl+Z)"));
+    NewButton->setText(tr("Новая таблица"));
+    ExportButton->setText(tr("Экспорт CSV... (Ctrl+S)"));
+    ImportButton->setText(tr("Импорт CSV... (Ctrl+O)"));
+    DecimalComma->setText(tr("десятичная запятая"));
+    // What the window says and shows as state, in the language now chosen.
+    if (said_) Status->setText(said_());
+    if (!opened_) return;
+    showStability();
+    showTable();
 }

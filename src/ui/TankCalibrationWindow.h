@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QWidget>
+#include <functional>
 #include <optional>
 
 #include "CalibrationTable.h"
@@ -67,6 +68,7 @@ class TankCalibrationWindow : public QWidget {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     enum Source { SensorSource = 0, LlsSource = 1 };
@@ -79,7 +81,9 @@ class TankCalibrationWindow : public QWidget {
     void showTable();
     void showChart();
     void showStability();
-    void say(const QString& text, bool bad = false);
+    // The status line; the text is made again in the new language when the language changes.
+    void say(std::function<QString()> text, bool bad = false);
+    void retranslateUi();
     void litresEdited(int row, int column);
     void detailsEdited();
     void directionChosen();
@@ -108,6 +112,11 @@ class TankCalibrationWindow : public QWidget {
     QPushButton* RecordButton = nullptr;
     QCheckBox* AutoRecord = nullptr;
     QLabel* Status = nullptr;
+    std::function<QString()> said_;
+    QLabel* TankLabel = nullptr;
+    QLabel* VehicleLabel = nullptr;
+    QLabel* SourceLabel = nullptr;
+    QLabel* PortionLabel = nullptr;
     QTableWidget* Points = nullptr;
     QPushButton* DeleteButton = nullptr;
     QPushButton* UndoButton = nullptr;

@@ -1,5 +1,6 @@
 #include "TankSessionFile.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -8,6 +9,7 @@
 #include <QStandardPaths>
 
 #include "TableSession.h"
+#include "Translated.h"
 
 namespace ui {
 
@@ -44,7 +46,7 @@ TankSessionFile::Loaded TankSessionFile::load() {
     QString why;
     dut::tank::SessionRead read;
     if (file.size() > kLargestSession) {
-        why = QStringLiteral("файл слишком велик");
+        why = QCoreApplication::translate("TankSessionFile", "файл слишком велик");
     } else if (!file.open(QIODevice::ReadOnly)) {
         why = file.errorString();
     } else {
@@ -56,30 +58,32 @@ TankSessionFile::Loaded TankSessionFile::load() {
             loaded.table = read.table;
             return loaded;
         }
-        why = QString::fromStdString(read.error);
+        why = translatedCore(read.error);
     }
     loaded.kind = Loaded::SetAside;
     const QString aside = setAside(QStringLiteral("damaged"));
     if (aside.isEmpty()) {
         savingAllowed_ = false;
         loaded.message =
-            QStringLiteral(
+            QCoreApplication::translate(
+                "TankSessionFile",
                 "Файл сеанса тарировки %1 не читается (%2), и отложить его не удалось. "
                 "Окно начинает с пустой таблицы; она не сохраняется, пока этот файл "
                 "не убран.")
                 .arg(QDir::toNativeSeparators(path_), why);
     } else {
-        loaded.message = QStringLiteral(
-                             "Файл сеанса тарировки не читается (%1). Он отложен как "
-                             "%2. Окно начинает с пустой таблицы.")
-                             .arg(why, QDir::toNativeSeparators(aside));
+        loaded.message =
+            QCoreApplication::translate("TankSessionFile",
+                                        "Файл сеанса тарировки не читается (%1). Он отложен как "
+                                        "%2. Окно начинает с пустой таблицы.")
+                .arg(why, QDir::toNativeSeparators(aside));
     }
     return loaded;
 }
 
 bool TankSessionFile::save(const dut::tank::TableState& table, QString* why) {
     if (!savingAllowed_) {
-        if (why) *why = QStringLiteral("файл сеанса не убран");
+        if (why) *why = QCoreApplication::translate("TankSessionFile", "файл сеанса не убран");
         return false;
     }
     QDir().mkpath(QFileInfo(path_).absolutePath());

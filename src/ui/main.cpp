@@ -3,6 +3,7 @@
 
 #include "Application.h"
 #include "CommandLine.h"
+#include "Language.h"
 #include "TerminationSignals.h"
 #include "Windows.h"
 
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     char* qtArgv[] = {argv[0], nullptr};
     ui::Application app(qtArgc, qtArgv);
     ui::quitOnTerminationSignals();
+    ui::applyLanguage(ui::startupLanguage(ui::languageFromCode(line.language)));
 
     // All six windows exist before the first event is dispatched.
     ui::Startup program;

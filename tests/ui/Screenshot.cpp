@@ -1,10 +1,11 @@
 // Saves a picture of a window as it opens: ui_screenshot <file.png> [1..6], the main
-// window by default.
+// window by default; in English with DUT_SCREENSHOT_LANG=en.
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
 #include "Application.h"
+#include "Language.h"
 #include "Windows.h"
 
 int main(int argc, char** argv) {
@@ -15,6 +16,10 @@ int main(int argc, char** argv) {
     const QString target = QString::fromLocal8Bit(argv[1]);
     ui::fixPixelScale();
     ui::Application app(argc, argv);
+    if (const auto language =
+            ui::languageFromCode(qEnvironmentVariable("DUT_SCREENSHOT_LANG").toStdString())) {
+        ui::applyLanguage(*language);
+    }
     ui::Startup program;
     ui::Windows& windows = program.windows();
     const int which = argc == 3 ? std::atoi(argv[2]) : 1;

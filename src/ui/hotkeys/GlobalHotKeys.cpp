@@ -1,5 +1,6 @@
 #include "GlobalHotKeys.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QShortcut>
@@ -26,9 +27,12 @@ QString keyNames(const QList<int>& ids) {
     return names.join(QStringLiteral(", "));
 }
 
-QString notGlobalSentence(const QList<int>& ids, const QString& why) {
-    return QStringLiteral("Горячие клавиши %1 работают только в окне программы: %2.")
-        .arg(keyNames(ids), why);
+QString notGlobalSentence(const QList<int>& ids, const char* why, const QString& arg) {
+    QString reason = QCoreApplication::translate("GlobalHotKeys", why);
+    if (!arg.isEmpty()) reason = reason.arg(arg);
+    return QCoreApplication::translate("GlobalHotKeys",
+                                       "Горячие клавиши %1 работают только в окне программы: %2.")
+        .arg(keyNames(ids), reason);
 }
 
 }  // namespace
@@ -92,7 +96,9 @@ void GlobalHotKeys::installApplicationShortcuts(const QList<int>& ids) {
 
 void GlobalHotKeys::backendBound(const QList<int>& ids) {
     if (ids.isEmpty()) {
-        backendRefused(QStringLiteral("портал рабочего стола не назначил ни одной клавиши"));
+        backendRefused(QT_TRANSLATE_NOOP("GlobalHotKeys",
+                                         "портал рабочего стола не назначил ни одной клавиши"),
+                       QString());
         return;
     }
     mode_ = Mode::PortalShortcut;
@@ -106,23 +112,38 @@ void GlobalHotKeys::backendBound(const QList<int>& ids) {
         }
     }
     if (!leftInWindow.isEmpty()) {
-        reportNotGlobal(notGlobalSentence(
-            leftInWindow, QStringLiteral("портал рабочего стола назначил не все клавиши")));
+        reportNotGlobal(
+            leftInWindow,
+            QT_TRANSLATE_NOOP("GlobalHotKeys", "портал рабочего стола назначил не все клавиши"),
+            QString());
     }
 }
 
-void GlobalHotKeys::backendRefused(const QString& why) {
+void GlobalHotKeys::backendRefused(const char* why, const QString& arg) {
     installApplicationShortcuts(kAllIds);
     grabsAccepted_ = static_cast<int>(appShortcuts_.size());
     mode_ = Mode::ApplicationShortcut;
-    reportNotGlobal(notGlobalSentence(kAllIds, why));
+    reportNotGlobal(kAllIds, why, arg);
 }
 
-void GlobalHotKeys::reportNotGlobal(const QString& sentence) {
+void GlobalHotKeys::reportNotGlobal(const QList<int>& ids, const char* why, const QString& arg) {
+    reasonIds_ = ids;
+    reasonWhy_ = why;
+    reasonArg_ = arg;
+    const QString sentence = notGlobalSentence(ids, why, arg);
     if (sentence == notGlobalReason_) return;
     notGlobalReason_ = sentence;
     const QByteArray line = sentence.toUtf8() + '\n';
     std::fputs(line.constData(), stderr);
     std::fflush(stderr);
+    emit notGlobal(sentence);
+}
+
+void GlobalHotKeys::retranslate() {
+    if (!reasonWhy_) return;
+    const QString sentence = notGlobalSentence(reasonIds_, reasonWhy_, reasonArg_);
+    if (sentence == notGlobalReason_) return;
+    // The terminal heard the reason once already; only the window's text changes language.
+    notGlobalReason_ = sentence;
     emit notGlobal(sentence);
 }

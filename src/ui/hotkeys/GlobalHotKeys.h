@@ -37,6 +37,8 @@ class GlobalHotKeys : public QObject {
     int grabsAccepted() const { return grabsAccepted_; }
     // Empty while the keys are global; otherwise a sentence for the user.
     QString notGlobalReason() const { return notGlobalReason_; }
+    // Says the reason again in the current language (notGlobal), where there is one.
+    void retranslate();
 
     // X11 grabs see no key that goes to a native Wayland window, so an X11 client in a
     // Wayland session needs the portal as much as a native one.
@@ -55,13 +57,17 @@ class GlobalHotKeys : public QObject {
     void installApplicationShortcuts(const QList<int>& ids);
     // Asynchronous backends report here once the window system has answered.
     void backendBound(const QList<int>& ids);
-    void backendRefused(const QString& why);
-    void reportNotGlobal(const QString& sentence);
+    // why: a marked text of context "GlobalHotKeys", its %1 filled with arg where it has one.
+    void backendRefused(const char* why, const QString& arg);
+    void reportNotGlobal(const QList<int>& ids, const char* why, const QString& arg);
 
     QWidget* window_;
     Mode mode_ = Mode::None;
     int grabsAccepted_ = 0;
     QString notGlobalReason_;
+    QList<int> reasonIds_;
+    const char* reasonWhy_ = nullptr;
+    QString reasonArg_;
     QHash<int, QShortcut*> appShortcuts_;  // owned by the window
     std::unique_ptr<Backend> backend_;
 

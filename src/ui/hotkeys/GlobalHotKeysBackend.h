@@ -32,8 +32,9 @@ class GlobalHotKeys::Backend {
     static void bound(GlobalHotKeys& owner, const QList<int>& ids) {
         owner.backendBound(ids);
     }
-    // No key is global; `why` finishes the sentence "... because ...", for the user.
-    static void refused(GlobalHotKeys& owner, const QString& why) {
-        owner.backendRefused(why);
+    // No key is global; `why` finishes the sentence "... because ...", for the user: a
+    // marked text of context "GlobalHotKeys", its %1 filled with arg where it has one.
+    static void refused(GlobalHotKeys& owner, const char* why, const QString& arg = QString()) {
+        owner.backendRefused(why, arg);
     }
 };

@@ -1,5 +1,7 @@
 #include "GlobalHotKeysPortal.h"
 
+#include <QCoreApplication>
+
 #include "HotKeyTable.h"
 
 #include <QDBusArgument>
@@ -93,7 +95,7 @@ PortalHotKeysBackend::~PortalHotKeysBackend() {
 int PortalHotKeysBackend::grab() {
     if (stage_ != Stage::Idle) return kPending;
     if (!bus_.isConnected()) {
-        fail(QStringLiteral("нет сеансовой шины D-Bus"));
+        fail(QT_TRANSLATE_NOOP("GlobalHotKeys", "нет сеансовой шины D-Bus"));
         return kPending;
     }
     portalWatcher_ =
@@ -103,7 +105,8 @@ int PortalHotKeysBackend::grab() {
     // Keys bound without a way to hear them would be taken from the window for nothing.
     if (!bus_.connect(kService, kPath, kShortcutsInterface, QStringLiteral("Activated"), this,
                       SLOT(onActivated(QDBusObjectPath, QString, qulonglong, QVariantMap)))) {
-        fail(QStringLiteral("программа не может принимать сигналы портала рабочего стола"));
+        fail(QT_TRANSLATE_NOOP("GlobalHotKeys",
+                               "программа не может принимать сигналы портала рабочего стола"));
         return kPending;
     }
     createSession();
@@ -123,7 +126,8 @@ void PortalHotKeysBackend::bindShortcuts() {
     QList<PortalShortcut> shortcuts;
     for (const auto& entry : hotkeys::kHotKeys) {
         shortcuts.append({QString::fromLatin1(entry.portalId),
-                          {{QStringLiteral("description"), QString::fromUtf8(entry.caption)},
+                          {{QStringLiteral("description"),
+                            QCoreApplication::translate("HotKeys", entry.caption)},
                            {QStringLiteral("preferred_trigger"), trigger(entry.key)}}});
     }
     const QString token = newToken();
@@ -157,7 +161,10 @@ void PortalHotKeysBackend::onCallFinished(QDBusPendingCallWatcher* watcher,
     QDBusPendingReply<QDBusObjectPath> reply = *watcher;
     if (reply.isError()) {
         unwatchRequest();
-        fail(describe(reply.error()));
+        {
+            const Reason why = describe(reply.error());
+            fail(why.text, why.arg);
+        }
         return;
     }
     // The Response may have come, and the next call gone out, before this reply is seen: only
@@ -173,7 +180,9 @@ void PortalHotKeysBackend::onResponse(uint response, const QVariantMap& results)
     unwatchRequest();
     if (stage_ == Stage::CreatingSession) {
         if (response != 0) {
-            fail(QStringLiteral("портал рабочего стола не открыл сеанс (ответ %1)").arg(response));
+            fail(QT_TRANSLATE_NOOP("GlobalHotKeys",
+                                   "портал рабочего стола не открыл сеанс (ответ %1)"),
+                 QString::number(response));
             return;
         }
         // Documented as an object path but sent as a string; either is taken.
@@ -181,7 +190,7 @@ void PortalHotKeysBackend::onResponse(uint response, const QVariantMap& results)
         sessionPath_ = handle.canConvert<QDBusObjectPath>() ? handle.value<QDBusObjectPath>().path()
                                                             : handle.toString();
         if (sessionPath_.isEmpty()) {
-            fail(QStringLiteral("портал рабочего стола не открыл сеанс"));
+            fail(QT_TRANSLATE_NOOP("GlobalHotKeys", "портал рабочего стола не открыл сеанс"));
             return;
         }
         bus_.connect(kService, sessionPath_, kSessionInterface, QStringLiteral("Closed"), this,
@@ -191,11 +200,13 @@ void PortalHotKeysBackend::onResponse(uint response, const QVariantMap& results)
     }
     if (stage_ != Stage::Binding) return;
     if (response == 1) {
-        fail(QStringLiteral("назначение клавиш отклонено в окне портала рабочего стола"));
+        fail(QT_TRANSLATE_NOOP("GlobalHotKeys",
+                               "назначение клавиш отклонено в окне портала рабочего стола"));
         return;
     }
     if (response != 0) {
-        fail(QStringLiteral("портал рабочего стола отказал в назначении клавиш"));
+        fail(QT_TRANSLATE_NOOP("GlobalHotKeys",
+                               "портал рабочего стола отказал в назначении клавиш"));
         return;
     }
     QList<int> ids;
@@ -234,14 +245,14 @@ void PortalHotKeysBackend::onActivated(const QDBusObjectPath& session, const QSt
 void PortalHotKeysBackend::onSessionClosed() {
     if (stage_ == Stage::Failed) return;
     sessionPath_.clear();
-    fail(QStringLiteral("портал рабочего стола закрыл сеанс"));
+    fail(QT_TRANSLATE_NOOP("GlobalHotKeys", "портал рабочего стола закрыл сеанс"));
 }
 
 void PortalHotKeysBackend::onPortalVanished() {
     if (stage_ == Stage::Failed) return;
     unwatchRequest();
     sessionPath_.clear();
-    fail(QStringLiteral("служба портала рабочего стола завершилась"));
+    fail(QT_TRANSLATE_NOOP("GlobalHotKeys", "служба портала рабочего стола завершилась"));
 }
 
 void PortalHotKeysBackend::watchRequest(const QString& path) {
@@ -291,31 +302,37 @@ void PortalHotKeysBackend::closeSession(bool waitForIt) {
     }
 }
 
-void PortalHotKeysBackend::fail(const QString& why) {
+void PortalHotKeysBackend::fail(const char* why, const QString& arg) {
     closeSession(false);
     stage_ = Stage::Failed;
-    refused(owner_, why);
+    refused(owner_, why, arg);
 }
 
-QString PortalHotKeysBackend::describe(const QDBusError& error) {
+PortalHotKeysBackend::Reason PortalHotKeysBackend::describe(const QDBusError& error) {
     switch (error.type()) {
         case QDBusError::ServiceUnknown:
         case QDBusError::NoServer:
-            return QStringLiteral("служба портала рабочего стола (xdg-desktop-portal) не найдена");
+            return {
+                QT_TRANSLATE_NOOP("GlobalHotKeys",
+                                  "служба портала рабочего стола (xdg-desktop-portal) не найдена"),
+                {}};
         case QDBusError::UnknownMethod:
         case QDBusError::UnknownInterface:
         case QDBusError::UnknownObject:
-            return QStringLiteral(
-                "портал рабочего стола не умеет назначать глобальные клавиши "
-                "(нет интерфейса GlobalShortcuts)");
+            return {QT_TRANSLATE_NOOP("GlobalHotKeys",
+                                      "портал рабочего стола не умеет назначать глобальные клавиши "
+                                      "(нет интерфейса GlobalShortcuts)"),
+                    {}};
         case QDBusError::NoReply:
         case QDBusError::Timeout:
         case QDBusError::TimedOut:
-            return QStringLiteral("портал рабочего стола не отвечает");
+            return {QT_TRANSLATE_NOOP("GlobalHotKeys", "портал рабочего стола не отвечает"), {}};
         case QDBusError::AccessDenied:
-            return QStringLiteral("портал рабочего стола отказал в доступе");
+            return {QT_TRANSLATE_NOOP("GlobalHotKeys", "портал рабочего стола отказал в доступе"),
+                    {}};
         default:
-            return QStringLiteral("ошибка портала рабочего стола %1").arg(error.name());
+            return {QT_TRANSLATE_NOOP("GlobalHotKeys", "ошибка портала рабочего стола %1"),
+                    error.name()};
     }
 }
 

@@ -47,8 +47,13 @@ class PortalHotKeysBackend : public QObject, public GlobalHotKeys::Backend {
     QString requestPathFor(const QString& token) const;
     QString parentWindow() const;
     void closeSession(bool waitForIt);
-    void fail(const QString& why);
-    static QString describe(const QDBusError& error);
+    // why: a marked text of context "GlobalHotKeys", its %1 filled with arg where it has one.
+    void fail(const char* why, const QString& arg = QString());
+    struct Reason {
+        const char* text;
+        QString arg;
+    };
+    static Reason describe(const QDBusError& error);
 
     GlobalHotKeys& owner_;
     QWidget* window_;

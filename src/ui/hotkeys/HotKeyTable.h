@@ -1,6 +1,7 @@
 #pragma once
 
 #include <Qt>
+#include <QtGlobal>
 #include <iterator>
 
 #include "HotKeys.h"
@@ -9,7 +10,7 @@ namespace hotkeys {
 
 // The one table of the global hot keys: every backend takes its keys from here and maps the
 // Qt key to its own code. The portal shows the caption in the desktop's binding dialog and
-// settings, so the two calibration keys carry their buttons' captions.
+// settings, so the two calibration keys carry their buttons' captions (translated when bound).
 struct HotKey {
     dut::config::HotKeyId id;
     Qt::Key key;
@@ -18,10 +19,14 @@ struct HotKey {
 };
 
 inline constexpr HotKey kHotKeys[] = {
-    {dut::config::kHotKeyEmpty, Qt::Key_F1, "empty-tank", "Бак пустой (F1)"},
-    {dut::config::kHotKeyFull, Qt::Key_F4, "full-tank", "Бак полный (F4)"},
-    {dut::config::kHotKeyAddress1, Qt::Key_F9, "address-1", "Установить адрес 1"},
-    {dut::config::kHotKeyAddress2, Qt::Key_F10, "address-2", "Установить адрес 2"},
+    {dut::config::kHotKeyEmpty, Qt::Key_F1, "empty-tank",
+     QT_TRANSLATE_NOOP("HotKeys", "Бак пустой (F1)")},
+    {dut::config::kHotKeyFull, Qt::Key_F4, "full-tank",
+     QT_TRANSLATE_NOOP("HotKeys", "Бак полный (F4)")},
+    {dut::config::kHotKeyAddress1, Qt::Key_F9, "address-1",
+     QT_TRANSLATE_NOOP("HotKeys", "Установить адрес 1")},
+    {dut::config::kHotKeyAddress2, Qt::Key_F10, "address-2",
+     QT_TRANSLATE_NOOP("HotKeys", "Установить адрес 2")},
 };
 
 inline constexpr int kHotKeyCount = static_cast<int>(std::size(kHotKeys));
