@@ -404,6 +404,29 @@ to the sensor</translation>
     </message>
 </context>
 <context>
+    <name>LlsMonitor</name>
+    <message>
+        <source>Адрес LLS</source>
+        <translation>LLS address</translation>
+    </message>
+    <message>
+        <source>Запрос уровня топлива</source>
+        <translation>Fuel level request</translation>
+    </message>
+    <message>
+        <source>Ответ на запрос</source>
+        <translation>Answer</translation>
+    </message>
+    <message>
+        <source>Число одинаковых подряд ответов</source>
+        <translation>Equal answers in a row</translation>
+    </message>
+    <message>
+        <source>Уровень стабилен</source>
+        <translation>Level stable</translation>
+    </message>
+</context>
+<context>
     <name>ReportPage</name>
     <message>
         <source>Уровень</source>
@@ -923,6 +946,91 @@ The program is free. Passing it on is not forbidden but even welcome.</translati
     <message>
         <source>Сайт: www.brindolex.example</source>
         <translation>Web: www.brindolex.example</translation>
+    </message>
+</context>
+<context>
+    <name>TForm4</name>
+    <message>
+        <source>Монитор работы LLS</source>
+        <translation>LLS monitor</translation>
+    </message>
+    <message>
+        <source>Монитор работы LLS - предназначен для анализа пакетов LLS проходящих между терминалом и ДУТами<byte value="xd"/>
+С помощью монитора работы LLS можно:<byte value="xd"/>
+   1. легко диагностировать неполадки;<byte value="xd"/>
+   2. ускорить и повысить качество тарировки бака.<byte value="xd"/>
+ </source>
+        <translation>The LLS monitor analyses the LLS packets between the terminal and the sensors.
+With the LLS monitor you can:
+   1. find faults easily;
+   2. calibrate a tank faster and better.
+ </translation>
+    </message>
+    <message>
+        <source>Как это работает?<byte value="xd"/>
+   1. В таблице, в реальном времени, происходит отображение запросов терминала  к ДУМам и  их ответов.<byte value="xd"/>
+   2. Поля таблицы:<byte value="xd"/>
+          Адрес LLS - отображает адреса которые опрашивает терминал.<byte value="xd"/>
+          Запрос уровня топлива - зеленым отмечается колонка с адресом, по которому терминал производит опрос.<byte value="xd"/>
+          Ответ на запрос - текущий уровень показаний ДУТа. Красная ячейка - нет ответа ДУТа.<byte value="xd"/>
+          Число одинаковых подряд ответов - здесь ведется подсчет ответов с одинаковым (не отличающимся от предыдущего) уровнем.<byte value="xd"/>
+          Уровень стабилен - отмечается зеленым если прошло 5 и более одинаковых ответов, т.е. уровень топлива стабилизировался.<byte value="xd"/>
+   </source>
+        <translation>How does it work?
+   1. The table shows the terminal&apos;s requests to the sensors and their answers as they happen.
+   2. The rows of the table:
+          LLS address - the addresses the terminal polls.
+          Level request - green marks the column of the address the terminal polls.
+          Answer - the sensor&apos;s current level. A red cell - the sensor did not answer.
+          Equal answers in a row - counts the answers with the same level as the one before.
+          Level stable - green after 5 or more equal answers: the fuel level has settled.
+   </translation>
+    </message>
+    <message>
+        <source>ТАРИРОВКА   <byte value="xd"/>
+1. Ждем пока в таблице позеленеет &quot;Уровень стабилен&quot; для нашего ДУТа.<byte value="xd"/>
+2. Заливаем в бак порцию топлива .<byte value="xd"/>
+3. Повторяем пункты №1 и №2 до заполнения бака до верхнего уровня.<byte value="xd"/>
+   <byte value="xd"/>
+Сигнализатор &quot;Уровень стабилен&quot; - гарантирует что терминал опросил ДУТ и получил стабильные данные уровня топлива для передачи их на сервер (для дальнейшей обработки и составлении таблицы тарировки).<byte value="xd"/>
+Теперь Вы точно будете знать когда стабилизировался уровень топлива, и можно заливать следующую порцию.<byte value="xd"/>
+Мы считаем, что данная функция значительно сэкономит Ваше время при тарировке бака.<byte value="xd"/>
+   <byte value="xd"/>
+Кнопка &quot;Очистить&quot; сбрасывает накопленную статистику и очищает таблицу.</source>
+        <translation>CALIBRATION
+1. Wait until &quot;Level stable&quot; turns green for our sensor in the table.
+2. Pour a portion of fuel into the tank.
+3. Repeat steps 1 and 2 until the tank is full.
+ 
+The &quot;Level stable&quot; signal means the terminal has polled the sensor and received a stable fuel level to pass on to the server (to be processed into the calibration table).
+Now you know exactly when the fuel level has settled and the next portion can be poured.
+We believe this saves you much time when calibrating a tank.
+ 
+The &quot;Clear&quot; button resets the statistics and clears the table.</translation>
+    </message>
+    <message>
+        <source> Статистика </source>
+        <translation> Statistics </translation>
+    </message>
+    <message>
+        <source>Запросы терминала:</source>
+        <translation>Requests:</translation>
+    </message>
+    <message>
+        <source>Ответы ДУТов:</source>
+        <translation>Answers:</translation>
+    </message>
+    <message>
+        <source>Не распознал:</source>
+        <translation>Unknown:</translation>
+    </message>
+    <message>
+        <source>Всего пакетов:</source>
+        <translation>Packets:</translation>
+    </message>
+    <message>
+        <source>Очистить</source>
+        <translation>Clear</translation>
     </message>
 </context>
 <context>

@@ -4,15 +4,19 @@
 #include <limits>
 
 #include "TextInput.h"
+#include "Translatable.h"
 
 namespace dut {
 
 namespace {
 
+// Translated by the window that shows them (context "LlsMonitor").
 const char* const kHeadings[LlsMonitor::kRowCount] = {
-    "Адрес LLS",        "Запрос уровня топлива",
-    "Ответ на запрос",  "Число одинаковых подряд ответов",
-    "Уровень стабилен",
+    DUT_TR_NOOP("LlsMonitor", "Адрес LLS"),
+    DUT_TR_NOOP("LlsMonitor", "Запрос уровня топлива"),
+    DUT_TR_NOOP("LlsMonitor", "Ответ на запрос"),
+    DUT_TR_NOOP("LlsMonitor", "Число одинаковых подряд ответов"),
+    DUT_TR_NOOP("LlsMonitor", "Уровень стабилен"),
 };
 
 const char* const kGood = "ok";

@@ -1,5 +1,6 @@
 #include "LlsTableModel.h"
 
+#include <QCoreApplication>
 #include <utility>
 
 #include "LlsMonitor.h"
@@ -28,6 +29,12 @@ QVariant LlsTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     switch (role) {
         case Qt::DisplayRole:
+            // Column 0 holds the row headings, in the current language; the rest are numbers
+            // and marks.
+            if (index.column() == 0) {
+                return QCoreApplication::translate(
+                    "LlsMonitor", monitor_.cell(index.column(), index.row()).c_str());
+            }
             return QString::fromStdString(monitor_.cell(index.column(), index.row()));
         case Qt::BackgroundRole:
             if (isFixed(index.column(), index.row())) return fixedFace_;

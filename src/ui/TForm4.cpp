@@ -3,6 +3,7 @@
 #include <initializer_list>
 #include <iterator>
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QHideEvent>
 #include <QShowEvent>
@@ -27,7 +28,7 @@ constexpr int kReadTotalMs =
 TForm4::TForm4(ui::AppContext& context, QWidget* parent)
     : ui::FormDialog(parent), context_(context) {
     setObjectName(QStringLiteral("Form4"));
-    setWindowTitle(QStringLiteral("Монитор работы LLS"));
+    setWindowTitle(QString());
     setWindowIcon(ui::pictureIcon(QStringLiteral("step4")));
     ui::makeWhiteWindow(this);
 
@@ -50,52 +51,22 @@ TForm4::TForm4(ui::AppContext& context, QWidget* parent)
     StringGrid1->setGeometry(8, 8, 769, 185);
     StringGrid1->setItemDelegate(new ui::LlsCellDelegate(StringGrid1));
 
-    Label9 = ui::makeLabel(
-        this,
-        QStringLiteral(
-            "Монитор работы LLS - предназначен для анализа пакетов LLS проходящих между терминалом "
-            "и ДУТами\r\nС помощью монитора работы LLS можно:\r\n   1. легко диагностировать "
-            "неполадки;\r\n   2. ускорить и повысить качество тарировки бака.\r\n "),
-        184, 192, 593, 73);
-    Label10 = ui::makeLabel(
-        this,
-        QStringLiteral(
-            "Как это работает?\r\n   1. В таблице, в реальном времени, происходит отображение "
-            "запросов терминала  к ДУМам и  их ответов.\r\n   2. Поля таблицы:\r\n          Адрес "
-            "LLS - отображает адреса которые опрашивает терминал.\r\n          Запрос уровня "
-            "топлива - зеленым отмечается колонка с адресом, по которому терминал производит "
-            "опрос.\r\n          Ответ на запрос - текущий уровень показаний ДУТа. Красная ячейка "
-            "- нет ответа ДУТа.\r\n          Число одинаковых подряд ответов - здесь ведется "
-            "подсчет ответов с одинаковым (не отличающимся от предыдущего) уровнем.\r\n          "
-            "Уровень стабилен - отмечается зеленым если прошло 5 и более одинаковых ответов, т.е. "
-            "уровень топлива стабилизировался.\r\n   "),
-        184, 253, 593, 148);
-    Label11 = ui::makeLabel(
-        this,
-        QStringLiteral(
-            "ТАРИРОВКА   \r\n1. Ждем пока в таблице позеленеет \"Уровень стабилен\" для нашего "
-            "ДУТа.\r\n2. Заливаем в бак порцию топлива .\r\n3. Повторяем пункты №1 и №2 до "
-            "заполнения бака до верхнего уровня.\r\n   \r\nСигнализатор \"Уровень стабилен\" - "
-            "гарантирует что терминал опросил ДУТ и получил стабильные данные уровня топлива для "
-            "передачи их на сервер (для дальнейшей обработки и составлении таблицы "
-            "тарировки).\r\nТеперь Вы точно будете знать когда стабилизировался уровень топлива, и "
-            "можно заливать следующую порцию.\r\nМы считаем, что данная функция значительно "
-            "сэкономит Ваше время при тарировке бака.\r\n   \r\nКнопка \"Очистить\" сбрасывает "
-            "накопленную статистику и очищает таблицу."),
-        184, 396, 593, 157);
+    Label9 = ui::makeLabel(this, QString(), 184, 192, 593, 73);
+    Label10 = ui::makeLabel(this, QString(), 184, 253, 593, 148);
+    Label11 = ui::makeLabel(this, QString(), 184, 396, 593, 157);
     Image1 = ui::makePicture(this, ui::monitorPixmap(), 8, 232, 153, 145);
 
-    GroupBox1 = new QGroupBox(QStringLiteral(" Статистика "), this);
+    GroupBox1 = new QGroupBox(this);
     GroupBox1->setGeometry(8, 384, 169, 169);
-    Label5 = ui::makeLabel(GroupBox1, QStringLiteral("Запросы терминала:"), 16, 24);
+    Label5 = ui::makeLabel(GroupBox1, QString(), 16, 24);
     Label1 = ui::makeLabel(GroupBox1, QStringLiteral("Label1"), 127, 25);
-    Label6 = ui::makeLabel(GroupBox1, QStringLiteral("Ответы ДУТов:"), 16, 48);
+    Label6 = ui::makeLabel(GroupBox1, QString(), 16, 48);
     Label2 = ui::makeLabel(GroupBox1, QStringLiteral("Label2"), 102, 49);
-    Label7 = ui::makeLabel(GroupBox1, QStringLiteral("Не распознал:"), 16, 72);
+    Label7 = ui::makeLabel(GroupBox1, QString(), 16, 72);
     Label3 = ui::makeLabel(GroupBox1, QStringLiteral("Label3"), 100, 72);
-    Label8 = ui::makeLabel(GroupBox1, QStringLiteral("Всего пакетов:"), 16, 96);
+    Label8 = ui::makeLabel(GroupBox1, QString(), 16, 96);
     Label4 = ui::makeLabel(GroupBox1, QStringLiteral("Label4"), 96, 97);
-    Button1 = new QPushButton(QStringLiteral("Очистить"), GroupBox1);
+    Button1 = new QPushButton(GroupBox1);
     Button1->setAutoDefault(false);
     Button1->setGeometry(54, 128, 75, 25);
     PortProblem = ui::makeLabel(this, QString(), 8, 194, 769, 16);
@@ -121,6 +92,7 @@ TForm4::TForm4(ui::AppContext& context, QWidget* parent)
         if (shown_) listen();
     });
 
+    retranslateUi();
     ui::nameControls({
         {StringGrid1, "StringGrid1"},
         {Label9, "Label9"},
@@ -233,4 +205,49 @@ void TForm4::showMonitor() {
         counters[i]->adjustSize();  // the counters grow with their numbers
     }
     model_->refresh();
+}
+
+void TForm4::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) retranslateUi();
+    ui::FormDialog::changeEvent(event);
+}
+
+void TForm4::retranslateUi() {
+    setWindowTitle(tr("Монитор работы LLS"));
+    Label9->setText(ui::displayText(
+        tr("Монитор работы LLS - предназначен для анализа пакетов LLS проходящих между терминалом "
+           "и ДУТами\r\nС помощью монитора работы LLS можно:\r\n   1. легко диагностировать "
+           "неполадки;\r\n   2. ускорить и повысить качество тарировки бака.\r\n ")));
+    Label10->setText(ui::displayText(
+        tr("Как это работает?\r\n   1. В таблице, в реальном времени, происходит отображение "
+           "запросов терминала  к ДУМам и  их ответов.\r\n   2. Поля таблицы:\r\n          Адрес "
+           "LLS - отображает адреса которые опрашивает терминал.\r\n          Запрос уровня "
+           "топлива - зеленым отмечается колонка с адресом, по которому терминал производит "
+           "опрос.\r\n          Ответ на запрос - текущий уровень показаний ДУТа. Красная ячейка "
+           "- нет ответа ДУТа.\r\n          Число одинаковых подряд ответов - здесь ведется "
+           "подсчет ответов с одинаковым (не отличающимся от предыдущего) уровнем.\r\n          "
+           "Уровень стабилен - отмечается зеленым если прошло 5 и более одинаковых ответов, т.е. "
+           "уровень топлива стабилизировался.\r\n   ")));
+    Label11->setText(ui::displayText(
+        tr("ТАРИРОВКА   \r\n1. Ждем пока в таблице позеленеет \"Уровень стабилен\" для нашего "
+           "ДУТа.\r\n2. Заливаем в бак порцию топлива .\r\n3. Повторяем пункты №1 и №2 до "
+           "заполнения бака до верхнего уровня.\r\n   \r\nСигнализатор \"Уровень стабилен\" - "
+           "гарантирует что терминал опросил ДУТ и получил стабильные данные уровня топлива для "
+           "передачи их на сервер (для дальнейшей обработки и составлении таблицы "
+           "тарировки).\r\nТеперь Вы точно будете знать когда стабилизировался уровень топлива, и "
+           "можно заливать следующую порцию.\r\nМы считаем, что данная функция значительно "
+           "сэкономит Ваше время при тарировке бака.\r\n   \r\nКнопка \"Очистить\" сбрасывает "
+           "накопленную статистику и очищает таблицу.")));
+    GroupBox1->setTitle(tr(" Статистика "));
+    Label5->setText(tr("Запросы терминала:"));
+    Label5->adjustSize();
+    Label6->setText(tr("Ответы ДУТов:"));
+    Label6->adjustSize();
+    Label7->setText(tr("Не распознал:"));
+    Label7->adjustSize();
+    Label8->setText(tr("Всего пакетов:"));
+    Label8->adjustSize();
+    Button1->setText(tr("Очистить"));
+    // The row headings come from the table model in the current language.
+    StringGrid1->viewport()->update();
 }

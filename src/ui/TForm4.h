@@ -57,10 +57,13 @@ class TForm4 : public ui::FormDialog {
     void Button1Click();
 
   protected:
+    void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
   private:
+    // Every text of the window in the current language.
+    void retranslateUi();
     void chunkHeard(const std::vector<std::uint8_t>& bytes);
     // The read's time passed without a byte: the counters catch up, as after an empty read.
     void quietRead();

@@ -3,6 +3,7 @@
 // reaching the open windows' state texts at once.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
@@ -119,7 +120,14 @@ TEST(Language, OpenWindowsChangeTheirTextsAndStateAtOnce) {
     auto* hotKeys = main.findChild<QPushButton*>(QStringLiteral("Button8"));
     auto* languageSwitch = main.findChild<QPushButton*>(QStringLiteral("LanguageSwitch"));
     auto* intervals = program.windows().form6->findChild<QComboBox*>(QStringLiteral("ComboBox2"));
-    ASSERT_TRUE(status && hotKeys && languageSwitch && intervals);
+    auto* monitorGrid =
+        program.windows().form4->findChild<QAbstractItemView*>(QStringLiteral("StringGrid1"));
+    auto* monitorClear =
+        program.windows().form4->findChild<QPushButton*>(QStringLiteral("Button1"));
+    ASSERT_TRUE(status && hotKeys && languageSwitch && intervals && monitorGrid && monitorClear);
+    const auto monitorHeading = [monitorGrid] {
+        return monitorGrid->model()->index(0, 0).data().toString();
+    };
     EXPECT_EQ(status->text(), QStringLiteral("Нет соединения с датчиком"));
 
     // The status the connection last said, not the window's first text, comes back.
@@ -131,6 +139,8 @@ TEST(Language, OpenWindowsChangeTheirTextsAndStateAtOnce) {
         EXPECT_EQ(hotKeys->text(), QStringLiteral("Hot keys"));
         EXPECT_EQ(languageSwitch->text(), QStringLiteral("RU"));
         EXPECT_EQ(intervals->itemText(0), QStringLiteral("Off"));
+        EXPECT_EQ(monitorHeading(), QStringLiteral("LLS address"));
+        EXPECT_EQ(monitorClear->text(), QStringLiteral("Clear"));
         EXPECT_EQ(program.windows().form2->windowTitle(),
                   QStringLiteral("Manual correction of Full and Empty"));
     }
@@ -138,6 +148,8 @@ TEST(Language, OpenWindowsChangeTheirTextsAndStateAtOnce) {
     EXPECT_EQ(hotKeys->text(), QStringLiteral("Горячие клавиши"));
     EXPECT_EQ(languageSwitch->text(), QStringLiteral("EN"));
     EXPECT_EQ(intervals->itemText(0), QStringLiteral("Выключена"));
+    EXPECT_EQ(monitorHeading(), QStringLiteral("Адрес LLS"));
+    EXPECT_EQ(monitorClear->text(), QStringLiteral("Очистить"));
 }
 
 TEST(Language, ChoiceFromCodesAndTheDesktop) {

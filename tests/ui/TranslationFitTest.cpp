@@ -140,9 +140,29 @@ Measured measureAll(ui::Language language) {
     w.form1->openExchangeLog();
     w.form1->Button10Click();
     w.form1->ReportButtonClick();
-    std::vector<QWidget*> windows = {
-        w.form1.get(),         w.form2, w.form3, w.form5, w.form6, w.form1->tankWindow(),
-        w.form1->exchangeLog()};
+    // The settings file's dialog with a row of every kind: another sensor, a value that
+    // differs, one the sensor did not give.
+    dut::settings::SettingsDocument document{1234, "2026-12-10T10:00:00", {}};
+    dut::settings::SensorReading reading{4321, {}};
+    for (const std::uint8_t p :
+         {dut::param::kNetworkAddress, dut::param::kFullLevel, dut::param::kEmptyLevel,
+          dut::param::kOutputResolution, dut::param::kOutputInterval, dut::param::kVersion}) {
+        document.values[p] = p == dut::param::kOutputResolution ? 100 : 10;
+        reading.values[p] =
+            p == dut::param::kEmptyLevel ? std::nullopt : std::optional<std::int32_t>(20);
+    }
+    ui::SettingsApplyDialog settingsDialog(QStringLiteral("sensor-1234-2026-12-10.json"), document,
+                                           reading, w.form1.get());
+    std::vector<QWidget*> windows = {w.form1.get(),
+                                     w.form2,
+                                     w.form3,
+                                     w.form4,
+                                     w.form5,
+                                     w.form6,
+                                     w.form1->tankWindow(),
+                                     w.form1->exchangeLog(),
+                                     w.form1->reportWindow(),
+                                     &settingsDialog};
     for (QWidget* window : windows) window->show();
     for (QWidget* window : windows) EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
     QCoreApplication::processEvents();
