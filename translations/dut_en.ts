@@ -104,6 +104,73 @@
     </message>
 </context>
 <context>
+    <name>CommandLine</name>
+    <message>
+        <source>--trace needs a file name</source>
+        <translation>--trace needs a file name</translation>
+    </message>
+    <message>
+        <source>only one --trace file can be given</source>
+        <translation>only one --trace file can be given</translation>
+    </message>
+    <message>
+        <source>--lang needs ru or en</source>
+        <translation>--lang needs ru or en</translation>
+    </message>
+    <message>
+        <source>--lang takes ru or en, not &apos;</source>
+        <translation>--lang takes ru or en, not &apos;</translation>
+    </message>
+    <message>
+        <source>unknown option &apos;</source>
+        <translation>unknown option &apos;</translation>
+    </message>
+    <message>
+        <source>the port name is empty</source>
+        <translation>the port name is empty</translation>
+    </message>
+    <message>
+        <source>only one port can be given</source>
+        <translation>only one port can be given</translation>
+    </message>
+    <message>
+        <source>Usage: %1 [--trace FILE] [PORT]
+       %1 --help | --version
+
+Sets up a capacitive fuel level sensor behind a USB-RS485 adapter.
+
+  PORT        connect to this serial port at once, as if it were picked in the
+              port box (for example /dev/ttyUSB0, or COM3 on Windows)
+  --trace FILE  write every frame sent to and received from the sensor, with
+              its time and what became of it, to FILE (for support)
+  --lang ru|en  the language of the windows; without it, the one last chosen
+              in the menu band, else English on an English desktop, else Russian
+  -h, --help  print this help and exit
+  --version   print the version and exit
+
+In the main window, Ctrl+Shift+L opens the LLS monitor and Ctrl+Shift+J the
+exchange log.
+</source>
+        <translation>Usage: %1 [--trace FILE] [PORT]
+       %1 --help | --version
+
+Sets up a capacitive fuel level sensor behind a USB-RS485 adapter.
+
+  PORT        connect to this serial port at once, as if it were picked in the
+              port box (for example /dev/ttyUSB0, or COM3 on Windows)
+  --trace FILE  write every frame sent to and received from the sensor, with
+              its time and what became of it, to FILE (for support)
+  --lang ru|en  the language of the windows; without it, the one last chosen
+              in the menu band, else English on an English desktop, else Russian
+  -h, --help  print this help and exit
+  --version   print the version and exit
+
+In the main window, Ctrl+Shift+L opens the LLS monitor and Ctrl+Shift+J the
+exchange log.
+</translation>
+    </message>
+</context>
+<context>
     <name>ConnectionController</name>
     <message>
         <source>Не удается<byte value="xd"/>
@@ -424,6 +491,29 @@ to the sensor</translation>
     <message>
         <source>Уровень стабилен</source>
         <translation>Level stable</translation>
+    </message>
+</context>
+<context>
+    <name>PortOpenAdvice</name>
+    <message>
+        <source>Add your user to the dialout group (uucp on Arch) and log in again.</source>
+        <translation>Add your user to the dialout group (uucp on Arch) and log in again.</translation>
+    </message>
+    <message>
+        <source>Another program holds the port.</source>
+        <translation>Another program holds the port.</translation>
+    </message>
+    <message>
+        <source>The adapter is not plugged in, or the name is wrong.</source>
+        <translation>The adapter is not plugged in, or the name is wrong.</translation>
+    </message>
+    <message>
+        <source>The name is not that of a serial port.</source>
+        <translation>The name is not that of a serial port.</translation>
+    </message>
+    <message>
+        <source>Cannot open </source>
+        <translation>Cannot open </translation>
     </message>
 </context>
 <context>

@@ -2,15 +2,22 @@
 
 #include <cerrno>
 
+#include "Translatable.h"
+
 namespace dut::config {
 
 namespace {
 
-const char* const kJoinGroup =
-    "Add your user to the dialout group (uucp on Arch) and log in again.";
-const char* const kHeldElsewhere = "Another program holds the port.";
-const char* const kNotThere = "The adapter is not plugged in, or the name is wrong.";
-const char* const kNotASerialPort = "The name is not that of a serial port.";
+// Written in English, the language of the system's own reasons they follow; the Russian
+// windows show them translated.
+const char* const kJoinGroup = DUT_TR_NOOP(
+    "PortOpenAdvice", "Add your user to the dialout group (uucp on Arch) and log in again.");
+const char* const kHeldElsewhere = DUT_TR_NOOP("PortOpenAdvice", "Another program holds the port.");
+const char* const kNotThere =
+    DUT_TR_NOOP("PortOpenAdvice", "The adapter is not plugged in, or the name is wrong.");
+const char* const kNotASerialPort =
+    DUT_TR_NOOP("PortOpenAdvice", "The name is not that of a serial port.");
+const char* const kCannotOpen = DUT_TR_NOOP("PortOpenAdvice", "Cannot open ");
 
 // The Win32 codes, spelled out so that this file needs no Windows header.
 constexpr unsigned long kErrorFileNotFound = 2;
@@ -19,6 +26,12 @@ constexpr unsigned long kErrorAccessDenied = 5;  // what a COM port held by anot
 constexpr unsigned long kErrorSharingViolation = 32;
 
 }  // namespace
+
+const std::vector<const char*>& portOpenTexts() {
+    static const std::vector<const char*> texts{kJoinGroup, kHeldElsewhere, kNotThere,
+                                                kNotASerialPort, kCannotOpen};
+    return texts;
+}
 
 std::string posixOpenAdvice(int errnoCode) {
     switch (errnoCode) {
@@ -67,8 +80,8 @@ std::string openErrorExplanation(const std::string& systemMessage, const std::st
 }
 
 std::string portOpenReason(const std::string& port, const std::string& why) {
-    if (why.empty()) return "Cannot open " + port + ".";
-    return "Cannot open " + port + ": " + why;
+    if (why.empty()) return kCannotOpen + port + ".";
+    return kCannotOpen + port + ": " + why;
 }
 
 }  // namespace dut::config

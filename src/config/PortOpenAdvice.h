@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace dut::config {
 
@@ -21,5 +22,8 @@ std::string openErrorExplanation(const std::string& systemMessage, const std::st
 // The one line that says why the port could not be opened: "Cannot open <port>: <why>",
 // or "Cannot open <port>." when the system gave no reason.
 std::string portOpenReason(const std::string& port, const std::string& why);
+
+// The pieces of the two above that a window translates.
+const std::vector<const char*>& portOpenTexts();
 
 }  // namespace dut::config

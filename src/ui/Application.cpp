@@ -38,11 +38,15 @@ void fixPixelScale() {
         Qt::HighDpiScaleFactorRoundingPolicy::Floor);
 }
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+void setProgramIdentity() {
     // Not the display name: Qt appends that to every window caption on X11, and the
     // main window's caption must read exactly as designed.
-    setApplicationName(QStringLiteral("brindolex-dut-configurator"));
-    setDesktopFileName(QStringLiteral("example.brindolex.dut_configurator"));
+    QCoreApplication::setApplicationName(QStringLiteral("brindolex-dut-configurator"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.brindolex.dut_configurator"));
+}
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+    setProgramIdentity();
     installEventFilter(new ReturnPressesFocusedButton(this));
 }
 

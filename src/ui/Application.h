@@ -6,6 +6,9 @@
 
 namespace ui {
 
+// Names the program's settings (QSettings) and its desktop entry.
+void setProgramIdentity();
+
 // The title of the taskbar entry, of every outcome message box and of the error box.
 // The leading blank belongs to it.
 QString applicationTitle();

@@ -16,7 +16,8 @@ struct CommandLine {
     Action action = Action::Run;
     std::string port;       // Run: the port to connect at once; empty: none, as without arguments
     std::string traceFile;  // Run: where every frame of the exchanges is written; empty: none
-    std::string language;   // Run: "ru" or "en" for the windows; empty: the remembered or system's
+    std::string language;   // "ru" or "en" for the windows and a misuse's complaint; empty: the
+                            // remembered or the system's
     std::string problem;    // Misuse: what was wrong, said before the usage
 };
 
@@ -25,6 +26,7 @@ struct CommandLine {
 CommandLine parseCommandLine(const std::vector<std::string>& arguments);
 CommandLine parseCommandLine(int argc, const char* const* argv);
 
+// In the language of the translator installed, if any; English without one.
 std::string usageText();
 std::string versionText();
 
@@ -32,7 +34,8 @@ std::string versionText();
 constexpr int kMisuseExitStatus = 2;
 
 // Answers the actions that need no window (usage and version on `out`, a misuse with the
-// usage on `err`) and returns the exit status; nothing for Run.
+// usage on `err`, both translated like usageText()) and returns the exit status; nothing for
+// Run.
 std::optional<int> answerWithoutWindow(const CommandLine& line, std::ostream& out,
                                        std::ostream& err);
 

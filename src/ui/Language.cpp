@@ -81,15 +81,14 @@ void applyLanguage(Language language) {
         QCoreApplication::installTranslator(qt);
     }
     qtTranslator() = qt;
-    if (language == Language::English) {
-        static const bool resources = (initTranslationResources(), true);
-        (void)resources;
-        auto* program = new QTranslator(app);
-        if (program->load(QStringLiteral(":/i18n/dut_en.qm"))) {
-            QCoreApplication::installTranslator(program);
-        }
-        programTranslator() = program;
+    // English translates the Russian originals; Russian only the few texts written in English.
+    static const bool resources = (initTranslationResources(), true);
+    (void)resources;
+    auto* program = new QTranslator(app);
+    if (program->load(QStringLiteral(":/i18n/dut_") + code + QStringLiteral(".qm"))) {
+        QCoreApplication::installTranslator(program);
     }
+    programTranslator() = program;
     current = language;
 }
 

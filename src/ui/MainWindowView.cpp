@@ -71,6 +71,13 @@ void MainWindowView::setStatus(const std::string& text, dut::config::StatusColou
 void MainWindowView::reshowStatus(const QString& initial) {
     form_.ConnectStatusText->setText(
         displayText(form_.statusSaid_ ? translatedCore(*form_.statusSaid_) : initial));
+    showStatusReason();
+}
+
+void MainWindowView::showStatusReason() {
+    const QString text = translatedCore(form_.statusReasonSaid_);
+    form_.ConnectStatusText->setToolTip(text);
+    form_.ConnectStatusText->setAccessibleDescription(text);
 }
 
 void MainWindowView::setStatusColour(dut::config::StatusColour colour) {
@@ -79,15 +86,13 @@ void MainWindowView::setStatusColour(dut::config::StatusColour colour) {
 }
 
 void MainWindowView::setStatusReason(const std::string& reason) {
-    const QString text = q(reason);
-    QLabel* status = form_.ConnectStatusText;
     // The reconnect retries every two seconds: the terminal hears of a reason once, when it
-    // first appears, not at every retry.
-    if (!text.isEmpty() && text != status->toolTip()) {
+    // first appears, not at every retry. It hears it as composed, for a support log.
+    if (!reason.empty() && reason != form_.statusReasonSaid_) {
         std::cerr << "brindolex-dut-configurator: " << reason << std::endl;
     }
-    status->setToolTip(text);
-    status->setAccessibleDescription(text);
+    form_.statusReasonSaid_ = reason;
+    showStatusReason();
 }
 
 std::string MainWindowView::addressText() const {

@@ -42,6 +42,8 @@ class MainWindowView : public dut::config::MainView {
     void reshowStatus(const QString& initial);
 
   private:
+    void showStatusReason();
+
     TForm1& form_;
 };
 

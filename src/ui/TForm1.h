@@ -152,6 +152,7 @@ class TForm1 : public QWidget {
     QLabel* Label6 = nullptr;
     QLabel* ConnectStatusText = nullptr;
     std::optional<std::string> statusSaid_;  // as the connection said it, untranslated
+    std::string statusReasonSaid_;           // the status tooltip, untranslated
     ui::PortComboBox* COMSelect = nullptr;
     QPushButton* Button1 = nullptr;
 

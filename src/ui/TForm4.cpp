@@ -13,6 +13,7 @@
 #include "LlsTableModel.h"
 #include "PortOpenAdvice.h"
 #include "SerialPort.h"
+#include "Translated.h"
 #include "UiStyle.h"
 
 namespace {
@@ -151,8 +152,9 @@ void TForm4::listen() {
             ownsPort_ = true;
             PortProblem->hide();
         } else if (!name.isEmpty()) {
-            PortProblem->setText(QString::fromStdString(dut::config::portOpenReason(
-                name.toStdString(), context_.portControl.lastOpenError())));
+            portProblemSaid_ = dut::config::portOpenReason(name.toStdString(),
+                                                           context_.portControl.lastOpenError());
+            PortProblem->setText(ui::translatedCore(portProblemSaid_));
             PortProblem->show();
             PortProblem->raise();
         }
@@ -214,6 +216,7 @@ void TForm4::changeEvent(QEvent* event) {
 
 void TForm4::retranslateUi() {
     setWindowTitle(tr("Монитор работы LLS"));
+    PortProblem->setText(ui::translatedCore(portProblemSaid_));
     Label9->setText(ui::displayText(
         tr("Монитор работы LLS - предназначен для анализа пакетов LLS проходящих между терминалом "
            "и ДУТами\r\nС помощью монитора работы LLS можно:\r\n   1. легко диагностировать "

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "FormDialog.h"
@@ -78,7 +79,8 @@ class TForm4 : public ui::FormDialog {
     ui::AppContext& context_;
     ui::LlsTableModel* model_ = nullptr;
     ui::LlsLineReader* reader_ = nullptr;
-    QTimer quiet_;           // one read's whole time without a byte
-    bool shown_ = false;     // between FormShow and FormHide
-    bool ownsPort_ = false;  // the monitor opened the port and gives it back on hiding
+    QTimer quiet_;                 // one read's whole time without a byte
+    bool shown_ = false;           // between FormShow and FormHide
+    bool ownsPort_ = false;        // the monitor opened the port and gives it back on hiding
+    std::string portProblemSaid_;  // PortProblem's text, untranslated
 };

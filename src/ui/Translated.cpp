@@ -10,6 +10,7 @@
 #include "FlatJson.h"
 #include "InstallationReport.h"
 #include "LevelCorrectionDialog.h"
+#include "PortOpenAdvice.h"
 #include "SensorParams.h"
 #include "SettingsFile.h"
 #include "SettingsTransfer.h"
@@ -54,6 +55,7 @@ const std::vector<Piece>& pieces() {
             {"SettingsTransfer", dut::settings::settingsTransferTexts()},
             {"SensorParams", intervalLabels()},
             {"InstallationReport", dut::report::reportTexts()},
+            {"PortOpenAdvice", dut::config::portOpenTexts()},
         };
         std::vector<Piece> out;
         for (const auto& list : lists) {

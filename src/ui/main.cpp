@@ -1,3 +1,4 @@
+#include <QCoreApplication>
 #include <iostream>
 #include <string>
 
@@ -9,7 +10,15 @@
 
 int main(int argc, char** argv) {
     const ui::CommandLine line = ui::parseCommandLine(argc, argv);
-    if (const auto status = ui::answerWithoutWindow(line, std::cout, std::cerr)) return *status;
+    if (line.action != ui::CommandLine::Action::Run) {
+        // The usage speaks the language the windows would, without a display.
+        int coreArgc = 1;
+        char* coreArgv[] = {argv[0], nullptr};
+        QCoreApplication core(coreArgc, coreArgv);
+        ui::setProgramIdentity();
+        ui::applyLanguage(ui::startupLanguage(ui::languageFromCode(line.language)));
+        return ui::answerWithoutWindow(line, std::cout, std::cerr).value_or(0);
+    }
 
     ui::fixPixelScale();
     // The program reads its own arguments above; Qt is given none to interpret, only the

@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
 """The English translation is complete and current.
 
-Usage: check_translations.py LUPDATE TS_FILE SOURCE_LIST LUPDATE_OPTION...
+Usage: check_translations.py LUPDATE TS_FILE RU_TS_FILE SOURCE_LIST LUPDATE_OPTION...
 
 - lupdate run over the sources into a copy of the .ts changes nothing: no text of the
   sources is missing from the .ts and the .ts keeps no text the sources lost;
 - no message is unfinished, and every translation keeps the %1, %2 ... of its source;
 - every Cyrillic string literal of the sources is part of a text of the .ts, apart from the
-  few that are file contents rather than interface (FILE_FORMAT below).
+  few that are file contents rather than interface (FILE_FORMAT below);
+- every text written in English (a source with Latin letters and no Cyrillic) has a finished
+  Russian translation in RU_TS_FILE, and that file keeps nothing else.
 """
 import html
 import os
@@ -82,8 +84,8 @@ def string_literals(code):
 
 
 def main():
-    lupdate, ts_file, source_list = sys.argv[1:4]
-    options = sys.argv[4:]
+    lupdate, ts_file, ru_ts_file, source_list = sys.argv[1:5]
+    options = sys.argv[5:]
     failures = []
     with open(ts_file, encoding="utf-8") as f:
         committed = f.read()
@@ -107,6 +109,11 @@ def main():
                         "`cmake --build --preset default --target update_translations` and "
                         "translate what it added:\n" + run.stdout)
 
+    def translations_keep_args(context, source, translation):
+        for arg in set(re.findall(r"%\d", source)):
+            if arg not in translation:
+                failures.append(f"translation lacks {arg}: {context}: {source!r}")
+
     found = messages(committed)
     if len(found) < 100:
         failures.append(f"only {len(found)} messages in {ts_file}")
@@ -116,9 +123,21 @@ def main():
         if attributes is None or "type=" in attributes or not translation.strip():
             failures.append(f"unfinished or obsolete: {where}")
             continue
-        for arg in set(re.findall(r"%\d", source)):
-            if arg not in translation:
-                failures.append(f"translation lacks {arg}: {where}")
+        translations_keep_args(context, source, translation)
+
+    with open(ru_ts_file, encoding="utf-8") as f:
+        russian = {(c, s): (a, t) for c, s, a, t in messages(f.read())}
+    english_written = {(c, s) for c, s, _, _ in found
+                       if re.search("[A-Za-z]", s) and not CYRILLIC.search(s)}
+    for key in sorted(english_written):
+        attributes, translation = russian.get(key, (None, ""))
+        if attributes is None or "type=" in attributes or not CYRILLIC.search(translation):
+            failures.append(f"no Russian for a text written in English: {key[0]}: {key[1]!r}")
+        else:
+            translations_keep_args(*key, translation)
+    for key in sorted(set(russian) - english_written):
+        failures.append(f"{ru_ts_file} keeps a text that is not written in English in the "
+                        f"sources: {key[0]}: {key[1]!r}")
 
     for path in sources:
         with open(path, encoding="utf-8") as f:
@@ -133,7 +152,8 @@ def main():
 
     for failure in failures:
         print("FAILED:", failure)
-    print(f"{len(found)} messages, {len(sources)} source files checked")
+    print(f"{len(found)} messages ({len(english_written)} written in English), "
+          f"{len(sources)} source files checked")
     return 1 if failures else 0
 
 

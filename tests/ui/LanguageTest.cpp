@@ -8,17 +8,21 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QRegularExpression>
+#include <cerrno>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "BoxHook.h"
 #include "CalibrationCommands.h"
 #include "CalibrationTable.h"
+#include "CommandLine.h"
 #include "ConnectionController.h"
 #include "HotKeyTable.h"
 #include "Language.h"
 #include "LevelCorrectionDialog.h"
 #include "MainWindowView.h"
+#include "PortOpenAdvice.h"
 #include "QtNotifier.h"
 #include "TableCsv.h"
 #include "TableSession.h"
@@ -113,6 +117,42 @@ TEST(Language, OutcomeBoxesSpeakTheChosenLanguage) {
     EXPECT_EQ(boxes[1].text, QStringLiteral("Максимальный уровень установлен!"));
 }
 
+// The few texts written in English (they follow the system's own reason, or serve a terminal)
+// are Russian in the Russian windows, English in the English ones.
+TEST(Language, TextsWrittenInEnglishFollowTheLanguageToo) {
+    const std::string reason = dut::config::portOpenReason(
+        "/dev/ttyUSB0", dut::config::openErrorExplanation("Permission denied",
+                                                          dut::config::posixOpenAdvice(EACCES)));
+    const struct {
+        ui::Language language;
+        QString reason;
+        std::string complaint;
+        const char* usageStart;
+    } rows[] = {
+        {ui::Language::English,
+         QStringLiteral("Cannot open /dev/ttyUSB0: Permission denied. Add your user to the "
+                        "dialout group (uucp on Arch) and log in again."),
+         "unknown option '--x'", "Usage: brindolex-dut-configurator [--trace FILE] [PORT]\n"},
+        {ui::Language::Russian,
+         QStringLiteral("Не удаётся открыть /dev/ttyUSB0: Permission denied. Добавьте своего "
+                        "пользователя в группу dialout (uucp в Arch) и войдите в систему заново."),
+         "неизвестный параметр '--x'",
+         "Запуск: brindolex-dut-configurator [--trace ФАЙЛ] [ПОРТ]\n"},
+    };
+    for (const auto& row : rows) {
+        InLanguage in(row.language);
+        EXPECT_EQ(ui::translatedCore(reason), row.reason);
+        std::ostringstream out, err;
+        EXPECT_EQ(ui::answerWithoutWindow(ui::parseCommandLine({"--x"}), out, err), 2);
+        EXPECT_EQ(err.str(),
+                  "brindolex-dut-configurator: " + row.complaint + "\n" + ui::usageText());
+        EXPECT_EQ(ui::usageText().rfind(row.usageStart, 0), 0u);
+        // Every line of the usage fits a terminal of 80 columns, counted in characters.
+        for (const QString& line : QString::fromStdString(ui::usageText()).split(u'\n'))
+            EXPECT_LE(line.size(), 80) << line.toStdString();
+    }
+}
+
 TEST(Language, OpenWindowsChangeTheirTextsAndStateAtOnce) {
     ui::Startup program;
     TForm1& main = program.mainWindow();
@@ -150,6 +190,16 @@ TEST(Language, OpenWindowsChangeTheirTextsAndStateAtOnce) {
     EXPECT_EQ(intervals->itemText(0), QStringLiteral("Выключена"));
     EXPECT_EQ(monitorHeading(), QStringLiteral("Адрес LLS"));
     EXPECT_EQ(monitorClear->text(), QStringLiteral("Очистить"));
+
+    // The status tooltip, kept as composed, follows a later change too.
+    view.setStatusReason("Cannot open COM3: Another program holds the port.");
+    EXPECT_EQ(status->toolTip(),
+              QStringLiteral("Не удаётся открыть COM3: Порт занят другой программой."));
+    {
+        InLanguage english(ui::Language::English);
+        EXPECT_EQ(status->toolTip(),
+                  QStringLiteral("Cannot open COM3: Another program holds the port."));
+    }
 }
 
 TEST(Language, ChoiceFromCodesAndTheDesktop) {

@@ -15,13 +15,23 @@ fail() {
     exit 1
 }
 
-# The command line is answered before any window exists.
-"$program" --help | grep -q -- '--lang ru|en' || fail "the usage does not name --lang"
+# The command line is answered before any window exists, in the language the windows would
+# speak: the desktop's here, as no choice is remembered in this private home.
+export HOME="$workdir/cli" XDG_CONFIG_HOME="$workdir/cli/.config"
+usage_of() { env -u LC_ALL -u LC_MESSAGES LANG="$1" LANGUAGE="${1%%.*}" "$program" "${@:2}"; }
+usage_of C.UTF-8 --help | grep -q '^Запуск: .* \[ПОРТ\]$' || fail "--help on a Russian desktop"
+usage_of en_US.UTF-8 --help | grep -q '^Usage: .* \[PORT\]$' || fail "--help on an English desktop"
+usage_of en_US.UTF-8 --lang ru --help | grep -q -- '^  --lang ru|en  язык окон' ||
+    fail "--lang ru --help is not Russian"
 status=0
-"$program" --lang de 2>"$workdir/err" || status=$?
-[ "$status" -eq 2 ] && grep -q -- "--lang takes ru or en" "$workdir/err" ||
+usage_of C.UTF-8 --lang en --lang de 2>"$workdir/err" || status=$?
+[ "$status" -eq 2 ] && grep -q -- "--lang takes ru or en, not 'de'" "$workdir/err" ||
     fail "--lang de ended with status $status: $(cat "$workdir/err")"
-echo "--lang on the command line checked"
+status=0
+usage_of C.UTF-8 --bogus 2>"$workdir/err" || status=$?
+[ "$status" -eq 2 ] && grep -q -- "неизвестный параметр '--bogus'" "$workdir/err" ||
+    fail "--bogus ended with status $status: $(cat "$workdir/err")"
+echo "--lang on the command line checked, and the usage in either language"
 
 start_xvfb || fail "Xvfb reported no display"
 

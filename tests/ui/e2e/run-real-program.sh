@@ -16,13 +16,14 @@ fail() {
     exit 1
 }
 
-# The command line is answered before any window exists, so without a display.
+# The command line is answered before any window exists, so without a display; in English
+# here (run-language.sh checks the Russian).
 "$program" --version >"$workdir/out" || fail "--version failed"
 grep -qx 'brindolex-dut-configurator [0-9][0-9.]*' "$workdir/out" || fail "--version printed: $(cat "$workdir/out")"
-"$program" --help >"$workdir/out" || fail "--help failed"
+"$program" --lang en --help >"$workdir/out" || fail "--help failed"
 grep -qx 'Usage: brindolex-dut-configurator \[--trace FILE\] \[PORT\]' "$workdir/out" || fail "--help printed no usage"
 status=0
-"$program" --no-such-option >"$workdir/out" 2>"$workdir/err" || status=$?
+"$program" --lang en --no-such-option >"$workdir/out" 2>"$workdir/err" || status=$?
 [ "$status" -eq 2 ] && [ ! -s "$workdir/out" ] && grep -q '^Usage:' "$workdir/err" ||
     fail "an unknown option ended with status $status, not 2 with the usage on stderr"
 echo "command line answered"

@@ -87,7 +87,7 @@ def hears_the_terminal(x, program, simulator, workdir, problems):
             problems.append(f"the monitor heard nothing: {cell_names(monitor)}")
         if not holds(pid, device):
             problems.append("the monitor does not hold the port it listens on")
-        trouble = [t for t in monitor.labels() if t.startswith("Cannot open")]
+        trouble = [t for t in monitor.labels() if t.startswith(texts.PORT_CANNOT_OPEN)]
         if trouble:
             problems.append(f"a port problem shown on an open bus: {trouble}")
     finally:
@@ -108,7 +108,7 @@ def names_a_port_it_cannot_open(x, program, workdir, problems):
         if monitor is None:
             problems.append("Ctrl+Shift+L opened no monitor")
             return
-        said = lambda: [t for t in monitor.labels() if t.startswith("Cannot open " + missing)]
+        said = lambda: [t for t in monitor.labels() if t.startswith(texts.PORT_CANNOT_OPEN + missing)]
         if not wait_for(lambda: len(said()) == 1, 10, step=0.2):
             problems.append(f"the port and its reason not shown: {monitor.labels()}")
         elif "\n" in said()[0]:

@@ -31,7 +31,9 @@ class Session:
                    DISPLAY=x.display)
         self.log_path = os.path.join(workdir, "program.log")
         with open(self.log_path, "wb") as log:
-            self.process = subprocess.Popen([program], env=env, stdout=log, stderr=log)
+            # Russian whatever the machine's locale or a remembered choice: the texts below are.
+            self.process = subprocess.Popen([program, "--lang", "ru"], env=env, stdout=log,
+                                            stderr=log)
         try:
             # A loaded machine may take a while to start a Qt program and its bridge.
             self.ui = Program(self.process.pid, wait_s=45.0)

@@ -11,6 +11,8 @@ STATUS_AT_START = "Нет соединения с датчиком"
 STATUS_PORT_FAILED = "Не удается\nоткрыть порт!\nПереподключите переходник USB-RS485"
 STATUS_NO_NUMBER = "ДУТ не имеет\nномера. Свяжитесь с\nпроизводителем"
 STATUS_LINK_LOST = "Нет\nсоединения!\nс датчиком"
+# The monitor's line about a port it cannot open starts so, the port's name next.
+PORT_CANNOT_OPEN = "Не удаётся открыть "
 
 
 def status_connected(number, version):
