@@ -48,7 +48,8 @@ class Run:
         self.desk, self.sim = desk, sim
         env = dict(os.environ, QT_QPA_PLATFORM="xcb", XDG_SESSION_TYPE="x11",
                    QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-        self.process = subprocess.Popen([program, sim.link], env=env)
+        # Russian whatever the machine's locale: the captions below are.
+        self.process = subprocess.Popen([program, "--lang", "ru", sim.link], env=env)
         self.ui = Program(self.process.pid)
         if not wait_for(lambda: self.desk.client(MAIN) is not None, 15):
             raise RuntimeError("no main window")
