@@ -1569,6 +1569,10 @@ After a hot key the program shows a message about the operation. Close it with t
         <translation>The log was not saved: %1
 %2</translation>
     </message>
+    <message>
+        <source>Текст (*.txt)</source>
+        <translation>Text (*.txt)</translation>
+    </message>
 </context>
 <context>
     <name>ui::ReportWindow</name>

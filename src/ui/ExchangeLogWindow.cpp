@@ -103,9 +103,9 @@ void ExchangeLogWindow::takeLines() {
 }
 
 void ExchangeLogWindow::saveClicked() {
-    const QString path = QFileDialog::getSaveFileName(this, tr("Сохранить журнал обмена"),
-                                                      QStringLiteral("exchange-log.txt"),
-                                                      QStringLiteral("Text (*.txt)"));
+    const QString path =
+        QFileDialog::getSaveFileName(this, tr("Сохранить журнал обмена"),
+                                     QStringLiteral("exchange-log.txt"), tr("Текст (*.txt)"));
     if (path.isEmpty()) return;
     QString error;
     if (!saveTo(path, error)) {
