@@ -63,8 +63,8 @@ class MonitorWindowTest : public ::testing::Test {
         bus->stop();
     }
 
-    // One packet (or merged chunk) on the line, then one read tick of the window. The pause
-    // before it keeps it apart from what the previous tick read.
+    // One packet (or merged chunk) on the line, then the wait until the monitor has taken it.
+    // The pause before it keeps it apart from the previous chunk.
     void feed(const Bytes& chunk) {
         const std::int64_t before = form4->monitor().total();
         ASSERT_TRUE(bus->play({chunk}, 40));
