@@ -103,3 +103,13 @@ settings read-only-named '{"sensorNumber": 1, "date": "2026-01-01", "address": 0
 settings unknown-nested '{"sensorNumber": 1234, "date": "2026-12-10", "address": 7, "pump": [1, {"a": null}], "x": 1.5e3}'
 settings escapes '{"sensorNumber": 1234, "date": "2026-12-10\\u00e9\\ud83d\\ude00", "addr\\u0065ss": 7, "fullLevel": -0}'
 settings out-of-range '\xef\xbb\xbf{"sensorNumber": 99999999999999999999, "date": "x", "address": 256}'
+
+# The frame reader on a timed line: bursts (gap, kind, frame bytes), then requests, reads and
+# waits. A late answer whose head waits when the next request goes out; an echo merged with
+# an answer; noise after a cut frame.
+seed frame_line late-head 03 64 00 00 01 02 03 04 05 06 07 08 09 0a 00 00 00 00 \
+  0a 00 00 00 01 03 07 00 00 00 00 01 02 03 00 00 00 00 01 01 00 00 01 40 01 01 05 80 01 03 0a
+seed frame_line echo-merged 02 05 00 40 bb cf 58 00 01 03 01 00 00 00 bb cf 58 00 01 03 07 00 00 00 \
+  00 03 01 02 00 01 02 05 03 ff
+seed frame_line cut-noise 02 10 00 06 bb cf 58 00 02 04 00 00 00 00 03 05 a5 11 22 33 44 \
+  20 00 00 bb cf 58 00 01 05 c8 00 00 00 01 02 10 01 00 01 03 40

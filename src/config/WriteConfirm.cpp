@@ -6,9 +6,12 @@ std::optional<std::int32_t> writeConfirmed(ConfigLink& link, std::uint8_t parame
                                            std::int32_t value) {
     const ExchangeResult written = link.write(parameter, value);
     // A sensor whose write answer already carries the value is believed even when the
-    // read-back is lost; but a read-back that did arrive has the last word.
+    // read-back is lost; but a read-back that did arrive has the last word, and a copy of the
+    // request, which may be the adapter's and not the sensor's, carries no word at all.
     const ExchangeResult readBack = link.read(parameter, ConfigLink::kReadBackValue);
-    return readBack ? readBack.asOptional() : written.asOptional();
+    if (readBack) return readBack.asOptional();
+    if (written.byOwnCopy()) return std::nullopt;
+    return written.asOptional();
 }
 
 bool writeVerified(ConfigLink& link, std::uint8_t parameter, std::int32_t value) {

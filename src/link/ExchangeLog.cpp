@@ -78,6 +78,9 @@ std::string ExchangeLog::line(const FrameTrace& trace) {
         case FrameVerdict::BadCrc:
             out += "bad CRC";
             break;
+        case FrameVerdict::Late:
+            out += "late answer to an earlier request, dropped";
+            break;
         case FrameVerdict::Short:
             out += "short: " + std::to_string(trace.count) + " bytes, then silence";
             break;

@@ -22,6 +22,14 @@ class ExchangeResult {
     static ExchangeResult answered(std::int32_t value, int attempts) {
         return ExchangeResult(value, ExchangeFailure::None, attempts, 0);
     }
+    // A write answered by nothing but a copy of its own request, on a line not yet known to
+    // echo or not: the sensor may have answered with the bytes it was sent, or the adapter
+    // heard itself. It ends the write's attempts; it never confirms the value.
+    static ExchangeResult answeredByOwnCopy(std::int32_t value, int attempts) {
+        ExchangeResult result(value, ExchangeFailure::None, attempts, 0);
+        result.byOwnCopy_ = true;
+        return result;
+    }
     // systemError is only kept with ExchangeFailure::PortError; 0 there means the line was
     // not open at all.
     static ExchangeResult failed(ExchangeFailure why, int attempts, int systemError = 0) {
@@ -41,6 +49,7 @@ class ExchangeResult {
     }  // NOLINT(google-explicit-constructor)
 
     ExchangeFailure failure() const { return failure_; }
+    bool byOwnCopy() const { return byOwnCopy_; }
     int systemError() const { return systemError_; }
     int attempts() const { return attempts_; }
 
@@ -65,6 +74,7 @@ class ExchangeResult {
     ExchangeFailure failure_;
     int systemError_;
     int attempts_;
+    bool byOwnCopy_ = false;
 };
 
 }  // namespace dut

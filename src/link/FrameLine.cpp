@@ -21,10 +21,10 @@ FrameOutcome FrameLine::send(const std::uint8_t* frame, std::size_t count) {
     seal(copy.data(), count);
     FrameOutcome outcome{FrameVerdict::SendFailed};
     if (bytes_.isOpen()) {
-        // A late answer to an earlier request must not pass for the answer to this one. A
-        // line that refuses to drop its input still gets the request: the answer's checks
-        // remain.
-        (void)bytes_.flushInput();
+        // A late answer to an earlier request must not pass for the answer to this one, nor
+        // its tail, run together with the next answer, for a frame. A line that refuses to
+        // drop its input still gets the request: the answer's checks remain.
+        (void)bytes_.dropStale();
         if (bytes_.write(copy.data(), copy.size())) {
             outcome = {FrameVerdict::Sent};
         } else {
@@ -38,17 +38,41 @@ FrameOutcome FrameLine::send(const std::uint8_t* frame, std::size_t count) {
 FrameOutcome FrameLine::receive(std::uint8_t* buffer, std::size_t count, const Wanted& wanted,
                                 const std::uint8_t* echoOf) {
     if (buffer == nullptr || count == 0) return {FrameVerdict::Silent};
-    return checked(buffer, count, bytes_.read(buffer, count), wanted, echoOf);
+    return checked(buffer, count, completed(buffer, count, bytes_.read(buffer, count)), wanted,
+                   echoOf);
 }
 
 FrameOutcome FrameLine::receiveWithin(std::uint8_t* buffer, std::size_t count, int totalMs,
-                                      const Wanted& wanted) {
+                                      const Wanted& wanted, const std::uint8_t* echoOf) {
     if (buffer == nullptr || count == 0 || totalMs <= 0) return {FrameVerdict::Silent};
-    return checked(buffer, count, bytes_.read(buffer, count, totalMs), wanted);
+    return checked(buffer, count, completed(buffer, count, bytes_.read(buffer, count, totalMs)),
+                   wanted, echoOf);
+}
+
+FrameOutcome FrameLine::receiveLate(std::uint8_t* buffer, std::size_t count, int totalMs,
+                                    const std::uint8_t* echoOf) {
+    if (buffer == nullptr || count == 0 || totalMs <= 0) return {FrameVerdict::Silent};
+    return checked(buffer, count, completed(buffer, count, bytes_.read(buffer, count, totalMs)),
+                   {}, echoOf, true);
+}
+
+std::size_t FrameLine::completed(std::uint8_t* buffer, std::size_t count, std::size_t got) {
+    // A read that its bound stopped inside a frame leaves the rest of that frame for the next
+    // read, which would then start in the middle of it: a frame that began in time is read to
+    // its end by the silence rule alone.
+    for (int i = 0; i < kMaxCompletions && got > 0 && got < count && bytes_.lastReadCutOff();
+         ++i) {
+        const std::size_t rest = count - got;
+        const std::size_t more =
+            bytes_.read(buffer + got, rest, kQuietMs + kPerByteMs * static_cast<int>(rest));
+        if (more == 0) break;
+        got += more;
+    }
+    return got;
 }
 
 FrameOutcome FrameLine::checked(const std::uint8_t* buffer, std::size_t count, std::size_t got,
-                                const Wanted& wanted, const std::uint8_t* echoOf) {
+                                const Wanted& wanted, const std::uint8_t* echoOf, bool late) {
     FrameOutcome outcome{FrameVerdict::Good};
     if (got == 0) {
         const int error = bytes_.callError();
@@ -59,6 +83,8 @@ FrameOutcome FrameLine::checked(const std::uint8_t* buffer, std::size_t count, s
         outcome = {FrameVerdict::BadCrc};
     } else if (echoOf != nullptr && std::equal(buffer, buffer + count, echoOf)) {
         outcome = {FrameVerdict::Echo};
+    } else if (late) {
+        outcome = {FrameVerdict::Late};
     } else if (wanted && !wanted(buffer)) {
         outcome = {FrameVerdict::Stray};
     }

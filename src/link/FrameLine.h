@@ -17,6 +17,7 @@ enum class FrameVerdict {
     Good,        // a whole frame with a good CRC-8, and the one wanted
     Stray,       // a whole frame with a good CRC-8 that the caller did not want
     Echo,        // a whole frame that is, byte for byte, the request just sent
+    Late,        // a whole frame with a good CRC-8, heard out as owed to an earlier request
     BadCrc,      // a whole frame whose last byte is not the CRC-8 of the rest
     Short,       // fewer bytes than a frame before the line fell silent
     Silent,      // nothing arrived
@@ -50,6 +51,12 @@ class FrameLine {
   public:
     // The silence that ends a frame on the line.
     static constexpr int kQuietMs = 30;
+    // Where frames begin on the line: the first byte after a request went out or after a
+    // silence of kQuietMs, and every frame's length after such a byte. No read starts
+    // anywhere else: a frame that its read's bound cut is read to its end, input that
+    // waits when a request goes out is read until the line falls quiet, and a frame that
+    // failed its CRC-8 is followed by a wait for quiet. Bytes that do not fill a frame from
+    // where one begins are a fragment (Short), never part of the next frame.
 
     using TraceHook = std::function<void(const FrameTrace&)>;
     // Whether a whole frame with a good CRC-8 is the one the caller waits for.
@@ -78,7 +85,11 @@ class FrameLine {
     // The same within a total of totalMs instead: what is left of an attempt that met a stray
     // frame. Silent at once, with no read, when nothing is left (0 or less).
     FrameOutcome receiveWithin(std::uint8_t* buffer, std::size_t count, int totalMs,
-                               const Wanted& wanted = {});
+                               const Wanted& wanted = {}, const std::uint8_t* echoOf = nullptr);
+    // The same for an answer owed to an earlier request, heard out before the next request
+    // goes out: a whole frame with a good CRC-8 is Late (or Echo, as a copy of echoOf).
+    FrameOutcome receiveLate(std::uint8_t* buffer, std::size_t count, int totalMs,
+                             const std::uint8_t* echoOf);
 
     // The CRC-8 as a frame of count bytes carries it in its last byte.
     static void seal(std::uint8_t* frame, std::size_t count);
@@ -87,8 +98,15 @@ class FrameLine {
     PortIo& bytes() { return bytes_; }
 
   private:
+    // The line's per-byte bound, for reading the rest of a frame.
+    static constexpr int kPerByteMs = 10;
+    // A frame trickling in slower than the line's own bounds is not chased for ever.
+    static constexpr int kMaxCompletions = 3;
+
+    std::size_t completed(std::uint8_t* buffer, std::size_t count, std::size_t got);
     FrameOutcome checked(const std::uint8_t* buffer, std::size_t count, std::size_t got,
-                         const Wanted& wanted, const std::uint8_t* echoOf = nullptr);
+                         const Wanted& wanted, const std::uint8_t* echoOf = nullptr,
+                         bool late = false);
     void trace(bool outgoing, const std::uint8_t* bytes, std::size_t count,
                const FrameOutcome& outcome) const;
 

@@ -29,6 +29,14 @@ class PortIo {
     // Reads and drops input until the line has been silent for quietMs, within a bound of its
     // own. A line without a clock has no silence to wait for and leaves its input alone.
     virtual void dropUntilQuiet(int quietMs) { (void)quietMs; }
+    // Drops what arrived before a request goes out. Input waiting then is most often the head
+    // of a late answer whose rest is still on its way; dropping only the head would let the
+    // rest, run together with the next answer, pass for a frame. A line with a clock
+    // therefore reads until it falls quiet; without one, what is there is simply dropped.
+    virtual bool dropStale() { return flushInput(); }
+    // Whether the last read ended at its total bound while bytes were still arriving: some,
+    // fewer than asked for, and no silence after them. Such a read stopped inside a frame.
+    virtual bool lastReadCutOff() const { return false; }
     // Changes each time the line is opened anew. What the link learns of the adapter (that it
     // hears its own requests) holds until then. A line that is never reopened keeps 0.
     virtual std::uint64_t session() const { return 0; }

@@ -74,6 +74,11 @@ class SerialPort : public PortIo {
     // silent costs a short wait, not a hang.
     void dropUntilQuiet(int quietMs) override;
     static constexpr int kMaxQuietWaitReads = 8;
+    // Nothing waiting and no read stopped inside a frame: nothing to drop, and no system
+    // flush either, which could take the first bytes of an answer that begins meanwhile.
+    // Otherwise the line is read until it falls quiet.
+    bool dropStale() override;
+    bool lastReadCutOff() const override { return cutOff_; }
     // The bytes the driver holds that no read has taken yet, without waiting: 0 when none
     // have arrived or no device is open. Lets a caller wait for input without blocking.
     std::size_t bytesWaiting() const;
@@ -108,6 +113,7 @@ class SerialPort : public PortIo {
     std::atomic<int> lastErrorCode_{0};
     std::atomic<std::uint64_t> sessions_{0};  // successful opens
     int callError_ = 0;                       // only the thread that made the call reads it
+    bool cutOff_ = false;                     // likewise
 };
 
 }  // namespace dut

@@ -66,7 +66,8 @@ long totalBoundMs(std::size_t count) {
 // Bounded read: the count, silence for more than 30 ms after the first byte, or the
 // total bound, whichever comes first. -1 when the device failed or hung up, with errno
 // saying why (EIO when the device is simply gone).
-long boundedRead(int fd, std::uint8_t* buffer, std::size_t count, long totalMs) {
+long boundedRead(int fd, std::uint8_t* buffer, std::size_t count, long totalMs, bool& cutOff) {
+    cutOff = false;
     if (count == 0) return 0;
     const auto totalDeadline = Clock::now() + milliseconds(totalMs);
     Clock::time_point lastByte{};
@@ -78,7 +79,11 @@ long boundedRead(int fd, std::uint8_t* buffer, std::size_t count, long totalMs) 
             if (silence < deadline) deadline = silence;
         }
         const int waitMs = msUntil(deadline);
-        if (waitMs <= 0) break;
+        if (waitMs <= 0) {
+            // Stopped by the total bound rather than by silence: inside a frame, if any.
+            cutOff = got > 0 && deadline == totalDeadline;
+            break;
+        }
 
         pollfd pfd{fd, POLLIN, 0};
         const int ready = ::poll(&pfd, 1, waitMs);
@@ -261,8 +266,9 @@ std::size_t SerialPort::read(std::uint8_t* buffer, std::size_t count) {
 
 std::size_t SerialPort::read(std::uint8_t* buffer, std::size_t count, int totalMs) {
     callError_ = 0;
+    cutOff_ = false;
     if (!isOpen() || buffer == nullptr || totalMs <= 0) return 0;
-    const long got = boundedRead(backend_->fd, buffer, count, totalMs);
+    const long got = boundedRead(backend_->fd, buffer, count, totalMs, cutOff_);
     if (got < 0) {
         failed(errno);
         return 0;

@@ -12,4 +12,13 @@ void SerialPort::dropUntilQuiet(int quietMs) {
     }
 }
 
+bool SerialPort::dropStale() {
+    callError_ = 0;
+    if (!isOpen()) return false;
+    if (bytesWaiting() == 0 && !cutOff_) return true;
+    dropUntilQuiet(kInterByteTimeoutMs);
+    cutOff_ = false;
+    return true;
+}
+
 }  // namespace dut

@@ -160,10 +160,29 @@ bool SerialPort::write(const std::uint8_t* data, std::size_t count) {
     return written == static_cast<DWORD>(count);
 }
 
+namespace {
+
+// The driver does not say which of its time-outs ended a read; one that lasted its whole
+// total bound and brought some bytes, not all, ended there and not in a silence.
+bool endedAtTotalBound(ULONGLONG startedMs, DWORD totalMs, DWORD got, std::size_t count) {
+    constexpr ULONGLONG kClockSlackMs = 2;
+    return got > 0 && got < count && GetTickCount64() - startedMs + kClockSlackMs >= totalMs;
+}
+
+}  // namespace
+
 std::size_t SerialPort::read(std::uint8_t* buffer, std::size_t count) {
     callError_ = 0;
+    cutOff_ = false;
     if (!isOpen() || buffer == nullptr || count == 0) return 0;
     // The line's usual bounds are the driver's time-outs, set once by open().
+    COMMTIMEOUTS bounds;
+    ZeroMemory(&bounds, sizeof(bounds));
+    const DWORD totalMs = GetCommTimeouts(backend_->handle, &bounds)
+                              ? bounds.ReadTotalTimeoutConstant +
+                                    bounds.ReadTotalTimeoutMultiplier * static_cast<DWORD>(count)
+                              : MAXDWORD;
+    const ULONGLONG started = GetTickCount64();
     DWORD got = 0;
     const BOOL ok = ReadFile(backend_->handle, buffer, static_cast<DWORD>(count), &got, nullptr);
     if (!ok) {
@@ -173,6 +192,7 @@ std::size_t SerialPort::read(std::uint8_t* buffer, std::size_t count) {
             return 0;
         }
     }
+    cutOff_ = endedAtTotalBound(started, totalMs, got, count);
     return got;
 }
 

@@ -27,7 +27,7 @@ class CommandsSimTest : public SimLineTest {
   protected:
     void SetUp() override {
         SimLineTest::SetUp();
-        openLine();
+        openConnectedLine();
         state.sensorNumber = 1234;
         sensor.setParam(3, 9);
         sensor.setParam(4, 3000);

@@ -254,6 +254,8 @@ class FaultPort : public dut::PortIo {
         return dropped_ ? 0 : altered(buffer, inner_.read(buffer, count, totalMs));
     }
     void dropUntilQuiet(int quietMs) override { inner_.dropUntilQuiet(quietMs); }
+    bool dropStale() override { return inner_.dropStale(); }
+    bool lastReadCutOff() const override { return inner_.lastReadCutOff(); }
 
   private:
     // A whole good answer gets the value chosen, sealed anew as the sensor would have sent it.

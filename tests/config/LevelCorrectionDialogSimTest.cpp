@@ -27,7 +27,7 @@ class LevelDialogSimTest : public SimLineTest {
   protected:
     void SetUp() override {
         SimLineTest::SetUp();
-        openLine();
+        openConnectedLine();
         sensor.setParam(4, 3000);
         sensor.setParam(5, 200);
         mainValues.setLevelMax("3000");

@@ -14,7 +14,7 @@ class OutputDialogSimTest : public SimLineTest {
   protected:
     void SetUp() override {
         SimLineTest::SetUp();
-        openLine();
+        openConnectedLine();
         sensor.setParam(8, 100);
         sensor.setParam(9, 0);
     }

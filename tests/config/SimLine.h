@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ConfigFakes.h"
+#include "SensorParams.h"
 #include "FastSensor.h"
 #include "PtySensor.h"
 #include "SensorRequests.h"
@@ -32,6 +33,14 @@ class SimLineTest : public ::testing::Test {
 
     // Opens the line directly, for tests that need an open port but not the connect sequence.
     void openLine() { ASSERT_TRUE(serial.open(sensor.devicePath())); }
+    // Opened as the program's connect leaves it: one read has told the link that this line
+    // does not echo, so a copy of a request is the sensor's own answer. Nothing recorded.
+    void openConnectedLine() {
+        openLine();
+        ASSERT_TRUE(link.read(dut::param::kSensorNumber).has_value());
+        ASSERT_EQ(link.adapterEcho(), dut::ConfigLink::AdapterEcho::Quiet);
+        sensor.clearRequests();
+    }
 
     std::vector<Request> requests() const { return testsupport::requestsSeenBy(sensor); }
 

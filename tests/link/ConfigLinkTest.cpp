@@ -214,7 +214,7 @@ class OneFramePerAttempt : public ScriptedPort {
     std::size_t read(std::uint8_t*, std::size_t, int) override { return 0; }
 };
 
-TEST(ConfigLinkEcho, ASensorThatStopsEchoingIsTakenByItsCrcAfterOneExchange) {
+TEST(ConfigLinkEcho, ASensorThatStopsEchoingFailsOneExchangeThenIsTakenByItsCrc) {
     OneFramePerAttempt port;
     dut::LinkState state;
     ConfigLink link{port, state};
@@ -223,7 +223,7 @@ TEST(ConfigLinkEcho, ASensorThatStopsEchoingIsTakenByItsCrcAfterOneExchange) {
     noEcho[8] = noEcho[9] = 0;
     noEcho[14] = dut::crc8(noEcho.data(), 14);
     for (int i = 0; i < ConfigLink::kMaxAttempts; ++i) port.reply(noEcho);
-    EXPECT_EQ(link.read(6), 777);
+    EXPECT_EQ(link.read(6), std::nullopt);  // never another parameter's value
     EXPECT_FALSE(link.echoesParameter());
     // From then on the CRC-8 alone decides, at once.
     port.reply(noEcho);

@@ -59,6 +59,8 @@ class SensorLineRecord {
             return inner_.read(buffer, count, totalMs);
         }
         void dropUntilQuiet(int quietMs) override { inner_.dropUntilQuiet(quietMs); }
+        bool dropStale() override { return inner_.dropStale(); }
+        bool lastReadCutOff() const override { return inner_.lastReadCutOff(); }
 
       private:
         dut::PortIo& inner_;

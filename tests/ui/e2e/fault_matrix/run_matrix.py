@@ -5,7 +5,10 @@ X server; the user's operations run in turn, typed and clicked from outside, rea
 through the accessibility bus and judged at the simulated sensor.
 
 Usage (inside a D-Bus session, which carries the accessibility bus):
-    dbus-run-session -- python3 run_matrix.py PROGRAM SIMULATOR [--only TEXT]"""
+    dbus-run-session -- python3 run_matrix.py PROGRAM SIMULATOR [--only TEXT] [--table trust]
+
+--table trust runs the sensor late, echoed and garbled in every combination instead
+(trust_table.py)."""
 
 import argparse
 import os
@@ -16,8 +19,9 @@ import time
 import traceback
 
 from desktop import XServer
-from matrix_table import FAULTS, OPERATIONS
-from operations import OPERATIONS as RUN
+import matrix_table
+import operations
+import trust_table
 from processes import wait_for
 from session import Session
 from simulator import PortHolder, Simulator
@@ -35,6 +39,15 @@ class Cell:
         if not self.problems:
             return "ok"
         return "known" if self.fault.known_fault else "FAIL"
+
+
+# The table run: its rows, its operations in order, and what runs each operation.
+TABLES = {
+    "faults": (matrix_table.FAULTS, matrix_table.OPERATIONS, operations.OPERATIONS, None),
+    "trust": (trust_table.rows(), trust_table.OPERATIONS, trust_table.RUN, trust_table.summary),
+}
+OPERATIONS = matrix_table.OPERATIONS
+RUN = operations.OPERATIONS
 
 
 def run_fault(x, fault, program, simulator):
@@ -133,12 +146,15 @@ def main():
     parser.add_argument("program")
     parser.add_argument("simulator")
     parser.add_argument("--only", help="run only the faults whose name contains this text")
+    parser.add_argument("--table", choices=sorted(TABLES), default="faults")
     args = parser.parse_args()
+    global OPERATIONS, RUN
+    table, OPERATIONS, RUN, summary = TABLES[args.table]
     if not os.environ.get("DBUS_SESSION_BUS_ADDRESS"):
         print("no D-Bus session: run this under dbus-run-session", file=sys.stderr)
         return 2
 
-    faults = [f for f in FAULTS if not args.only or args.only in f.name]
+    faults = [f for f in table if not args.only or args.only in f.name]
     started = time.monotonic()
     cells = []
     x = XServer()
@@ -156,6 +172,8 @@ def main():
     passed = sum(1 for c in cells if c.verdict() == "ok")
     print(f"\n{len(faults)} faults in {time.monotonic() - started:.0f} s; "
           f"{known} cells show a known fault of the program")
+    if summary is not None:
+        print(summary())
     print(f"{passed} passed, {failed} failed")
     return 1 if failed or not passed else 0
 
