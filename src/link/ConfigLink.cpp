@@ -35,6 +35,7 @@ class ConfigLink::FailureTally {
                 shortMet_ = true;
                 break;
             case FrameVerdict::BadCrc:
+            case FrameVerdict::Unframed:
                 badCrcMet_ = true;
                 break;
             case FrameVerdict::Stray:
@@ -81,7 +82,7 @@ int msLeft(Clock::time_point until) {
 bool heardAnswer(FrameVerdict verdict) {
     return verdict == FrameVerdict::Good || verdict == FrameVerdict::Stray ||
            verdict == FrameVerdict::Late || verdict == FrameVerdict::BadCrc ||
-           verdict == FrameVerdict::Short;
+           verdict == FrameVerdict::Short || verdict == FrameVerdict::Unframed;
 }
 
 }  // namespace

@@ -78,6 +78,9 @@ std::string ExchangeLog::line(const FrameTrace& trace) {
         case FrameVerdict::BadCrc:
             out += "bad CRC";
             break;
+        case FrameVerdict::Unframed:
+            out += "no frame: the line did not fall quiet";
+            break;
         case FrameVerdict::Late:
             out += "late answer to an earlier request, dropped";
             break;

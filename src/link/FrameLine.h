@@ -18,6 +18,7 @@ enum class FrameVerdict {
     Stray,       // a whole frame with a good CRC-8 that the caller did not want
     Echo,        // a whole frame that is, byte for byte, the request just sent
     Late,        // a whole frame with a good CRC-8, heard out as owed to an earlier request
+    Unframed,    // fifteen bytes of a run that never fell quiet since the line was out of step
     BadCrc,      // a whole frame whose last byte is not the CRC-8 of the rest
     Short,       // fewer bytes than a frame before the line fell silent
     Silent,      // nothing arrived
@@ -56,7 +57,9 @@ class FrameLine {
     // anywhere else: a frame that its read's bound cut is read to its end, input that
     // waits when a request goes out is read until the line falls quiet, and a frame that
     // failed its CRC-8 is followed by a wait for quiet. Bytes that do not fill a frame from
-    // where one begins are a fragment (Short), never part of the next frame.
+    // where one begins are a fragment (Short), never part of the next frame. A line that did
+    // not fall quiet within the bounded wait is out of step: what is read from it is
+    // Unframed until a read ends in silence.
 
     using TraceHook = std::function<void(const FrameTrace&)>;
     // Whether a whole frame with a good CRC-8 is the one the caller waits for.
@@ -103,15 +106,20 @@ class FrameLine {
     // A frame trickling in slower than the line's own bounds is not chased for ever.
     static constexpr int kMaxCompletions = 3;
 
-    std::size_t completed(std::uint8_t* buffer, std::size_t count, std::size_t got);
+    std::size_t completed(std::uint8_t* buffer, std::size_t count, std::size_t got,
+                          int boundMs);
     FrameOutcome checked(const std::uint8_t* buffer, std::size_t count, std::size_t got,
                          const Wanted& wanted, const std::uint8_t* echoOf = nullptr,
                          bool late = false);
     void trace(bool outgoing, const std::uint8_t* bytes, std::size_t count,
                const FrameOutcome& outcome) const;
 
+    // After a wait for quiet: in step again only if the wait ended in silence.
+    void dropUntilQuiet();
+
     PortIo& bytes_;
     TraceHook hook_;
+    bool inStep_ = true;  // the next byte read begins a frame, or is a whole number of them in
 };
 
 }  // namespace dut

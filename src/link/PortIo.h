@@ -36,7 +36,14 @@ class PortIo {
     virtual bool dropStale() { return flushInput(); }
     // Whether the last read ended at its total bound while bytes were still arriving: some,
     // fewer than asked for, and no silence after them. Such a read stopped inside a frame.
+    // Also true after a dropUntilQuiet whose bound ran out before the line fell quiet.
     virtual bool lastReadCutOff() const { return false; }
+    // Goes on with the run the last read was cut in: up to count more bytes, ended by the
+    // count or by a silence counted from that read's last byte, never waiting for a first
+    // byte. A line that keeps no time of its bytes waits the silence from now.
+    virtual std::size_t readOn(std::uint8_t* buffer, std::size_t count) {
+        return read(buffer, count, 30);
+    }
     // Changes each time the line is opened anew. What the link learns of the adapter (that it
     // hears its own requests) holds until then. A line that is never reopened keeps 0.
     virtual std::uint64_t session() const { return 0; }

@@ -79,6 +79,7 @@ class SerialPort : public PortIo {
     // Otherwise the line is read until it falls quiet.
     bool dropStale() override;
     bool lastReadCutOff() const override { return cutOff_; }
+    std::size_t readOn(std::uint8_t* buffer, std::size_t count) override;
     // The bytes the driver holds that no read has taken yet, without waiting: 0 when none
     // have arrived or no device is open. Lets a caller wait for input without blocking.
     std::size_t bytesWaiting() const;

@@ -66,15 +66,18 @@ long totalBoundMs(std::size_t count) {
 // Bounded read: the count, silence for more than 30 ms after the first byte, or the
 // total bound, whichever comes first. -1 when the device failed or hung up, with errno
 // saying why (EIO when the device is simply gone).
-long boundedRead(int fd, std::uint8_t* buffer, std::size_t count, long totalMs, bool& cutOff) {
+// A read that goes on with the run of the one before (lastByte set) has no first byte to
+// wait for: the silence rule counts from that read's last byte.
+long boundedRead(int fd, std::uint8_t* buffer, std::size_t count, long totalMs, bool& cutOff,
+                 Clock::time_point& lastByte, bool goOn) {
     cutOff = false;
     if (count == 0) return 0;
     const auto totalDeadline = Clock::now() + milliseconds(totalMs);
-    Clock::time_point lastByte{};
+    if (!goOn) lastByte = Clock::time_point{};
     std::size_t got = 0;
     while (got < count) {
         auto deadline = totalDeadline;
-        if (got > 0) {
+        if (got > 0 || goOn) {
             const auto silence = lastByte + milliseconds(SerialPort::kInterByteTimeoutMs);
             if (silence < deadline) deadline = silence;
         }
@@ -174,6 +177,7 @@ bool isEmptyUartSlot(const std::string& sysEntry) {
 struct SerialPort::Backend {
     int fd = -1;
     bool exclusive = false;
+    Clock::time_point lastByte{};  // of the last read, for one that goes on with its run
 };
 
 SerialPort::SerialPort() : backend_(std::make_unique<Backend>()) {}
@@ -268,7 +272,23 @@ std::size_t SerialPort::read(std::uint8_t* buffer, std::size_t count, int totalM
     callError_ = 0;
     cutOff_ = false;
     if (!isOpen() || buffer == nullptr || totalMs <= 0) return 0;
-    const long got = boundedRead(backend_->fd, buffer, count, totalMs, cutOff_);
+    const long got =
+        boundedRead(backend_->fd, buffer, count, totalMs, cutOff_, backend_->lastByte, false);
+    if (got < 0) {
+        failed(errno);
+        return 0;
+    }
+    return static_cast<std::size_t>(got);
+}
+
+std::size_t SerialPort::readOn(std::uint8_t* buffer, std::size_t count) {
+    callError_ = 0;
+    cutOff_ = false;
+    if (!isOpen() || buffer == nullptr) return 0;
+    // Bounded only so that a line that never falls silent ends it; the silence rule does.
+    const long bound = kInterByteTimeoutMs + totalBoundMs(count);
+    const long got =
+        boundedRead(backend_->fd, buffer, count, bound, cutOff_, backend_->lastByte, true);
     if (got < 0) {
         failed(errno);
         return 0;

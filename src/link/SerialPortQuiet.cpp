@@ -10,14 +10,14 @@ void SerialPort::dropUntilQuiet(int quietMs) {
     for (int i = 0; i < kMaxQuietWaitReads; ++i) {
         if (read(sink, sizeof sink, quietMs) == 0) return;
     }
+    cutOff_ = true;  // still inside a run: where the next frame begins is unknown
 }
 
 bool SerialPort::dropStale() {
     callError_ = 0;
     if (!isOpen()) return false;
     if (bytesWaiting() == 0 && !cutOff_) return true;
-    dropUntilQuiet(kInterByteTimeoutMs);
-    cutOff_ = false;
+    dropUntilQuiet(kInterByteTimeoutMs);  // leaves cutOff_ set if the line never fell quiet
     return true;
 }
 

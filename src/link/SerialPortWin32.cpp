@@ -219,6 +219,11 @@ std::size_t SerialPort::read(std::uint8_t* buffer, std::size_t count, int totalM
     return got;
 }
 
+std::size_t SerialPort::readOn(std::uint8_t* buffer, std::size_t count) {
+    // The driver keeps no time of the last byte: the silence rule counts from now.
+    return read(buffer, count, kInterByteTimeoutMs);
+}
+
 std::size_t SerialPort::bytesWaiting() const {
     if (!isOpen()) return 0;
     DWORD errors = 0;
