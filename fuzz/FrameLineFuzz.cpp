@@ -175,15 +175,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         // A late answer is heard out and dropped whatever it holds; every other whole frame
         // is one a caller may take.
-        const bool whole = got.verdict == dut::FrameVerdict::Good ||
-                           got.verdict == dut::FrameVerdict::Stray ||
-                           got.verdict == dut::FrameVerdict::Echo ||
-                           got.verdict == dut::FrameVerdict::BadCrc;
+        const bool whole =
+            got.verdict == dut::FrameVerdict::Good || got.verdict == dut::FrameVerdict::Stray ||
+            got.verdict == dut::FrameVerdict::Echo || got.verdict == dut::FrameVerdict::BadCrc;
         if (!whole) continue;
         // Begins where a frame can, and is those very bytes.
         FUZZ_CHECK(from + kFrame <= line.bytes.size());
         FUZZ_CHECK(line.intoRun(from) % kFrame == 0);
-        for (std::size_t i = 0; i < kFrame; ++i) FUZZ_CHECK(buffer[i] == line.bytes[from + i].value);
+        for (std::size_t i = 0; i < kFrame; ++i)
+            FUZZ_CHECK(buffer[i] == line.bytes[from + i].value);
         FUZZ_CHECK(got.verdict == dut::FrameVerdict::BadCrc ||
                    dut::FrameLine::sealed(buffer, kFrame));
     }

@@ -210,8 +210,7 @@ ExchangeResult ConfigLink::transact(std::uint32_t leading, std::uint32_t access,
                 // Nothing but the request's own copy came back.
                 if (ordinaryRead && loneCopyRead_ && *loneCopyRead_ != parameter) {
                     echo = AdapterEcho::Echoes;  // the adapter talking to itself, no sensor behind
-                } else if (operation == kOpWrite ||
-                           (operation == kOpRead && ++loneCopies >= 2)) {
+                } else if (operation == kOpWrite || (operation == kOpRead && ++loneCopies >= 2)) {
                     // A write's copy and its answer carry the same bytes: the read-back is
                     // what tells whether the sensor took the value.
                     // Not counted as heard: if they were the adapter's, the sensor's answers
@@ -250,11 +249,10 @@ ExchangeResult ConfigLink::transact(std::uint32_t leading, std::uint32_t access,
         }
     }
     const std::int32_t clamped = answered && *answered < 0 ? 0 : answered.value_or(0);
-    const ExchangeResult result =
-        !answered ? tally.failure(attempts)
-        : answeredByLoneCopy && operation == kOpWrite
-            ? ExchangeResult::answeredByOwnCopy(clamped, attempts)
-            : ExchangeResult::answered(clamped, attempts);
+    const ExchangeResult result = !answered ? tally.failure(attempts)
+                                  : answeredByLoneCopy && operation == kOpWrite
+                                      ? ExchangeResult::answeredByOwnCopy(clamped, attempts)
+                                      : ExchangeResult::answered(clamped, attempts);
     state_.linkFlag = result.has_value();
     return result;
 }

@@ -112,8 +112,8 @@ class ConfigLink {
     AdapterEcho adapterEcho_ = AdapterEcho::Unknown;
     std::uint64_t echoSession_ = 0;
     std::optional<std::uint8_t> loneCopyRead_;  // a read answered only by its own copy
-    int owed_ = 0;     // answers the last exchange's attempts may still get
-    Frame owedOf_{};   // that exchange's request, as sent
+    int owed_ = 0;    // answers the last exchange's attempts may still get
+    Frame owedOf_{};  // that exchange's request, as sent
 };
 
 }  // namespace dut

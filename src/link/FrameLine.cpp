@@ -65,8 +65,7 @@ std::size_t FrameLine::completed(std::uint8_t* buffer, std::size_t count, std::s
     // A read that its bound stopped inside a frame leaves the rest of that frame for the next
     // read, which would then start in the middle of it: a frame that began in time is read to
     // its end by the count and the silence rule alone.
-    for (int i = 0; i < kMaxCompletions && got > 0 && got < count && bytes_.lastReadCutOff();
-         ++i) {
+    for (int i = 0; i < kMaxCompletions && got > 0 && got < count && bytes_.lastReadCutOff(); ++i) {
         const std::size_t more = bytes_.readOn(buffer + got, count - got);
         if (more == 0) break;
         got += more;

@@ -106,8 +106,7 @@ class FrameLine {
     // A frame trickling in slower than the line's own bounds is not chased for ever.
     static constexpr int kMaxCompletions = 3;
 
-    std::size_t completed(std::uint8_t* buffer, std::size_t count, std::size_t got,
-                          int boundMs);
+    std::size_t completed(std::uint8_t* buffer, std::size_t count, std::size_t got, int boundMs);
     FrameOutcome checked(const std::uint8_t* buffer, std::size_t count, std::size_t got,
                          const Wanted& wanted, const std::uint8_t* echoOf = nullptr,
                          bool late = false);

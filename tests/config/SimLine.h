@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "ConfigFakes.h"
-#include "SensorParams.h"
 #include "FastSensor.h"
 #include "PtySensor.h"
+#include "SensorParams.h"
 #include "SensorRequests.h"
 
 namespace cfgtest {
