@@ -106,8 +106,8 @@ std::optional<std::string> utf8FromUtf16(std::string_view bytes, bool bigEndian)
 }
 
 // UTF-16 with no mark: the digits and separators of a table put a zero byte in every other
-// place, always the same one. Told apart from other binary data so the refusal can say what
-// to do.
+// place, always the same one, in at least half of its first characters. Told apart from other
+// binary data so the refusal can say what to do.
 bool utf16WithoutMark(std::string_view bytes) {
     const std::size_t pairs = std::min<std::size_t>(bytes.size(), 512) / 2;
     std::size_t evenZeros = 0;
@@ -117,7 +117,7 @@ bool utf16WithoutMark(std::string_view bytes) {
         if (bytes[2 * i + 1] == '\0') ++oddZeros;
     }
     if ((evenZeros == 0) == (oddZeros == 0)) return false;
-    return std::max(evenZeros, oddZeros) * 4 >= pairs;
+    return std::max(evenZeros, oddZeros) * 2 >= pairs;
 }
 
 bool binaryLine(std::string_view line) {
