@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -217,6 +218,10 @@ std::vector<SaveFault> saveFaults() {
     return faults;
 }
 
+void PrintTo(const SaveFault& fault, std::ostream* out) {
+    *out << fault.name;
+}
+
 class FilesSaveFault : public testing::TestWithParam<SaveFault> {};
 
 dut::files::Failure saveUnder(const SaveFault& fault, const std::string& target,
@@ -330,6 +335,10 @@ std::vector<ReadCase> readCases() {
                      nullptr, std::string::npos});
 #endif
     return cases;
+}
+
+void PrintTo(const ReadCase& c, std::ostream* out) {
+    *out << c.name;
 }
 
 class FilesRead : public testing::TestWithParam<ReadCase> {};
