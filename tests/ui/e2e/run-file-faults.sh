@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# Saves onto a full disk through the real program on a private X server: the data folder and
-# the files saved lie on a small tmpfs that is then filled. A point recorded in the tank
-# window, the table exported over an older CSV and a sensor's settings saved over an older file
-# must each say that nothing was saved, with the system's reason, and leave the older file
-# whole. The window's words are read through the accessibility bus (run under dbus-run-session).
-# Mounting needs root: elsewhere the test says so and ends with 77, which ctest counts skipped.
-# Usage: run-full-disk.sh <program> <dut-sensor-sim>
+# The program's files against what a user's disk can hold, through the real program on a
+# private X server; the window's words are read through the accessibility bus (run under
+# dbus-run-session).
+# 1. Things that are no files: a pipe where the session file should be, a pipe as the settings
+#    file, /dev/zero and a pipe offered to the CSV import. Each is refused with its reason and
+#    nothing waits on it (the sensor is still polled); a UTF-16 table is imported.
+# 2. A full disk: the data folder and the saved files lie on a small tmpfs that is then filled.
+#    A point recorded in the tank window, the table exported over an older CSV and a sensor's
+#    settings saved over an older file must each say that nothing was saved, with the system's
+#    reason, and leave the older file whole. Mounting needs root: elsewhere the test says so
+#    and ends with 77 (after part 1), which ctest counts skipped.
+# Usage: run-file-faults.sh <program> <dut-sensor-sim>
 set -euo pipefail
 program="$1"
 simulator="$2"
@@ -16,39 +21,24 @@ source "$here/x-session.sh"
 
 disk="$workdir/disk"
 mkdir -p "$disk"
-if [ "$(id -u)" -ne 0 ]; then
-    echo "SKIPPED: not root, so no small tmpfs can be mounted to fill"
-    exit 77
-fi
-if ! mount -t tmpfs -o size=256k tmpfs "$disk" 2>"$workdir/mount.err"; then
-    echo "SKIPPED: mount -t tmpfs refused: $(cat "$workdir/mount.err")"
-    exit 77
-fi
-# The tmpfs goes before the folder under it is removed.
-unmount_then_clean() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    umount "$disk" 2>/dev/null || umount -l "$disk" || true
-    cleanup
-}
-trap unmount_then_clean EXIT
 
-# Only the data folder and the saved files are on the small disk; the settings are not.
+# Part 2 puts the data folder and the saved files on the small disk; the settings stay here.
 export HOME="$workdir/home"
 export XDG_CONFIG_HOME="$HOME/.config"
-export XDG_DATA_HOME="$disk/data"
+export XDG_DATA_HOME="$workdir/data"
 export XDG_RUNTIME_DIR="$workdir/runtime"
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 session_dir="$XDG_DATA_HOME/brindolex-dut-configurator"
 session="$session_dir/tank-calibration.session"
-csv="$disk/table.csv"
-settings="$disk/settings.json"
+settings="$workdir/settings.fifo"
 
 fail() {
     echo "FAILED: $*" >&2
     echo "--- program log" >&2
     tail -n 20 "$workdir/program.log" >&2 || true
+    echo "--- the sensor's last requests" >&2
+    tail -n 5 "$workdir/sim.log" >&2 || true
     echo "--- the accessibility bus" >&2
     tail -n 5 "$workdir/labels.err" >&2 || true
     echo "--- the disk" >&2
@@ -62,12 +52,19 @@ start_xvfb || fail "Xvfb reported no display"
     >/dev/null 2>"$workdir/sim.err" &
 pids+=($!)
 wait_for 50 test -e "$workdir/steady" || fail "the simulator made no device"
-QT_QPA_PLATFORM=xcb XDG_SESSION_TYPE=x11 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 \
-    DUT_SETTINGS_FILE="$settings" "$program" "$workdir/steady" >"$workdir/program.log" 2>&1 &
-program_pid=$!
-pids+=("$program_pid")
-wait_for 150 find_main_window || fail "no main window"
-wait_for 150 grep -q 'request 01 0A answered' "$workdir/sim.log" || fail "never connected"
+program_pid=""
+start_program() {
+    QT_QPA_PLATFORM=xcb XDG_SESSION_TYPE=x11 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 \
+        DUT_SETTINGS_FILE="$settings" "$program" "$workdir/steady" >"$workdir/program.log" 2>&1 &
+    program_pid=$!
+    pids+=("$program_pid")
+    wait_for 150 find_main_window || fail "no main window"
+    wait_for 150 grep -q 'request 01 0A answered' "$workdir/sim.log" || fail "never connected"
+}
+stop_program() {
+    kill "$program_pid"
+    wait "$program_pid" 2>/dev/null || true
+}
 
 window=""
 find_window() {
@@ -78,6 +75,32 @@ find_window() {
 tank_says() {
     /usr/bin/python3 "$here/fault_matrix/window_labels.py" "$program_pid" 'Тарировка бака' \
         2>"$workdir/labels.err"
+}
+requests() { grep -c '^request\|request ' "$workdir/sim.log" || true; }
+polled_since() { [ "$(requests)" -gt "$1" ]; }
+# The main window still polls the sensor: more requests come within 5 s.
+still_polling() {
+    local before
+    before=$(requests)
+    wait_for 50 polled_since "$before" || fail "the sensor is no longer polled: $1"
+}
+# Offers $1 to the CSV import of the tank window.
+import_from() {
+    xdotool windowfocus --sync "$tank_window"
+    xdotool key ctrl+o
+    wait_for 100 find_window 'Импорт таблицы тарировки' || fail "no import dialog"
+    xdotool windowfocus --sync "$window"
+    xdotool key ctrl+a
+    xdotool type --delay 5 "$1"
+    xdotool key Return
+}
+# Closes the box of that title, once it shows.
+close_box_titled() {
+    wait_for 100 find_window "$1" || fail "no box '$1'"
+    xdotool windowfocus --sync "$window"
+    xdotool key Return
+    wait_for 50 bash -c "! xdotool search --onlyvisible --name '^$1\$' >/dev/null" ||
+        fail "the box '$1' did not close"
 }
 tank_said() { tank_says | grep -qF -- "$1"; }
 box=""
@@ -133,7 +156,77 @@ export_to() {
 # The system's reason in English or in Russian, whichever the program's C library speaks.
 no_space='No space left on device\|На устройстве не осталось свободного места'
 
-# --- Before the disk fills: two points, a CSV and a settings file are saved as usual.
+# --- 1. Things that are no files. The session file is a pipe at the start, and so is the
+# settings file.
+mkdir -p "$session_dir"
+mkfifo "$session_dir/tank-calibration.session" "$settings"
+start_program
+xdotool windowfocus --sync "$main_window"
+xdotool key ctrl+t
+wait_for 100 said 'Файл сеанса тарировки не читается (это канал (FIFO), а не файл). Он отложен как' ||
+    fail "the pipe in place of the session file was not refused with its reason"
+close_box_titled 'Файл сеанса тарировки не читается'
+wait_for 100 find_window 'Тарировка бака' || fail "no tank window after the message"
+tank_window="$window"
+[ -p "$(ls "$session_dir"/tank-calibration.session.damaged-* | head -n1)" ] ||
+    fail "the pipe was not set aside"
+still_polling "after the session pipe"
+echo "a pipe as the session file: refused with its reason and set aside, the sensor still polled"
+
+for thing in /dev/zero "$workdir/table.fifo"; do
+    [ "$thing" = /dev/zero ] || mkfifo "$thing"
+    import_from "$thing"
+    # The window says it first, then shows the same in a box of the dialog's title.
+    wait_for 50 tank_said "Файл $thing не принят" || fail "$thing was not refused: $(tank_says)"
+    tank_says >"$workdir/tank-says" || true
+    close_box_titled 'Импорт таблицы тарировки'
+    grep -q "Файл $thing не принят: это \(устройство\|канал (FIFO)\), а не файл. Текущая таблица не изменена." \
+        "$workdir/tank-says" || fail "$thing was not refused with its reason: $(cat "$workdir/tank-says")"
+    still_polling "after importing $thing"
+done
+echo "/dev/zero and a pipe offered to the import: refused with their reasons, nothing waited on"
+
+/usr/bin/python3 -c '
+import sys
+text = "# Бак: Левый; ДУТ № 1234\r\nУровень;Литры\r\n12;0\r\n400;10,5\r\n"
+open(sys.argv[1], "wb").write(b"\xff\xfe" + text.encode("utf-16-le"))' "$workdir/unicode.csv"
+import_from "$workdir/unicode.csv"
+wait_for 50 tank_said "Загружено 2 точек из $workdir/unicode.csv" ||
+    fail "the UTF-16 table was not imported: $(tank_says)"
+echo "a UTF-16 table with its mark imported"
+
+xdotool windowfocus --sync "$main_window"
+xdotool key ctrl+shift+o
+expect_box "Файл настроек $settings не читается: это канал (FIFO), а не файл"
+still_polling "after the settings pipe"
+echo "a pipe as the settings file: refused with its reason, the sensor still polled"
+stop_program
+rm -rf "$session_dir" "$settings"
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "the things that are no files passed; SKIPPED the full disk: not root, so no small tmpfs can be mounted"
+    exit 77
+fi
+if ! mount -t tmpfs -o size=256k tmpfs "$disk" 2>"$workdir/mount.err"; then
+    echo "the things that are no files passed; SKIPPED the full disk: mount -t tmpfs refused: $(cat "$workdir/mount.err")"
+    exit 77
+fi
+# The tmpfs goes before the folder under it is removed.
+unmount_then_clean() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+    umount "$disk" 2>/dev/null || umount -l "$disk" || true
+    cleanup
+}
+trap unmount_then_clean EXIT
+
+# --- 2. A full disk. Before it fills: two points, a CSV and a settings file are saved.
+export XDG_DATA_HOME="$disk/data"
+session_dir="$XDG_DATA_HOME/brindolex-dut-configurator"
+session="$session_dir/tank-calibration.session"
+csv="$disk/table.csv"
+settings="$disk/settings.json"
+start_program
 xdotool windowfocus --sync "$main_window"
 xdotool key ctrl+t
 wait_for 100 find_window 'Тарировка бака' || fail "Ctrl+T opened no tank calibration window"
