@@ -18,11 +18,10 @@ namespace {
 
 std::wstring wide(const std::string& utf8) {
     if (utf8.empty()) return std::wstring();
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(),
-                                           static_cast<int>(utf8.size()), nullptr, 0);
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring out(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(),
-                        length);
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), length);
     return out;
 }
 
@@ -36,8 +35,8 @@ std::string utf8(const wchar_t* text, int length) {
 std::string systemMessage(DWORD code) {
     wchar_t text[512] = {};
     const DWORD length =
-        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-                       0, text, static_cast<DWORD>(sizeof(text) / sizeof(text[0])), nullptr);
+        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                       text, static_cast<DWORD>(sizeof(text) / sizeof(text[0])), nullptr);
     std::string message = utf8(text, static_cast<int>(length));
     // The system ends its messages with a line break and a full stop the window adds itself.
     while (!message.empty() && (message.back() == '\r' || message.back() == '\n' ||
@@ -101,8 +100,7 @@ Failure save(const std::string& given, std::string_view bytes) {
     Handle file;
     DWORD error = ERROR_FILE_EXISTS;
     for (int attempt = 0; attempt < 100 && file.handle == INVALID_HANDLE_VALUE; ++attempt) {
-        temporary = folder + L"\\." + base + L".saving-" +
-                    std::to_wstring(random() % 1000000000u);
+        temporary = folder + L"\\." + base + L".saving-" + std::to_wstring(random() % 1000000000u);
         file.handle = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file.handle == INVALID_HANDLE_VALUE) {
@@ -119,8 +117,9 @@ Failure save(const std::string& given, std::string_view bytes) {
     // The target may be a device that only showed itself as one by its name.
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         Handle target;
-        target.handle = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE |
-                                    FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+        target.handle =
+            CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, 0, nullptr);
         if (target.handle != INVALID_HANDLE_VALUE) {
             if (const char* refusal = notADiskFile(target.handle)) {
                 CloseHandle(file.release());

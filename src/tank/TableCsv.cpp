@@ -171,8 +171,8 @@ void readComment(std::string_view comment, TankDetails& details) {
 
 const std::vector<const char*>& csvImportTexts() {
     static const std::vector<const char*> texts{
-        kEmptyFile,       kNotText,        kTwoColumns,  kLevelNotWhole,   kLitresNotNumber,
-        kLevelBelowZero,  kLitresBelowZero, kNoPoints,    kBrokenUtf16,     kUtf16WithoutMark};
+        kEmptyFile,      kNotText,         kTwoColumns, kLevelNotWhole, kLitresNotNumber,
+        kLevelBelowZero, kLitresBelowZero, kNoPoints,   kBrokenUtf16,   kUtf16WithoutMark};
     return texts;
 }
 

@@ -654,11 +654,7 @@ void TankCalibrationWindow::exportCsv() {
         DecimalComma->isChecked());
     QString why;
     if (!ui::saveFile(path, text, &why)) {
-        say(
-            [path, why] {
-                return tr("Таблица не выгружена в %1: %2").arg(path, why);
-            },
-            true);
+        say([path, why] { return tr("Таблица не выгружена в %1: %2").arg(path, why); }, true);
         return;
     }
     say([path, n = table_.points().size()] {

@@ -81,7 +81,8 @@ TEST(FilesSave, WritesTheBytesAndLeavesNothingElse) {
     Folder folder;
     for (const char* name : {"new.json", "настройки ДУТ.json"}) {
         const std::string path = folder.at(name);
-        for (const std::string& bytes : {std::string("first"), std::string(100000, 'x'), std::string()}) {
+        for (const std::string& bytes :
+             {std::string("first"), std::string(100000, 'x'), std::string()}) {
             const dut::files::Failure failure = dut::files::save(path, bytes);
             ASSERT_FALSE(failure) << failure.text();
             EXPECT_EQ(contents(path), bytes) << name;
@@ -185,27 +186,27 @@ std::vector<SaveFault> saveFaults() {
                           return disk + "/session";
                       },
                       "запись не удалась", ENOSPC});
-    faults.push_back({"ReadOnlyFolder",
-                      [](Scene& s, std::string& skip) {
-                          const std::string disk = s.folder.at("disk");
-                          fs::create_directory(disk);
-                          if (::geteuid() != 0) {
-                              put(disk + "/settings.json", "old whole settings\n");
-                              ::chmod(disk.c_str(), 0555);
-                              s.locked = disk;
-                              return disk + "/settings.json";
-                          }
-                          // Root writes in any folder; only a read-only mount stops it.
-                          if (!s.mountTmpfs(disk, skip)) return std::string();
-                          put(disk + "/settings.json", "old whole settings\n");
-                          if (::mount("tmpfs", disk.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY,
-                                      "size=64k") != 0) {
-                              skip = std::string("no read-only remount: ") + std::strerror(errno);
-                              return std::string();
-                          }
-                          return disk + "/settings.json";
-                      },
-                      "новый файл не создаётся", ::geteuid() == 0 ? EROFS : EACCES});
+    faults.push_back(
+        {"ReadOnlyFolder",
+         [](Scene& s, std::string& skip) {
+             const std::string disk = s.folder.at("disk");
+             fs::create_directory(disk);
+             if (::geteuid() != 0) {
+                 put(disk + "/settings.json", "old whole settings\n");
+                 ::chmod(disk.c_str(), 0555);
+                 s.locked = disk;
+                 return disk + "/settings.json";
+             }
+             // Root writes in any folder; only a read-only mount stops it.
+             if (!s.mountTmpfs(disk, skip)) return std::string();
+             put(disk + "/settings.json", "old whole settings\n");
+             if (::mount("tmpfs", disk.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=64k") != 0) {
+                 skip = std::string("no read-only remount: ") + std::strerror(errno);
+                 return std::string();
+             }
+             return disk + "/settings.json";
+         },
+         "новый файл не создаётся", ::geteuid() == 0 ? EROFS : EACCES});
     // A file size limit makes write() fail part way, as a disk that fills during the save
     // does; it needs neither root nor a mount.
     faults.push_back({"WriteFailsPartWay",
@@ -380,7 +381,8 @@ TEST(FilesRead, Utf16TableReadsLikeUtf8) {
         bool bigEndian;
         bool mark;
     };
-    for (const Case c : {Case{false, true}, Case{true, true}, Case{false, false}, Case{true, false}}) {
+    for (const Case c :
+         {Case{false, true}, Case{true, true}, Case{false, false}, Case{true, false}}) {
         const std::string path = folder.at("table.csv");
         put(path, bytesOf(table, c.bigEndian, c.mark));
         const dut::files::Read read = dut::files::read(path);
