@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Cross-compiles the Qt-free parts (link layer, configurator logic, monitor core) and
+# Cross-compiles the Qt-free parts (link layer, configurator logic, monitor core, files) and
 # their tests for Windows with mingw-w64 (statically linked), then runs them under Wine,
 # headless, in a throw-away prefix: the pure tests of the three parts (the configurator
 # logic against scripted ports in memory), and the Win32 serial tests against simulated
@@ -28,7 +28,8 @@ pure_exe="$bin/link_pure_tests.exe"
 serial_exe="$bin/win32/link_win32_serial_tests.exe"
 config_exe="$build/tests/config/config_pure_tests.exe"
 monitor_exe="$build/tests/monitor/dut_monitor_tests.exe"
-for exe in "$pure_exe" "$serial_exe" "$config_exe" "$monitor_exe"; do
+files_exe="$build/tests/files/dut_files_tests.exe"
+for exe in "$pure_exe" "$serial_exe" "$config_exe" "$monitor_exe" "$files_exe"; do
   [ -f "$exe" ] || fail "missing $exe"
 done
 
@@ -124,6 +125,7 @@ export DUT_WINE_COM=COM5 DUT_WINE_COM_BADCRC=COM6 DUT_WINE_COM_SILENT=COM7
 run_exe "$pure_exe" "$work/pure.log"
 run_exe "$config_exe" "$work/config.log"
 run_exe "$monitor_exe" "$work/monitor.log"
+run_exe "$files_exe" "$work/files.log"
 run_exe "$serial_exe" "$work/serial.log"
 
 for port in com5 com6 com7; do
@@ -134,10 +136,10 @@ skipped=$(tr -d '\r' <"$work/serial.log" | sed -n 's/^\[  SKIPPED \] \([A-Za-z0-
   sort -u | grep -v '^Win32Open\.SecondOpenOfAHeldPortFails$' || true)
 [ -z "$skipped" ] || fail "serial tests skipped unexpectedly: $skipped"
 # The in-memory tests depend on nothing Wine lacks: none of them may skip.
-for log in pure config monitor; do
+for log in pure config monitor files; do
   if tr -d '\r' <"$work/$log.log" | grep -q '^\[  SKIPPED \]'; then
     fail "$log tests skipped a case"
   fi
 done
 
-step "Windows tests passed under Wine (link, configurator logic, monitor core)"
+step "Windows tests passed under Wine (link, configurator logic, monitor core, files)"

@@ -212,6 +212,61 @@ to the sensor</translation>
     </message>
 </context>
 <context>
+    <name>Files</name>
+    <message>
+        <source>это папка, а не файл</source>
+        <translation>it is a folder, not a file</translation>
+    </message>
+    <message>
+        <source>это канал (FIFO), а не файл</source>
+        <translation>it is a pipe (FIFO), not a file</translation>
+    </message>
+    <message>
+        <source>это устройство, а не файл</source>
+        <translation>it is a device, not a file</translation>
+    </message>
+    <message>
+        <source>это не обычный файл</source>
+        <translation>it is not a regular file</translation>
+    </message>
+    <message>
+        <source>файл больше 8 МБ</source>
+        <translation>the file is larger than 8 MB</translation>
+    </message>
+    <message>
+        <source>файл не открывается</source>
+        <translation>the file does not open</translation>
+    </message>
+    <message>
+        <source>чтение не удалось</source>
+        <translation>reading failed</translation>
+    </message>
+    <message>
+        <source>новый файл не создаётся</source>
+        <translation>the new file cannot be created</translation>
+    </message>
+    <message>
+        <source>запись не удалась</source>
+        <translation>writing failed</translation>
+    </message>
+    <message>
+        <source>запись на диск не удалась</source>
+        <translation>syncing to disk failed</translation>
+    </message>
+    <message>
+        <source>закрытие файла не удалось</source>
+        <translation>closing the file failed</translation>
+    </message>
+    <message>
+        <source>прежний файл не заменяется</source>
+        <translation>the old file cannot be replaced</translation>
+    </message>
+    <message>
+        <source>папка не записывается на диск</source>
+        <translation>syncing the folder to disk failed</translation>
+    </message>
+</context>
+<context>
     <name>FlatJson</name>
     <message>
         <source>ожидается объект { … }</source>
@@ -1209,6 +1264,14 @@ After a hot key the program shows a message about the operation. Close it with t
         <source>в файле нет ни одной точки</source>
         <translation>the file holds no point</translation>
     </message>
+    <message>
+        <source>текст UTF-16 испорчен</source>
+        <translation>the UTF-16 text is damaged</translation>
+    </message>
+    <message>
+        <source>текст в UTF-16 без метки порядка байтов (BOM); сохраните его в UTF-8 или в UTF-16 с меткой</source>
+        <translation>UTF-16 text without a byte order mark (BOM); save it as UTF-8 or as UTF-16 with the mark</translation>
+    </message>
 </context>
 <context>
     <name>TableSession</name>
@@ -1410,10 +1473,6 @@ After a hot key the program shows a message about the operation. Close it with t
         <translation>CSV (*.csv);;All files (*)</translation>
     </message>
     <message>
-        <source>файл слишком велик для таблицы тарировки</source>
-        <translation>the file is too large for a calibration table</translation>
-    </message>
-    <message>
         <source>строка %1: %2</source>
         <translation>line %1: %2</translation>
     </message>
@@ -1532,10 +1591,6 @@ After a hot key the program shows a message about the operation. Close it with t
 </context>
 <context>
     <name>TankSessionFile</name>
-    <message>
-        <source>файл слишком велик</source>
-        <translation>the file is too large</translation>
-    </message>
     <message>
         <source>Файл сеанса тарировки %1 не читается (%2), и отложить его не удалось. Окно начинает с пустой таблицы; она не сохраняется, пока этот файл не убран.</source>
         <translation>The tank calibration session file %1 cannot be read (%2), and it could not be set aside. The window starts with an empty table; it is not saved until that file is removed.</translation>

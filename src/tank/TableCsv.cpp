@@ -1,5 +1,8 @@
 #include "TableCsv.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "TankNumbers.h"
@@ -18,6 +21,11 @@ const char* const kLitresNotNumber = DUT_TR_NOOP("TableCsv", "литры не ч
 const char* const kLevelBelowZero = DUT_TR_NOOP("TableCsv", "уровень меньше нуля");
 const char* const kLitresBelowZero = DUT_TR_NOOP("TableCsv", "литры меньше нуля");
 const char* const kNoPoints = DUT_TR_NOOP("TableCsv", "в файле нет ни одной точки");
+const char* const kBrokenUtf16 = DUT_TR_NOOP("TableCsv", "текст UTF-16 испорчен");
+const char* const kUtf16WithoutMark =
+    DUT_TR_NOOP("TableCsv",
+                "текст в UTF-16 без метки порядка байтов (BOM); сохраните его в UTF-8 или в "
+                "UTF-16 с меткой");
 
 const char kHeader[] = "Уровень;Литры";
 const char kTankKey[] = "Бак: ";
@@ -55,6 +63,61 @@ bool validUtf8(std::string_view bytes) {
         i += extra + 1;
     }
     return true;
+}
+
+// Spreadsheets on Windows save "Unicode text" as UTF-16 behind its byte order mark; the table
+// is read from the same text in UTF-8. Nothing when the text is not whole UTF-16.
+std::optional<std::string> utf8FromUtf16(std::string_view bytes, bool bigEndian) {
+    if (bytes.size() % 2 != 0) return std::nullopt;
+    const auto unit = [&](std::size_t i) -> std::uint32_t {
+        const auto a = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        return bigEndian ? (a << 8u) | b : (b << 8u) | a;
+    };
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); i += 2) {
+        std::uint32_t code = unit(i);
+        if (code >= 0xDC00 && code <= 0xDFFF) return std::nullopt;
+        if (code >= 0xD800 && code <= 0xDBFF) {
+            if (i + 3 >= bytes.size()) return std::nullopt;
+            const std::uint32_t low = unit(i + 2);
+            if (low < 0xDC00 || low > 0xDFFF) return std::nullopt;
+            code = 0x10000 + ((code - 0xD800) << 10u) + (low - 0xDC00);
+            i += 2;
+        }
+        if (code < 0x80) {
+            out += static_cast<char>(code);
+        } else if (code < 0x800) {
+            out += static_cast<char>(0xC0 | (code >> 6u));
+            out += static_cast<char>(0x80 | (code & 0x3Fu));
+        } else if (code < 0x10000) {
+            out += static_cast<char>(0xE0 | (code >> 12u));
+            out += static_cast<char>(0x80 | ((code >> 6u) & 0x3Fu));
+            out += static_cast<char>(0x80 | (code & 0x3Fu));
+        } else {
+            out += static_cast<char>(0xF0 | (code >> 18u));
+            out += static_cast<char>(0x80 | ((code >> 12u) & 0x3Fu));
+            out += static_cast<char>(0x80 | ((code >> 6u) & 0x3Fu));
+            out += static_cast<char>(0x80 | (code & 0x3Fu));
+        }
+    }
+    return out;
+}
+
+// UTF-16 with no mark: the digits and separators of a table put a zero byte in every other
+// place, always the same one, in at least half of its first characters. Told apart from other
+// binary data so the refusal can say what to do.
+bool utf16WithoutMark(std::string_view bytes) {
+    const std::size_t pairs = std::min<std::size_t>(bytes.size(), 512) / 2;
+    std::size_t evenZeros = 0;
+    std::size_t oddZeros = 0;
+    for (std::size_t i = 0; i < pairs; ++i) {
+        if (bytes[2 * i] == '\0') ++evenZeros;
+        if (bytes[2 * i + 1] == '\0') ++oddZeros;
+    }
+    if ((evenZeros == 0) == (oddZeros == 0)) return false;
+    return std::max(evenZeros, oddZeros) * 2 >= pairs;
 }
 
 bool binaryLine(std::string_view line) {
@@ -107,9 +170,9 @@ void readComment(std::string_view comment, TankDetails& details) {
 }  // namespace
 
 const std::vector<const char*>& csvImportTexts() {
-    static const std::vector<const char*> texts{kEmptyFile,       kNotText,         kTwoColumns,
-                                                kLevelNotWhole,   kLitresNotNumber, kLevelBelowZero,
-                                                kLitresBelowZero, kNoPoints};
+    static const std::vector<const char*> texts{
+        kEmptyFile,      kNotText,         kTwoColumns, kLevelNotWhole, kLitresNotNumber,
+        kLevelBelowZero, kLitresBelowZero, kNoPoints,   kBrokenUtf16,   kUtf16WithoutMark};
     return texts;
 }
 
@@ -126,7 +189,7 @@ std::string exportCsv(const TableState& table, const std::string& date, bool dec
     return out;
 }
 
-CsvImport importCsv(std::string_view bytes) {
+CsvImport importCsv(std::string_view given) {
     CsvImport result;
     const auto refuse = [&](std::size_t line, std::string reason) {
         result.badLine = line;
@@ -134,6 +197,17 @@ CsvImport importCsv(std::string_view bytes) {
         result.table.points.clear();
         return result;
     };
+    std::string_view bytes = given;
+    std::string converted;
+    const bool littleMark = given.substr(0, 2) == "\xFF\xFE";
+    if (littleMark || given.substr(0, 2) == "\xFE\xFF") {
+        auto utf8 = utf8FromUtf16(given.substr(2), !littleMark);
+        if (!utf8) return refuse(0, kBrokenUtf16);
+        converted = std::move(*utf8);
+        bytes = converted;
+    } else if (utf16WithoutMark(given)) {
+        return refuse(0, kUtf16WithoutMark);
+    }
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
     if (bytes.find_first_not_of(" \t\r\n") == std::string_view::npos) {
         return refuse(0, kEmptyFile);

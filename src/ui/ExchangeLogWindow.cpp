@@ -5,11 +5,11 @@
 #include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "ExchangeTrace.h"
+#include "FileIo.h"
 #include "MessageBox.h"
 #include "UiStyle.h"
 
@@ -65,14 +65,12 @@ QString ExchangeLogWindow::text() const {
 }
 
 bool ExchangeLogWindow::saveTo(const QString& path, QString& error) const {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        error = file.errorString();
-        return false;
-    }
-    const QByteArray bytes = (text() + QLatin1Char('\n')).toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        error = file.errorString();
+    QByteArray bytes = (text() + QLatin1Char('\n')).toUtf8();
+#ifdef _WIN32
+    bytes.replace("\n", "\r\n");  // as Windows' editors expect a text file's lines
+#endif
+    if (!saveFile(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                  &error)) {
         return false;
     }
     return true;

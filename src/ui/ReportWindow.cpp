@@ -16,7 +16,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSettings>
 #include <QShortcut>
 #include <QStandardPaths>
@@ -25,6 +24,7 @@
 #include <cstdio>
 
 #include "ConfigLink.h"
+#include "FileIo.h"
 #include "MessageBox.h"
 #include "WindowFrame.h"
 
@@ -192,10 +192,10 @@ void ReportWindow::savePdf() {
 bool ReportWindow::saveTo(const QString& path) {
     const ReportContent content = collect();
     const QByteArray pdf = reportPdf(content);
-    QSaveFile file(path);
-    if (pdf.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() ||
-        !file.commit()) {
-        const QString why = pdf.isEmpty() ? tr("отчёт не построен") : file.errorString();
+    QString why = tr("отчёт не построен");
+    if (pdf.isEmpty() ||
+        !saveFile(path, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())),
+                  &why)) {
         refuse(tr("Отчёт не сохранён"),
                tr("Не удалось записать отчёт в файл «%1»: %2.\nВведённые данные "
                   "остались в форме: выберите другое место и сохраните снова.")

@@ -3,13 +3,12 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <cstdio>
 
+#include "FileIo.h"
 #include "MainValues.h"
 #include "MessageBox.h"
 #include "SensorParams.h"
@@ -25,8 +24,6 @@ QString fileFilter() {
     return QCoreApplication::translate("SettingsFileActions",
                                        "Настройки ДУТ (*.json);;Все файлы (*)");
 }
-// Anything larger is no settings file; reading stops there and the reader says so.
-constexpr qint64 kReadAtMost = 64 * 1024 + 1;
 
 }  // namespace
 
@@ -73,14 +70,11 @@ void SettingsFileActions::save() {
     if (path.isEmpty()) return;
 
     const std::string text = dut::settings::writeSettings(*outcome.document);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) !=
-            static_cast<qint64>(text.size()) ||
-        !file.commit()) {
+    QString why;
+    if (!saveFile(path, text, &why)) {
         tell(QCoreApplication::translate("SettingsFileActions",
                                          "Настройки не сохранены в файл %1: %2")
-                 .arg(path, file.errorString()));
+                 .arg(path, why));
         return;
     }
     QString done = QCoreApplication::translate("SettingsFileActions",
@@ -99,14 +93,13 @@ void SettingsFileActions::save() {
 void SettingsFileActions::apply() {
     const QString path = pickFile(parent_, false, QString());
     if (path.isEmpty()) return;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const FileRead file = readFile(path);
+    if (!file.ok) {
         tell(QCoreApplication::translate("SettingsFileActions", "Файл настроек %1 не читается: %2")
-                 .arg(path, file.errorString()));
+                 .arg(path, file.why));
         return;
     }
-    const QByteArray bytes = file.read(kReadAtMost);
-    const dut::settings::ParsedSettings parsed = dut::settings::parseSettings(bytes.toStdString());
+    const dut::settings::ParsedSettings parsed = dut::settings::parseSettings(file.bytes);
     if (!parsed.document) {
         tell(QCoreApplication::translate(
                  "SettingsFileActions",

@@ -17,7 +17,6 @@
 #include <QLineSeries>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScatterSeries>
 #include <QSettings>
 #include <QShortcut>
@@ -30,6 +29,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "FileIo.h"
 #include "LinkState.h"
 #include "LlsPacketClassifier.h"
 #include "MessageBox.h"
@@ -652,16 +652,9 @@ void TankCalibrationWindow::exportCsv() {
         table_.state(),
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString(),
         DecimalComma->isChecked());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) !=
-            static_cast<qint64>(text.size()) ||
-        !file.commit()) {
-        say(
-            [path, why = file.errorString()] {
-                return tr("Таблица не выгружена в %1: %2").arg(path, why);
-            },
-            true);
+    QString why;
+    if (!ui::saveFile(path, text, &why)) {
+        say([path, why] { return tr("Таблица не выгружена в %1: %2").arg(path, why); }, true);
         return;
     }
     say([path, n = table_.points().size()] {
@@ -677,17 +670,13 @@ void TankCalibrationWindow::importCsv() {
 }
 
 void TankCalibrationWindow::importFile(const QString& path) {
-    QFile file(path);
-    constexpr qint64 kLargestTable = 4 * 1024 * 1024;
+    const ui::FileRead file = ui::readFile(path);
     QString refusal;
     dut::tank::CsvImport read;
-    if (file.size() > kLargestTable) {
-        refusal = tr("файл слишком велик для таблицы тарировки");
-    } else if (!file.open(QIODevice::ReadOnly)) {
-        refusal = file.errorString();
+    if (!file.ok) {
+        refusal = file.why;
     } else {
-        const QByteArray bytes = file.readAll();
-        read = dut::tank::importCsv(std::string_view(bytes.constData(), bytes.size()));
+        read = dut::tank::importCsv(file.bytes);
         if (!read.ok()) {
             refusal =
                 read.badLine == 0

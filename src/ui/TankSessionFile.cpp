@@ -5,20 +5,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
+#include "FileIo.h"
 #include "TableSession.h"
 #include "Translated.h"
 
 namespace ui {
-
-namespace {
-
-// A session of a few hundred points is some kilobytes; anything far larger is not ours.
-constexpr qint64 kLargestSession = 4 * 1024 * 1024;
-
-}  // namespace
 
 TankSessionFile::TankSessionFile(QString path)
     : path_(path.isEmpty() ? defaultPath() : std::move(path)) {}
@@ -41,18 +34,14 @@ QString TankSessionFile::setAside(const QString& label) {
 
 TankSessionFile::Loaded TankSessionFile::load() {
     Loaded loaded;
-    QFile file(path_);
-    if (!file.exists()) return loaded;
+    const FileRead file = readFile(path_);
+    if (file.missing) return loaded;
     QString why;
     dut::tank::SessionRead read;
-    if (file.size() > kLargestSession) {
-        why = QCoreApplication::translate("TankSessionFile", "файл слишком велик");
-    } else if (!file.open(QIODevice::ReadOnly)) {
-        why = file.errorString();
+    if (!file.ok) {
+        why = file.why;
     } else {
-        const QByteArray bytes = file.readAll();
-        file.close();
-        read = dut::tank::readSession(std::string_view(bytes.constData(), bytes.size()));
+        read = dut::tank::readSession(file.bytes);
         if (read.ok()) {
             loaded.kind = Loaded::Table;
             loaded.table = read.table;
@@ -87,15 +76,8 @@ bool TankSessionFile::save(const dut::tank::TableState& table, QString* why) {
         return false;
     }
     QDir().mkpath(QFileInfo(path_).absolutePath());
-    QSaveFile file(path_);
     const std::string text = dut::tank::writeSession(table);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) !=
-            static_cast<qint64>(text.size()) ||
-        !file.commit()) {
-        if (why) *why = file.errorString();
-        return false;
-    }
+    if (!saveFile(path_, text, why)) return false;
     return true;
 }
 
