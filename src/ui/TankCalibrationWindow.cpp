@@ -304,6 +304,7 @@ void TankCalibrationWindow::open() {
 TankCalibrationWindow::Claim TankCalibrationWindow::claimSession() {
     if (session_.holdsLock()) return Claim::Held;
     if (claiming_) return Claim::Elsewhere;  // the offer of the last session is on screen
+    if (!isVisible()) return Claim::Elsewhere;  // a closed window changes nothing
     if (!session_.takeLock()) {
         sayHeldElsewhere();
         return Claim::Elsewhere;
