@@ -311,6 +311,7 @@ TankCalibrationWindow::Claim TankCalibrationWindow::claimSession() {
     }
     claiming_ = true;
     lockTicks_ = 0;
+    toldHeldElsewhere_ = false;
     if (tookUpSession_) {
         takeUpChangedSession();
     } else if (takeUpLastSession()) {
@@ -350,6 +351,11 @@ void TankCalibrationWindow::sayHeldElsewhere() {
                 .arg(holder);
         },
         true);
+    // Once while it lasts, for the installer who started the program from a terminal.
+    if (!toldHeldElsewhere_) {
+        toldHeldElsewhere_ = true;
+        std::fprintf(stderr, "brindolex-dut-configurator: %s\n", Status->text().toUtf8().constData());
+    }
 }
 
 void TankCalibrationWindow::takeUpChangedSession() {
@@ -838,6 +844,7 @@ void TankCalibrationWindow::importFile(const QString& path) {
     if (!refusal.isEmpty()) {
         const QString text =
             tr("Файл %1 не принят: %2. Текущая таблица не изменена.").arg(path, refusal);
+        std::fprintf(stderr, "brindolex-dut-configurator: %s\n", text.toUtf8().constData());
         say([text] { return text; }, true);
         QMessageBox box(QMessageBox::Warning, tr("Импорт таблицы тарировки"), text, QMessageBox::Ok,
                         this);

@@ -112,6 +112,7 @@ class TankCalibrationWindow : public QWidget {
     bool showingTable_ = false;
     bool tookUpSession_ = false;  // the last session was offered and answered
     bool claiming_ = false;
+    bool toldHeldElsewhere_ = false;
     int lockTicks_ = 0;
 
     QLineEdit* TankName = nullptr;
