@@ -20,12 +20,12 @@
 #include <memory>
 #include <string>
 
+#include "Application.h"
 #include "BoxHook.h"
 #include "CalibrationTable.h"
 #include "LinkState.h"
 #include "StallProbe.h"
 #include "TankCalibrationWindow.h"
-#include "Application.h"
 
 namespace {
 

@@ -113,11 +113,10 @@ void readComment(std::string_view comment, TankDetails& details) {
 }  // namespace
 
 const std::vector<const char*>& csvImportTexts() {
-    static const std::vector<const char*> texts{kEmptyFile,       kNotText,         kTwoColumns,
-                                                kLevelNotWhole,   kLitresNotNumber, kLevelBelowZero,
-                                                kLitresBelowZero, kNoPoints,        kTooManyPoints,
-                                                kLitresAbove,     kLevelAbove,      kNameTooLong,
-                                                kBytes};
+    static const std::vector<const char*> texts{
+        kEmptyFile,      kNotText,         kTwoColumns, kLevelNotWhole, kLitresNotNumber,
+        kLevelBelowZero, kLitresBelowZero, kNoPoints,   kTooManyPoints, kLitresAbove,
+        kLevelAbove,     kNameTooLong,     kBytes};
     return texts;
 }
 

@@ -20,7 +20,8 @@ const std::vector<const char*>& sessionReadTexts();
 // each line at most kLongestPointLine bytes, two names of kMaxNameBytes escaped); a larger
 // file is not a session. Every file the program reads is read within 8 MB, so must be this.
 constexpr std::size_t kLongestPointLine = 64;
-constexpr std::size_t kLargestSessionBytes = 1024 + 4 * kMaxNameBytes + kMaxPoints * kLongestPointLine;
+constexpr std::size_t kLargestSessionBytes =
+    1024 + 4 * kMaxNameBytes + kMaxPoints * kLongestPointLine;
 static_assert(kLargestSessionBytes <= 8 * 1024 * 1024, "a session must fit a bounded read");
 
 struct SessionRead {

@@ -33,8 +33,8 @@ std::string litresText(double litres, bool decimalComma) {
     if (std::fabs(scaled) > 9e15) {
         // Far beyond any table's bounds, but still the number it is, never a "0".
         char buffer[400];
-        const auto end = std::to_chars(buffer, buffer + sizeof buffer, litres,
-                                       std::chars_format::fixed, 0);
+        const auto end =
+            std::to_chars(buffer, buffer + sizeof buffer, litres, std::chars_format::fixed, 0);
         return std::string(buffer, end.ptr);
     }
     auto thousandths = static_cast<long long>(scaled);

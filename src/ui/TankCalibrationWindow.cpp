@@ -20,8 +20,8 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QSettings>
-#include <QSignalBlocker>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTableWidget>
@@ -303,7 +303,7 @@ void TankCalibrationWindow::open() {
 
 TankCalibrationWindow::Claim TankCalibrationWindow::claimSession() {
     if (session_.holdsLock()) return Claim::Held;
-    if (claiming_) return Claim::Elsewhere;  // the offer of the last session is on screen
+    if (claiming_) return Claim::Elsewhere;     // the offer of the last session is on screen
     if (!isVisible()) return Claim::Elsewhere;  // a closed window changes nothing
     if (!session_.takeLock()) {
         sayHeldElsewhere();
@@ -344,8 +344,8 @@ void TankCalibrationWindow::sayHeldElsewhere() {
             if (pid < 0) {
                 return tr("Таблица не меняется: файл блокировки %1.lock не создаётся.").arg(path);
             }
-            const QString holder = pid == 0 ? tr("другая программа")
-                                            : tr("другая программа (процесс %1)").arg(pid);
+            const QString holder =
+                pid == 0 ? tr("другая программа") : tr("другая программа (процесс %1)").arg(pid);
             return tr("Таблицу тарировки сейчас ведёт %1. Пока она не закроет своё окно "
                       "тарировки, здесь точки не записываются и таблица не меняется.")
                 .arg(holder);
@@ -354,7 +354,8 @@ void TankCalibrationWindow::sayHeldElsewhere() {
     // Once while it lasts, for the installer who started the program from a terminal.
     if (!toldHeldElsewhere_) {
         toldHeldElsewhere_ = true;
-        std::fprintf(stderr, "brindolex-dut-configurator: %s\n", Status->text().toUtf8().constData());
+        std::fprintf(stderr, "brindolex-dut-configurator: %s\n",
+                     Status->text().toUtf8().constData());
     }
 }
 
@@ -544,8 +545,8 @@ void TankCalibrationWindow::recordPoint() {
             return;
         }
         if (draining || table_.direction() != Direction::Filling) {
-            const auto started =
-                table_.start(draining ? Direction::Draining : Direction::Filling, full.value_or(0.0));
+            const auto started = table_.start(draining ? Direction::Draining : Direction::Filling,
+                                              full.value_or(0.0));
             if (!started.done()) {
                 say(
                     [refusal = started.refusal] {

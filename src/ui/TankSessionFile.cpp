@@ -46,8 +46,8 @@ bool TankSessionFile::takeLock() {
     QString app;
     // -1: no program holds it, but it cannot be made (a folder that cannot be written).
     holderPid_ = lock_->error() != QLockFile::LockFailedError ? -1
-                 : lock_->getLockInfo(&pid, &host, &app) ? pid
-                                                         : 0;
+                 : lock_->getLockInfo(&pid, &host, &app)      ? pid
+                                                              : 0;
     return false;
 }
 

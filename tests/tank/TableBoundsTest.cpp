@@ -45,8 +45,8 @@ std::string sessionWithPoint(const std::string& litres, const std::string& level
 TableState tableOf(std::size_t points, double litres = 1'000'000.0, std::int32_t level = 65535) {
     TableState table;
     for (std::size_t i = 0; i < points; ++i) {
-        table.points.push_back({litres, level, std::numeric_limits<std::int32_t>::min(),
-                                999'999'999'999'999'999});
+        table.points.push_back(
+            {litres, level, std::numeric_limits<std::int32_t>::min(), 999'999'999'999'999'999});
     }
     return table;
 }

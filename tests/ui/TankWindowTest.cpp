@@ -234,7 +234,8 @@ TEST_F(TankWindow, AnOfferClosedUnansweredKeepsTheTableInItsFileAndComesBack) {
         EXPECT_TRUE(window->table().empty());
         EXPECT_EQ(fileBytes(sessionPath()), before) << "the table stays in its file";
         EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("session.*")}, QDir::Files),
-                  QStringList()) << "nothing was set aside";
+                  QStringList())
+            << "nothing was set aside";
         // Offered again at the next opening.
         testsupport::BoxHook yes([&](QMessageBox&) {
             ++offers;
