@@ -5,11 +5,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QSpinBox>
+#include <QSysInfo>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,6 +25,7 @@
 #include "LlsTestPackets.h"
 #include "TableSession.h"
 #include "TankCalibrationWindow.h"
+#include "TankSessionFile.h"
 
 namespace {
 
@@ -342,4 +346,41 @@ TEST_F(TankWindow, LitresPastAMillionAreNeitherRecordedNorTyped) {
     EXPECT_EQ(saved().points[0].litres, 0.0);
     QCoreApplication::processEvents();
     EXPECT_EQ(points->item(0, 1)->text(), QStringLiteral("0")) << "the cell shows what is kept";
+}
+
+TEST(TankSessionLock, AHolderMarksItsLockAndOneTakenOverWritesNothing) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("session"));
+    const QString lockPath = path + QStringLiteral(".lock");
+    ui::TankSessionFile holder(path);
+    ASSERT_TRUE(holder.takeLock());
+    ASSERT_TRUE(holder.save({}));
+    // However old its file, the lock of a living holder is not taken over; the holder marks it
+    // anew all the same, for file systems where only its age tells.
+    QFile lockFile(lockPath);
+    ASSERT_TRUE(lockFile.open(QIODevice::ReadOnly));
+    const QDateTime old = QDateTime::currentDateTimeUtc().addSecs(-10 * 60);
+    ASSERT_TRUE(lockFile.setFileTime(old, QFileDevice::FileModificationTime));
+    ui::TankSessionFile other(path);
+    EXPECT_FALSE(other.takeLock());
+    EXPECT_EQ(other.holderPid(), QCoreApplication::applicationPid());
+    EXPECT_TRUE(holder.refreshLock());
+    EXPECT_GT(QFileInfo(lockPath).lastModified().toUTC(), old.addSecs(60));
+
+    // A lock removed from under the holder and made anew by another program (here by hand,
+    // as QLockFile writes it, for process 1): the holder lets go without removing the new
+    // lock, and writes nothing more.
+    lockFile.close();
+    ASSERT_TRUE(QFile::remove(lockPath));
+    QFile foreign(lockPath);
+    ASSERT_TRUE(foreign.open(QIODevice::WriteOnly));
+    foreign.write(QByteArray("1\n") + QCoreApplication::applicationName().toUtf8() + "\n" +
+                  QSysInfo::machineHostName().toUtf8() + "\n");
+    foreign.close();
+    EXPECT_FALSE(holder.refreshLock());
+    EXPECT_FALSE(holder.holdsLock());
+    EXPECT_TRUE(QFile::exists(lockPath));
+    QString why;
+    EXPECT_FALSE(holder.save({}, &why));
+    EXPECT_TRUE(why.contains(QStringLiteral("другая программа"))) << why.toStdString();
 }
