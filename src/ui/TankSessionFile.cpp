@@ -69,8 +69,9 @@ bool TankSessionFile::lockIsOurs() const {
 
 bool TankSessionFile::refreshLock() {
     if (!lockIsOurs()) {
-        // Taken over while this program stood still (a suspended laptop): the other program
-        // writes now. unlock() would remove its lock file, so this object only forgets its own.
+        // The lock file was removed or replaced (by hand, or by a program on a file system
+        // where locks do not hold): the other program writes now. unlock() would remove its
+        // lock file, so this object only forgets its own.
         // QLockFile would remove the file on unlock or destruction: the object is kept,
         // unused, for the life of the process.
         if (lock_->isLocked()) {
