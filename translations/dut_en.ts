@@ -102,6 +102,38 @@
         <source>, хотя топливо сливали</source>
         <translation>, although fuel was drained</translation>
     </message>
+    <message>
+        <source>Таблица заполнена: в ней не больше </source>
+        <translation>The table is full: it holds at most </translation>
+    </message>
+    <message>
+        <source> точек.</source>
+        <translation> points.</translation>
+    </message>
+    <message>
+        <source>Полный объём бака больше предела в </source>
+        <translation>The full volume of the tank is above the limit of </translation>
+    </message>
+    <message>
+        <source>Порция больше предела в </source>
+        <translation>The portion is above the limit of </translation>
+    </message>
+    <message>
+        <source>В баке стало бы больше </source>
+        <translation>The tank would hold more than </translation>
+    </message>
+    <message>
+        <source>Введите литры: число от 0 до </source>
+        <translation>Enter the litres: a number from 0 to </translation>
+    </message>
+    <message>
+        <source> стали бы больше </source>
+        <translation> would become more than </translation>
+    </message>
+    <message>
+        <source> л.</source>
+        <translation> l.</translation>
+    </message>
 </context>
 <context>
     <name>CommandLine</name>
@@ -1272,6 +1304,26 @@ After a hot key the program shows a message about the operation. Close it with t
         <source>текст в UTF-16 без метки порядка байтов (BOM); сохраните его в UTF-8 или в UTF-16 с меткой</source>
         <translation>UTF-16 text without a byte order mark (BOM); save it as UTF-8 or as UTF-16 with the mark</translation>
     </message>
+    <message>
+        <source>больше точек, чем помещается в таблицу (предел </source>
+        <translation>more points than a table holds (the limit is </translation>
+    </message>
+    <message>
+        <source>литры больше предела в </source>
+        <translation>litres above the limit of </translation>
+    </message>
+    <message>
+        <source>уровень больше предела в </source>
+        <translation>level above the limit of </translation>
+    </message>
+    <message>
+        <source>название длиннее </source>
+        <translation>a name longer than </translation>
+    </message>
+    <message>
+        <source> байт</source>
+        <translation> bytes</translation>
+    </message>
 </context>
 <context>
     <name>TableSession</name>
@@ -1306,6 +1358,18 @@ After a hot key the program shows a message about the operation. Close it with t
     <message>
         <source>файл оборван (нет конца таблицы)</source>
         <translation>the file is cut short (no table end)</translation>
+    </message>
+    <message>
+        <source>файл больше предела в </source>
+        <translation>the file is larger than the limit of </translation>
+    </message>
+    <message>
+        <source> байт</source>
+        <translation> bytes</translation>
+    </message>
+    <message>
+        <source>точек больше предела в </source>
+        <translation>more points than the limit of </translation>
     </message>
 </context>
 <context>
@@ -1588,6 +1652,34 @@ After a hot key the program shows a message about the operation. Close it with t
         <source>десятичная запятая</source>
         <translation>decimal comma</translation>
     </message>
+    <message>
+        <source>Таблица не меняется: файл блокировки %1.lock не создаётся.</source>
+        <translation>The table does not change: the lock file %1.lock cannot be made.</translation>
+    </message>
+    <message>
+        <source>другая программа</source>
+        <translation>another program</translation>
+    </message>
+    <message>
+        <source>другая программа (процесс %1)</source>
+        <translation>another program (process %1)</translation>
+    </message>
+    <message>
+        <source>Таблицу тарировки сейчас ведёт %1. Пока она не закроет своё окно тарировки, здесь точки не записываются и таблица не меняется.</source>
+        <translation>The calibration table is now kept by %1. Until it closes its tank calibration window, no points are recorded here and the table does not change.</translation>
+    </message>
+    <message>
+        <source>Таблицу в файле сеанса меняла другая программа; взята она: %1 точек.</source>
+        <translation>Another program changed the table in the session file; that table is taken: %1 points.</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>файл больше %1 МБ, а в таблице не больше %2 точек</source>
+        <translation>the file is larger than %1 MB, and a table holds at most %2 points</translation>
+    </message>
 </context>
 <context>
     <name>TankSessionFile</name>
@@ -1602,6 +1694,10 @@ After a hot key the program shows a message about the operation. Close it with t
     <message>
         <source>файл сеанса не убран</source>
         <translation>the session file was not removed</translation>
+    </message>
+    <message>
+        <source>файл сеанса ведёт другая программа</source>
+        <translation>another program keeps the session file</translation>
     </message>
 </context>
 <context>

@@ -32,9 +32,23 @@ const char* const kLevelLower = DUT_TR_NOOP("CalibrationTable", "уровень 
 const char* const kWasFilled = DUT_TR_NOOP("CalibrationTable", ", хотя топливо доливали");
 const char* const kLevelHigher = DUT_TR_NOOP("CalibrationTable", "уровень выше, чем у ");
 const char* const kWasDrained = DUT_TR_NOOP("CalibrationTable", ", хотя топливо сливали");
+const char* const kTableFull =
+    DUT_TR_NOOP("CalibrationTable", "Таблица заполнена: в ней не больше ");
+const char* const kPointsEnd = DUT_TR_NOOP("CalibrationTable", " точек.");
+const char* const kFullVolumeAbove =
+    DUT_TR_NOOP("CalibrationTable", "Полный объём бака больше предела в ");
+const char* const kPortionAbove = DUT_TR_NOOP("CalibrationTable", "Порция больше предела в ");
+const char* const kTankAbove = DUT_TR_NOOP("CalibrationTable", "В баке стало бы больше ");
+const char* const kLitresUpTo = DUT_TR_NOOP("CalibrationTable", "Введите литры: число от 0 до ");
+const char* const kAbove = DUT_TR_NOOP("CalibrationTable", " стали бы больше ");
+const char* const kLitresEnd = DUT_TR_NOOP("CalibrationTable", " л.");
 
 bool positiveFinite(double value) {
     return std::isfinite(value) && value > 0.0;
+}
+
+std::string maxLitresText() {
+    return litresText(kMaxLitres) + kLitresEnd;
 }
 
 std::string rowText(std::size_t index) {
@@ -48,8 +62,16 @@ const std::vector<const char*>& CalibrationTable::texts() {
         kFullVolumeNeeded, kPortionNeeded, kLeftInTank,  kCannotDrain, kNoSuchRow,
         kLitresNeeded,     kLitresOfRow,   kBelowZero,   kRow,         kVolumeNotAbove,
         kVolumeNotBelow,   kSameLevel,     kOtherVolume, kLevelLower,  kWasFilled,
-        kLevelHigher,      kWasDrained};
+        kLevelHigher,      kWasDrained,    kTableFull,   kPointsEnd,   kFullVolumeAbove,
+        kPortionAbove,     kTankAbove,     kLitresUpTo,  kAbove,       kLitresEnd};
     return texts;
+}
+
+std::optional<double> litresInRange(double litres) {
+    if (!std::isfinite(litres)) return std::nullopt;
+    const double rounded = std::round(litres * 1000.0) / 1000.0;
+    if (rounded < 0.0 || rounded > kMaxLitres) return std::nullopt;
+    return rounded == 0.0 ? 0.0 : rounded;  // never "-0"
 }
 
 void CalibrationTable::remember() {
@@ -58,12 +80,16 @@ void CalibrationTable::remember() {
 }
 
 CalibrationTable::Outcome CalibrationTable::start(Direction direction, double startLitres) {
-    if (direction == Direction::Draining && !positiveFinite(startLitres)) {
-        return {kFullVolumeNeeded};
+    const auto full = litresInRange(startLitres);
+    if (direction == Direction::Draining) {
+        if (std::isfinite(startLitres) && startLitres > kMaxLitres) {
+            return {kFullVolumeAbove + maxLitresText()};
+        }
+        if (!full || *full <= 0.0) return {kFullVolumeNeeded};
     }
     remember();
     state_.direction = direction;
-    state_.startLitres = direction == Direction::Filling ? 0.0 : startLitres;
+    state_.startLitres = direction == Direction::Filling ? 0.0 : *full;
     state_.points.clear();
     return {};
 }
@@ -89,14 +115,22 @@ std::optional<double> CalibrationTable::nextLitres(double portion) const {
 CalibrationTable::Outcome CalibrationTable::record(double portion, std::int32_t level,
                                                    std::optional<std::int32_t> raw,
                                                    std::int64_t time) {
+    if (state_.points.size() >= kMaxPoints) {
+        return {kTableFull + std::to_string(kMaxPoints) + kPointsEnd};
+    }
+    if (!state_.points.empty() && std::isfinite(portion) && portion > kMaxLitres) {
+        return {kPortionAbove + maxLitresText()};
+    }
     const std::optional<double> litres = nextLitres(portion);
     if (!litres) return {kPortionNeeded};
     // A few thousandths below zero are the rounding of the typed portions, not a real drain.
     if (*litres < -0.0005) {
         return {kLeftInTank + litresText(state_.points.back().litres) + kCannotDrain};
     }
+    const auto kept = litresInRange(std::max(*litres, 0.0));
+    if (!kept) return {kTankAbove + maxLitresText()};
     remember();
-    state_.points.push_back({std::max(*litres, 0.0), level, raw, time});
+    state_.points.push_back({*kept, level, raw, time});
     return {};
 }
 
@@ -105,16 +139,23 @@ CalibrationTable::Outcome CalibrationTable::editLitres(std::size_t row, double l
     if (!std::isfinite(litres) || litres < 0.0) {
         return {kLitresNeeded};
     }
-    const double shift = litres - state_.points[row].litres;
+    const auto typed = litresInRange(litres);
+    if (!typed) return {kLitresUpTo + maxLitresText()};
+    const double shift = *typed - state_.points[row].litres;
+    std::vector<double> moved;
     for (std::size_t i = row + 1; i < state_.points.size(); ++i) {
+        const double next = std::max(state_.points[i].litres + shift, 0.0);
         if (state_.points[i].litres + shift < -0.0005) {
             return {kLitresOfRow + rowText(i) + kBelowZero};
         }
+        const auto kept = litresInRange(next);
+        if (!kept) return {kLitresOfRow + rowText(i) + kAbove + maxLitresText()};
+        moved.push_back(*kept);
     }
     remember();
-    state_.points[row].litres = litres;
+    state_.points[row].litres = *typed;
     for (std::size_t i = row + 1; i < state_.points.size(); ++i) {
-        state_.points[i].litres = std::max(state_.points[i].litres + shift, 0.0);
+        state_.points[i].litres = moved[i - row - 1];
     }
     return {};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -8,6 +9,16 @@
 namespace dut::tank {
 
 enum class Direction { Filling, Draining };
+
+// The bounds of one table, the same wherever a table comes from (recording, a typed row, a
+// CSV import, the session file) and wherever it goes (the window's table and chart, the
+// session file, the export). A stationary tank holds up to a million litres; a sensor's
+// output level and an LLS answer's level are 16-bit.
+constexpr std::size_t kMaxPoints = 2000;
+constexpr double kMaxLitres = 1'000'000.0;
+constexpr std::int32_t kMaxLevel = 65535;
+// A tank's or vehicle's name, in UTF-8 bytes.
+constexpr std::size_t kMaxNameBytes = 400;
 
 // One recorded point: the litres in the tank at that moment, the output level, the raw value
 // it came with (unknown for an imported point) and when it was taken (seconds since 1970,
@@ -49,6 +60,10 @@ struct TableState {
     }
 };
 
+// Litres rounded to the thousandths the table shows and saves, so that what is kept is what
+// was shown. Empty for a value that is not a number or lies outside 0..kMaxLitres.
+std::optional<double> litresInRange(double litres);
+
 // The calibration table of one tank: the installer pours (or drains) known portions and
 // records the settled level after each. Points keep the order in which they were taken; the
 // checks mark points that break the rise of the level with the volume, and the marked points
@@ -73,7 +88,8 @@ class CalibrationTable {
     const TankDetails& details() const { return state_.details; }
     bool empty() const { return state_.points.empty(); }
 
-    // A new table going the given way; a draining table starts at the full volume. Undoable.
+    // A new table going the given way; a draining table starts at the full volume (above zero,
+    // at most kMaxLitres). Undoable.
     Outcome start(Direction direction, double startLitres);
     // Replaces the whole table (a session taken up again, an imported file). Undoable.
     void replace(TableState state);
@@ -82,8 +98,9 @@ class CalibrationTable {
     // The litres the next point gets for a portion: the start for the first point, else the
     // last point's litres plus (filling) or minus (draining) the portion.
     std::optional<double> nextLitres(double portion) const;
-    // Adds a point at the next litres. Refused for a portion that is not above zero or a
-    // drain below an empty tank.
+    // Adds a point at the next litres. Refused for a portion that is not above zero or above
+    // kMaxLitres, a drain below an empty tank, litres past kMaxLitres and a full table
+    // (kMaxPoints).
     Outcome record(double portion, std::int32_t level, std::optional<std::int32_t> raw,
                    std::int64_t time);
     // A row's litres typed anew (an odd portion); the later rows move by the same amount, as

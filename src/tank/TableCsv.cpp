@@ -26,6 +26,12 @@ const char* const kUtf16WithoutMark =
     DUT_TR_NOOP("TableCsv",
                 "текст в UTF-16 без метки порядка байтов (BOM); сохраните его в UTF-8 или в "
                 "UTF-16 с меткой");
+const char* const kTooManyPoints =
+    DUT_TR_NOOP("TableCsv", "больше точек, чем помещается в таблицу (предел ");
+const char* const kLitresAbove = DUT_TR_NOOP("TableCsv", "литры больше предела в ");
+const char* const kLevelAbove = DUT_TR_NOOP("TableCsv", "уровень больше предела в ");
+const char* const kNameTooLong = DUT_TR_NOOP("TableCsv", "название длиннее ");
+const char* const kBytes = DUT_TR_NOOP("TableCsv", " байт");
 
 const char kHeader[] = "Уровень;Литры";
 const char kTankKey[] = "Бак: ";
@@ -172,7 +178,8 @@ void readComment(std::string_view comment, TankDetails& details) {
 const std::vector<const char*>& csvImportTexts() {
     static const std::vector<const char*> texts{
         kEmptyFile,      kNotText,         kTwoColumns, kLevelNotWhole, kLitresNotNumber,
-        kLevelBelowZero, kLitresBelowZero, kNoPoints,   kBrokenUtf16,   kUtf16WithoutMark};
+        kLevelBelowZero, kLitresBelowZero, kNoPoints,   kBrokenUtf16,   kUtf16WithoutMark,
+        kTooManyPoints,  kLitresAbove,     kLevelAbove, kNameTooLong,   kBytes};
     return texts;
 }
 
@@ -221,7 +228,13 @@ CsvImport importCsv(std::string_view given) {
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (blank(line)) continue;
         if (line.front() == '#') {
-            if (result.table.points.empty() && !headerSeen) readComment(line, result.table.details);
+            if (result.table.points.empty() && !headerSeen) {
+                readComment(line, result.table.details);
+                const auto& d = result.table.details;
+                if (d.tank.size() > kMaxNameBytes || d.vehicle.size() > kMaxNameBytes) {
+                    return refuse(number, kNameTooLong + std::to_string(kMaxNameBytes) + kBytes);
+                }
+            }
             continue;
         }
         const std::vector<std::string_view> fields = split(line, ';');
@@ -238,8 +251,13 @@ CsvImport importCsv(std::string_view given) {
         if (!litres) return refuse(number, kLitresNotNumber + std::string(fields[1]) + "\"");
         if (*level < 0) return refuse(number, kLevelBelowZero);
         if (*litres < 0.0) return refuse(number, kLitresBelowZero);
-        result.table.points.push_back(
-            {*litres, static_cast<std::int32_t>(*level), std::nullopt, 0});
+        if (*level > kMaxLevel) return refuse(number, kLevelAbove + std::to_string(kMaxLevel));
+        const auto kept = litresInRange(*litres);
+        if (!kept) return refuse(number, kLitresAbove + litresText(kMaxLitres));
+        if (result.table.points.size() == kMaxPoints) {
+            return refuse(0, kTooManyPoints + std::to_string(kMaxPoints) + ")");
+        }
+        result.table.points.push_back({*kept, static_cast<std::int32_t>(*level), std::nullopt, 0});
     }
     if (result.table.points.empty()) return refuse(0, kNoPoints);
     const auto& points = result.table.points;

@@ -16,9 +16,14 @@ std::string exportCsv(const TableState& table, const std::string& date, bool dec
 
 // A file read back: the points and whatever details its comment line carries. A bad file is
 // refused as a whole with the number of the first bad line (1-based; 0 for the file as a
-// whole) and the reason.
+// whole) and the reason; so is a file past the bounds of a table (kMaxPoints, kMaxLitres,
+// kMaxLevel, kMaxNameBytes), never cut or stored otherwise than it reads.
 // The pieces of importCsv's errors, for the window that translates them (context "TableCsv").
 const std::vector<const char*>& csvImportTexts();
+
+// The largest file importCsv is given: a table of kMaxPoints rows with room for blanks and
+// comments; a larger file is refused unread.
+constexpr std::size_t kLargestCsvBytes = 4 * 1024 * 1024;
 
 struct CsvImport {
     TableState table;

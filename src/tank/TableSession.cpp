@@ -17,6 +17,9 @@ const char* const kUnreadable = DUT_TR_NOOP("TableSession", "не читаетс
 const char* const kCountWrong = DUT_TR_NOOP("TableSession", "число точек не сходится");
 const char* const kEmptySession = DUT_TR_NOOP("TableSession", "файл пуст");
 const char* const kCutTable = DUT_TR_NOOP("TableSession", "файл оборван (нет конца таблицы)");
+const char* const kTooLarge = DUT_TR_NOOP("TableSession", "файл больше предела в ");
+const char* const kBytes = DUT_TR_NOOP("TableSession", " байт");
+const char* const kTooManyPoints = DUT_TR_NOOP("TableSession", "точек больше предела в ");
 
 const char kMagic[] = "dut-tank-session 1";
 
@@ -99,7 +102,8 @@ std::optional<long long> parseTime(std::string_view text) {
 
 const std::vector<const char*>& sessionReadTexts() {
     static const std::vector<const char*> texts{kCutLine,    kLine,       kNotSession,   kAfterEnd,
-                                                kUnreadable, kCountWrong, kEmptySession, kCutTable};
+                                                kUnreadable, kCountWrong, kEmptySession, kCutTable,
+                                                kTooLarge,   kBytes,      kTooManyPoints};
     return texts;
 }
 
@@ -127,6 +131,9 @@ SessionRead readSession(std::string_view text) {
         result.table = {};
         return result;
     };
+    if (text.size() > kLargestSessionBytes) {
+        return fail(kTooLarge + std::to_string(kLargestSessionBytes) + kBytes);
+    }
     std::size_t lineNumber = 0;
     bool ended = false;
     bool haveMagic = false;
@@ -149,7 +156,7 @@ SessionRead readSession(std::string_view text) {
         if (key == "tank" || key == "vehicle") {
             if (f.size() != 2) return bad();
             auto value = unescaped(f[1]);
-            if (!value) return bad();
+            if (!value || value->size() > kMaxNameBytes) return bad();
             (key == "tank" ? result.table.details.tank : result.table.details.vehicle) = *value;
         } else if (key == "sensor") {
             const auto number = f.size() == 2 ? parseWhole(f[1]) : std::nullopt;
@@ -160,18 +167,24 @@ SessionRead readSession(std::string_view text) {
             result.table.direction = f[1] == "filling" ? Direction::Filling : Direction::Draining;
         } else if (key == "start") {
             const auto litres = f.size() == 2 ? parseLitres(f[1]) : std::nullopt;
-            if (!litres || *litres < 0.0) return bad();
-            result.table.startLitres = *litres;
+            const auto kept = litres ? litresInRange(*litres) : std::nullopt;
+            if (!kept) return bad();
+            result.table.startLitres = *kept;
         } else if (key == "point") {
             if (f.size() != 5) return bad();
             const auto litres = parseLitres(f[1]);
             const auto level = parseWhole(f[2]);
             const auto raw = f[3] == "-" ? std::optional<long long>() : parseWhole(f[3]);
             const auto time = parseTime(f[4]);
-            if (!litres || *litres < 0.0 || !level || (f[3] != "-" && !raw) || !time) {
+            const auto kept = litres ? litresInRange(*litres) : std::nullopt;
+            if (!kept || !level || *level < 0 || *level > kMaxLevel || (f[3] != "-" && !raw) ||
+                !time) {
                 return bad();
             }
-            TankPoint point{*litres, static_cast<std::int32_t>(*level), std::nullopt, *time};
+            if (result.table.points.size() == kMaxPoints) {
+                return fail(where + kTooManyPoints + std::to_string(kMaxPoints));
+            }
+            TankPoint point{*kept, static_cast<std::int32_t>(*level), std::nullopt, *time};
             if (raw) point.raw = static_cast<std::int32_t>(*raw);
             result.table.points.push_back(point);
         } else if (key == "end") {

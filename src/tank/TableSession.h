@@ -16,11 +16,21 @@ std::string writeSession(const TableState& table);
 // "TableSession").
 const std::vector<const char*>& sessionReadTexts();
 
+// The longest session writeSession makes of a table within the bounds (kMaxPoints points,
+// each line at most kLongestPointLine bytes, two names of kMaxNameBytes escaped); a larger
+// file is not a session. Every file the program reads is read within 8 MB, so must be this.
+constexpr std::size_t kLongestPointLine = 64;
+constexpr std::size_t kLargestSessionBytes =
+    1024 + 4 * kMaxNameBytes + kMaxPoints * kLongestPointLine;
+static_assert(kLargestSessionBytes <= 8 * 1024 * 1024, "a session must fit a bounded read");
+
 struct SessionRead {
     TableState table;
     std::string error;  // empty when the file was a whole session
     bool ok() const { return error.empty(); }
 };
+// A table past the bounds (kMaxPoints, kMaxLitres, kMaxLevel, kMaxNameBytes) is refused like
+// any other line that does not read.
 SessionRead readSession(std::string_view text);
 
 }  // namespace dut::tank

@@ -29,7 +29,14 @@ bool allDigits(std::string_view text) {
 std::string litresText(double litres, bool decimalComma) {
     // Thousandths, rounded once, so that 0.1 + 0.2 prints as 0.3.
     const double scaled = std::round(litres * 1000.0);
-    if (!std::isfinite(scaled) || std::fabs(scaled) > 9e15) return "0";
+    if (!std::isfinite(litres)) return "-";
+    if (std::fabs(scaled) > 9e15) {
+        // Far beyond any table's bounds, but still the number it is, never a "0".
+        char buffer[400];
+        const auto end =
+            std::to_chars(buffer, buffer + sizeof buffer, litres, std::chars_format::fixed, 0);
+        return std::string(buffer, end.ptr);
+    }
     auto thousandths = static_cast<long long>(scaled);
     std::string text;
     if (thousandths < 0) {

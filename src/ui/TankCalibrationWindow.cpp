@@ -3,6 +3,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -17,9 +18,9 @@
 #include <QLineSeries>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScatterSeries>
 #include <QSettings>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTableWidget>
@@ -47,6 +48,10 @@ const char kDecimalCommaKey[] = "tank/decimalComma";
 // Readings further apart than this mean the source has gone (a lost link, the poll held by
 // the monitor): the count of identical readings starts again.
 constexpr qint64 kSourceSilenceMs = 2500;
+// How often a window whose table another program holds looks whether it was let go, and how
+// many of those ticks pass between the marks that keep a held lock from looking left behind.
+constexpr int kLockWatchMs = 2000;
+constexpr int kLockMarkTicks = 15;
 
 const char* const kTypeLitres = QT_TRANSLATE_NOOP("TankCalibrationWindow", "введите число литров.");
 
@@ -79,6 +84,19 @@ TankCalibrationWindow::TankCalibrationWindow(const dut::LinkState& state, QWidge
         }
         if (stability_.level() && nowMs() - lastReadingMs_ > kSourceSilenceMs) sourceLost();
     });
+    LockWatch = new QTimer(this);
+    LockWatch->setInterval(kLockWatchMs);
+    connect(LockWatch, &QTimer::timeout, this, [this] {
+        if (!isVisible()) {
+            LockWatch->stop();  // open() starts it again
+            return;
+        }
+        if (!session_.holdsLock()) {
+            claimSession();
+        } else if (++lockTicks_ % kLockMarkTicks == 0 && !session_.refreshLock()) {
+            sayHeldElsewhere();
+        }
+    });
 }
 
 TankCalibrationWindow::~TankCalibrationWindow() {
@@ -93,6 +111,10 @@ void TankCalibrationWindow::buildControls() {
     auto* details = new QHBoxLayout;
     TankName = new QLineEdit(this);
     Vehicle = new QLineEdit(this);
+    // Within the session's bound on a name in UTF-8, whatever the letters.
+    for (QLineEdit* name : {TankName, Vehicle}) {
+        name->setMaxLength(static_cast<int>(dut::tank::kMaxNameBytes / 3));
+    }
     SensorNumber = new QLabel(this);
     TankLabel = new QLabel(this);
     details->addWidget(TankLabel);
@@ -162,22 +184,19 @@ void TankCalibrationWindow::buildControls() {
     Chart = new QChart;
     Chart->legend()->hide();
     Chart->setAnimationOptions(QChart::NoAnimation);
+    // One series draws the line and its points in one pass; a scatter series would make a
+    // graphics item of every point, which for thousands of points stands the window still.
     Line = new QLineSeries;
-    GoodPoints = new QScatterSeries;
-    GoodPoints->setMarkerSize(7);
-    MarkedPoints = new QScatterSeries;
-    MarkedPoints->setMarkerSize(9);
-    MarkedPoints->setColor(Qt::red);
+    Line->setPointsVisible(true);
+    Line->setMarkerSize(7);
     LevelAxis = new QValueAxis;
     LevelAxis->setLabelFormat(QStringLiteral("%d"));
     LitresAxis = new QValueAxis;
     Chart->addAxis(LevelAxis, Qt::AlignBottom);
     Chart->addAxis(LitresAxis, Qt::AlignLeft);
-    for (QXYSeries* series : std::initializer_list<QXYSeries*>{Line, GoodPoints, MarkedPoints}) {
-        Chart->addSeries(series);
-        series->attachAxis(LevelAxis);
-        series->attachAxis(LitresAxis);
-    }
+    Chart->addSeries(Line);
+    Line->attachAxis(LevelAxis);
+    Line->attachAxis(LitresAxis);
     ChartView = new QChartView(Chart, split);
     ChartView->setMinimumWidth(300);
     split->addWidget(Points);
@@ -244,7 +263,10 @@ void TankCalibrationWindow::buildControls() {
     connect(Way, qOverload<int>(&QComboBox::activated), this,
             &TankCalibrationWindow::directionChosen);
     connect(Portion, &QLineEdit::editingFinished, this, [this] {
-        if (typedLitres(Portion)) QSettings().setValue(kPortionKey, Portion->text().trimmed());
+        const auto portion = typedLitres(Portion);
+        if (portion && *portion <= dut::tank::kMaxLitres) {
+            QSettings().setValue(kPortionKey, Portion->text().trimmed());
+        }
     });
     connect(DecimalComma, &QCheckBox::toggled, this,
             [](bool on) { QSettings().setValue(kDecimalCommaKey, on); });
@@ -268,16 +290,93 @@ void TankCalibrationWindow::open() {
     raise();
     activateWindow();
     SourceWatch->start();
-    if (opened_) return;
-    // The portion is what changes between points; Enter then records.
-    Portion->setFocus();
-    opened_ = true;
-    takeUpLastSession();
-    showTable();
-    showStability();
+    LockWatch->start();
+    if (!opened_) {
+        // The portion is what changes between points; Enter then records.
+        Portion->setFocus();
+        opened_ = true;
+        showTable();
+        showStability();
+    }
+    claimSession();
 }
 
-void TankCalibrationWindow::takeUpLastSession() {
+TankCalibrationWindow::Claim TankCalibrationWindow::claimSession() {
+    if (session_.holdsLock()) return Claim::Held;
+    if (claiming_) return Claim::Elsewhere;     // the offer of the last session is on screen
+    if (!isVisible()) return Claim::Elsewhere;  // a closed window changes nothing
+    if (!session_.takeLock()) {
+        sayHeldElsewhere();
+        return Claim::Elsewhere;
+    }
+    claiming_ = true;
+    lockTicks_ = 0;
+    toldHeldElsewhere_ = false;
+    if (tookUpSession_) {
+        takeUpChangedSession();
+    } else if (takeUpLastSession()) {
+        tookUpSession_ = true;
+    } else {
+        // The offer was closed unanswered: the table stays in its file, to be offered again
+        // at the next opening, and this window writes nothing until then.
+        claiming_ = false;
+        letSessionGo();
+        hide();
+        return Claim::Elsewhere;
+    }
+    claiming_ = false;
+    showTable();
+    showStability();
+    return Claim::TakenNow;
+}
+
+bool TankCalibrationWindow::mayChange() {
+    return claimSession() == Claim::Held;
+}
+
+void TankCalibrationWindow::letSessionGo() {
+    session_.releaseLock();
+}
+
+void TankCalibrationWindow::sayHeldElsewhere() {
+    say(
+        [pid = session_.holderPid(), path = session_.path()] {
+            if (pid < 0) {
+                return tr("Таблица не меняется: файл блокировки %1.lock не создаётся.").arg(path);
+            }
+            const QString holder =
+                pid == 0 ? tr("другая программа") : tr("другая программа (процесс %1)").arg(pid);
+            return tr("Таблицу тарировки сейчас ведёт %1. Пока она не закроет своё окно "
+                      "тарировки, здесь точки не записываются и таблица не меняется.")
+                .arg(holder);
+        },
+        true);
+    // Once while it lasts, for the installer who started the program from a terminal.
+    if (!toldHeldElsewhere_) {
+        toldHeldElsewhere_ = true;
+        std::fprintf(stderr, "brindolex-dut-configurator: %s\n",
+                     Status->text().toUtf8().constData());
+    }
+}
+
+void TankCalibrationWindow::takeUpChangedSession() {
+    const ui::TankSessionFile::Loaded last = session_.load();
+    dut::tank::TableState file;
+    if (last.kind == ui::TankSessionFile::Loaded::Table) file = last.table;
+    if (last.kind == ui::TankSessionFile::Loaded::SetAside) {
+        QMessageBox box(QMessageBox::Warning, tr("Файл сеанса тарировки не читается"), last.message,
+                        QMessageBox::Ok, this);
+        ui::execMessageBox(box);
+    }
+    if (file == table_.state()) return;
+    // Another program wrote the table while this window was closed: the file is the table.
+    table_.replace(file);
+    say([n = file.points.size()] {
+        return tr("Таблицу в файле сеанса меняла другая программа; взята она: %1 точек.").arg(n);
+    });
+}
+
+bool TankCalibrationWindow::takeUpLastSession() {
     const ui::TankSessionFile::Loaded last = session_.load();
     if (last.kind == ui::TankSessionFile::Loaded::SetAside) {
         std::fprintf(stderr, "brindolex-dut-configurator: %s\n", last.message.toUtf8().constData());
@@ -285,9 +384,9 @@ void TankCalibrationWindow::takeUpLastSession() {
                         QMessageBox::Ok, this);
         ui::execMessageBox(box);
         say([message = last.message] { return message; }, true);
-        return;
+        return true;
     }
-    if (last.kind != ui::TankSessionFile::Loaded::Table || last.table.points.empty()) return;
+    if (last.kind != ui::TankSessionFile::Loaded::Table || last.table.points.empty()) return true;
     const auto& t = last.table;
     const QString text =
         tr("Найдена незавершённая таблица тарировки: %1 точек%2%3%4. Продолжить её?\n"
@@ -299,19 +398,24 @@ void TankCalibrationWindow::takeUpLastSession() {
                                            : tr(", ТС «%1»").arg(fromUtf8(t.details.vehicle)))
             .arg(t.details.sensorNumber == 0 ? QString()
                                              : tr(", ДУТ № %1").arg(t.details.sensorNumber));
+    // Escape and the close box press "Отмена": a question closed is a question not answered.
     QMessageBox box(QMessageBox::Question, tr("Незавершённая тарировка"), text,
-                    QMessageBox::Yes | QMessageBox::No, this);
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
     box.button(QMessageBox::Yes)->setText(tr("Продолжить"));
     box.button(QMessageBox::No)->setText(tr("Начать заново"));
+    box.button(QMessageBox::Cancel)->setText(tr("Отмена"));
     box.setDefaultButton(QMessageBox::Yes);
-    if (ui::execMessageBox(box) == QMessageBox::Yes) {
+    box.setEscapeButton(QMessageBox::Cancel);
+    const int answer = ui::execMessageBox(box);
+    if (answer == QMessageBox::Yes) {
         table_.replace(last.table);
         say([n = t.points.size()] { return tr("Таблица восстановлена: %1 точек.").arg(n); });
-    } else {
-        const QString aside = session_.setAside(QStringLiteral("previous"));
-        if (!aside.isEmpty())
-            say([aside] { return tr("Прежняя таблица отложена в %1.").arg(aside); });
+        return true;
     }
+    if (answer != QMessageBox::No) return false;
+    const QString aside = session_.setAside(QStringLiteral("previous"));
+    if (!aside.isEmpty()) say([aside] { return tr("Прежняя таблица отложена в %1.").arg(aside); });
+    return true;
 }
 
 QString TankCalibrationWindow::statusText() const {
@@ -400,6 +504,7 @@ std::optional<double> TankCalibrationWindow::typedLitres(QLineEdit* edit) const 
 }
 
 void TankCalibrationWindow::recordPoint() {
+    if (!mayChange()) return;
     const auto level = stability_.level();
     if (!level) {
         say(
@@ -440,7 +545,16 @@ void TankCalibrationWindow::recordPoint() {
             return;
         }
         if (draining || table_.direction() != Direction::Filling) {
-            table_.start(draining ? Direction::Draining : Direction::Filling, full.value_or(0.0));
+            const auto started = table_.start(draining ? Direction::Draining : Direction::Filling,
+                                              full.value_or(0.0));
+            if (!started.done()) {
+                say(
+                    [refusal = started.refusal] {
+                        return tr("Точка не записана: %1").arg(ui::translatedCore(refusal));
+                    },
+                    true);
+                return;
+            }
         }
     }
     dut::tank::TankDetails details = table_.details();
@@ -487,21 +601,33 @@ void TankCalibrationWindow::showTable() {
     Points->setUpdatesEnabled(false);
     const auto& points = table_.points();
     const auto marks = table_.marks();
-    Points->setRowCount(static_cast<int>(points.size()));
-    for (int row = 0; row < static_cast<int>(points.size()); ++row) {
+    const int rows = static_cast<int>(points.size());
+    Points->setRowCount(rows);  // the view learns of rows come and gone
+    // Thousands of cells each telling the view of its change stand the window still: the
+    // cells change in silence, then the view hears of them once.
+    QAbstractItemModel* model = Points->model();
+    QSignalBlocker quiet(model);
+    for (int row = 0; row < rows; ++row) {
         const auto& point = points[static_cast<std::size_t>(row)];
         const auto cell = [&](int column, const QString& text, bool editable) {
+            const Qt::ItemFlags flags =
+                editable ? Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable
+                         : Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+            const bool marked = !marks[static_cast<std::size_t>(row)].empty();
+            const QBrush background = marked ? QBrush(QColor(255, 200, 200)) : QBrush();
+            // A cell in the table looks itself up among all the others on every change: a new
+            // one is made whole before it goes in, and one in place changes only what differs.
             auto* item = Points->item(row, column);
             if (!item) {
-                item = new QTableWidgetItem;
+                item = new QTableWidgetItem(text);
+                item->setFlags(flags);
+                if (marked) item->setBackground(background);
                 Points->setItem(row, column, item);
+                return;
             }
-            item->setText(text);
-            item->setFlags(editable ? Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable
-                                    : Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-            const bool marked = !marks[static_cast<std::size_t>(row)].empty();
-            item->setBackground(marked ? QColor(255, 200, 200) : QColor());
-            return item;
+            if (item->text() != text) item->setText(text);
+            if (item->flags() != flags) item->setFlags(flags);
+            if (item->background() != background) item->setBackground(background);
         };
         cell(RowColumn, QString::number(row + 1), false);
         cell(LitresColumn, fromUtf8(dut::tank::litresText(point.litres)), true);
@@ -514,6 +640,8 @@ void TankCalibrationWindow::showTable() {
              false);
         cell(MarkColumn, ui::translatedCore(marks[static_cast<std::size_t>(row)]), false);
     }
+    quiet.unblock();
+    if (rows > 0) emit model->dataChanged(model->index(0, 0), model->index(rows - 1, MarkColumn));
     Points->setUpdatesEnabled(true);
     showingTable_ = false;
 
@@ -541,26 +669,33 @@ void TankCalibrationWindow::showChart() {
     const auto& points = table_.points();
     const auto marks = table_.marks();
     QList<QPointF> line;
-    QList<QPointF> good;
-    QList<QPointF> marked;
+    line.reserve(static_cast<qsizetype>(points.size()));
+    QHash<int, QHash<QXYSeries::PointConfiguration, QVariant>> marked;
+    const QHash<QXYSeries::PointConfiguration, QVariant> markedLook{
+        {QXYSeries::PointConfiguration::Color, QColor(Qt::red)},
+        {QXYSeries::PointConfiguration::Size, 9.0}};
     double maxLevel = 100;
     double maxLitres = 10;
     for (std::size_t i = 0; i < points.size(); ++i) {
         const QPointF at(points[i].level, points[i].litres);
         line.append(at);
-        (marks[i].empty() ? good : marked).append(at);
+        if (!marks[i].empty()) marked.insert(static_cast<int>(i), markedLook);
         maxLevel = std::max(maxLevel, at.x());
         maxLitres = std::max(maxLitres, at.y());
     }
+    // The whole series at once: appending point by point redraws the chart for each.
     Line->replace(line);
-    GoodPoints->replace(good);
-    MarkedPoints->replace(marked);
+    if (marked != Line->pointsConfiguration()) Line->setPointsConfiguration(marked);
     LevelAxis->setRange(0, maxLevel * 1.05);
     LitresAxis->setRange(0, maxLitres * 1.05);
 }
 
 void TankCalibrationWindow::litresEdited(int row, int column) {
     if (showingTable_ || column != LitresColumn) return;
+    if (!mayChange()) {
+        QTimer::singleShot(0, this, [this] { showTable(); });
+        return;
+    }
     const auto litres = dut::tank::parseLitres(Points->item(row, column)->text().toStdString());
     const auto outcome = litres ? table_.editLitres(static_cast<std::size_t>(row), *litres)
                                 : CalibrationTable::Outcome{kTypeLitres};
@@ -588,6 +723,11 @@ void TankCalibrationWindow::detailsEdited() {
     details.tank = TankName->text().trimmed().toStdString();
     details.vehicle = Vehicle->text().trimmed().toStdString();
     if (details == table_.details()) return;
+    if (!mayChange()) {
+        TankName->setText(fromUtf8(table_.details().tank));
+        Vehicle->setText(fromUtf8(table_.details().vehicle));
+        return;
+    }
     table_.setDetails(details);
     changed();
 }
@@ -605,6 +745,7 @@ void TankCalibrationWindow::directionChosen() {
 }
 
 void TankCalibrationWindow::undo() {
+    if (!mayChange()) return;
     if (!table_.undo()) {
         say([] { return tr("Отменять нечего."); });
         return;
@@ -614,6 +755,7 @@ void TankCalibrationWindow::undo() {
 }
 
 void TankCalibrationWindow::deleteRow() {
+    if (!mayChange()) return;
     const int row = Points->currentRow();
     if (row < 0) {
         say([] { return tr("Выберите строку, которую удалить."); }, true);
@@ -626,6 +768,7 @@ void TankCalibrationWindow::deleteRow() {
 }
 
 void TankCalibrationWindow::newTable() {
+    if (!mayChange()) return;
     // The old table stays on disk as well: undo lives only as long as the process.
     const QString aside =
         table_.empty() ? QString() : session_.setAside(QStringLiteral("previous"));
@@ -663,6 +806,7 @@ void TankCalibrationWindow::exportCsv() {
 }
 
 void TankCalibrationWindow::importCsv() {
+    if (!mayChange()) return;
     const QString path = QFileDialog::getOpenFileName(this, tr("Импорт таблицы тарировки"),
                                                       QString(), tr("CSV (*.csv);;Все файлы (*)"),
                                                       nullptr, QFileDialog::DontUseNativeDialog);
@@ -670,11 +814,17 @@ void TankCalibrationWindow::importCsv() {
 }
 
 void TankCalibrationWindow::importFile(const QString& path) {
+    if (!mayChange()) return;
     const ui::FileRead file = ui::readFile(path);
+    constexpr std::size_t kLargestTable = dut::tank::kLargestCsvBytes;
     QString refusal;
     dut::tank::CsvImport read;
     if (!file.ok) {
         refusal = file.why;
+    } else if (std::size_t(file.bytes.size()) > kLargestTable) {
+        refusal = tr("файл больше %1 МБ, а в таблице не больше %2 точек")
+                      .arg(kLargestTable / (1024 * 1024))
+                      .arg(dut::tank::kMaxPoints);
     } else {
         read = dut::tank::importCsv(file.bytes);
         if (!read.ok()) {
@@ -687,6 +837,7 @@ void TankCalibrationWindow::importFile(const QString& path) {
     if (!refusal.isEmpty()) {
         const QString text =
             tr("Файл %1 не принят: %2. Текущая таблица не изменена.").arg(path, refusal);
+        std::fprintf(stderr, "brindolex-dut-configurator: %s\n", text.toUtf8().constData());
         say([text] { return text; }, true);
         QMessageBox box(QMessageBox::Warning, tr("Импорт таблицы тарировки"), text, QMessageBox::Ok,
                         this);
@@ -721,6 +872,17 @@ void TankCalibrationWindow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void TankCalibrationWindow::closeEvent(QCloseEvent* event) {
+    letSessionGo();
+    QWidget::closeEvent(event);
+}
+
+void TankCalibrationWindow::hideEvent(QHideEvent* event) {
+    // A minimized window is still open; one hidden by the program is closed.
+    if (!event->spontaneous()) letSessionGo();
+    QWidget::hideEvent(event);
 }
 
 void TankCalibrationWindow::changeEvent(QEvent* event) {

@@ -17,7 +17,6 @@ class QLabel;
 class QLineEdit;
 class QLineSeries;
 class QPushButton;
-class QScatterSeries;
 class QSpinBox;
 class QTableWidget;
 class QTimer;
@@ -69,12 +68,25 @@ class TankCalibrationWindow : public QWidget {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
   private:
     enum Source { SensorSource = 0, LlsSource = 1 };
 
     void buildControls();
-    void takeUpLastSession();
+    // Takes the session file for this window unless another program writes it; the first
+    // time, what the last session left is offered. False when the table may not change now
+    // (another program holds it, the offer was closed unanswered, or it was taken only now
+    // and the user should see it first).
+    bool mayChange();
+    enum class Claim { Held, TakenNow, Elsewhere };
+    Claim claimSession();
+    // False when the question was closed without an answer: nothing was changed.
+    bool takeUpLastSession();
+    void takeUpChangedSession();
+    void sayHeldElsewhere();
+    void letSessionGo();
     void levelRead(qint32 level, std::optional<qint32> raw);
     void sourceLost();
     void changed();
@@ -98,6 +110,10 @@ class TankCalibrationWindow : public QWidget {
     bool opened_ = false;
     bool lastSaveOk_ = true;
     bool showingTable_ = false;
+    bool tookUpSession_ = false;  // the last session was offered and answered
+    bool claiming_ = false;
+    bool toldHeldElsewhere_ = false;
+    int lockTicks_ = 0;
 
     QLineEdit* TankName = nullptr;
     QLineEdit* Vehicle = nullptr;
@@ -127,9 +143,8 @@ class TankCalibrationWindow : public QWidget {
     QChartView* ChartView = nullptr;
     QChart* Chart = nullptr;
     QLineSeries* Line = nullptr;
-    QScatterSeries* GoodPoints = nullptr;
-    QScatterSeries* MarkedPoints = nullptr;
     QValueAxis* LevelAxis = nullptr;
     QValueAxis* LitresAxis = nullptr;
     QTimer* SourceWatch = nullptr;
+    QTimer* LockWatch = nullptr;
 };

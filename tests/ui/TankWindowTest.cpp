@@ -4,11 +4,19 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QSpinBox>
+#include <QSysInfo>
+#include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -17,6 +25,7 @@
 #include "LlsTestPackets.h"
 #include "TableSession.h"
 #include "TankCalibrationWindow.h"
+#include "TankSessionFile.h"
 
 namespace {
 
@@ -172,4 +181,206 @@ TEST_F(TankWindow, ABadCsvFileIsRefusedWithItsLineAndTheTableStays) {
         << texts[0].toStdString();
     EXPECT_EQ(window->table().state(), before);
     EXPECT_EQ(saved(), before);
+}
+
+namespace {
+
+// A box answered as the real one answers a key or the close box: shown, then sent it.
+int answerBy(QMessageBox& box, const std::function<void(QMessageBox&)>& act) {
+    box.show();
+    act(box);
+    QAbstractButton* clicked = box.clickedButton();
+    box.hide();
+    return clicked ? int(box.standardButton(clicked)) : int(QMessageBox::NoButton);
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+TEST_F(TankWindow, AnOfferClosedUnansweredKeepsTheTableInItsFileAndComesBack) {
+    poll(10, 5);
+    window->recordPoint();
+    control<QLineEdit>("Portion")->setText(QStringLiteral("5"));
+    poll(20, 5);
+    window->recordPoint();
+    window.reset();
+    const QByteArray before = fileBytes(sessionPath());
+    ASSERT_FALSE(before.isEmpty());
+
+    const std::vector<std::pair<const char*, std::function<int(QMessageBox&)>>> ways = {
+        {"Escape",
+         [](QMessageBox& box) {
+             return answerBy(box, [](QMessageBox& b) { QTest::keyClick(&b, Qt::Key_Escape); });
+         }},
+        {"the close box",
+         [](QMessageBox& box) { return answerBy(box, [](QMessageBox& b) { b.close(); }); }},
+        {"a signal ending the loop", [](QMessageBox&) { return int(QMessageBox::NoButton); }},
+    };
+    for (const auto& [way, answer] : ways) {
+        SCOPED_TRACE(way);
+        window = std::make_unique<TankCalibrationWindow>(state, nullptr, sessionPath());
+        int offers = 0;
+        {
+            testsupport::BoxHook hook([&, &answer = answer](QMessageBox& box) {
+                ++offers;
+                return answer(box);
+            });
+            window->open();
+            EXPECT_EQ(offers, 1);
+            EXPECT_FALSE(window->isVisible()) << "an unanswered offer opens nothing";
+            poll(30, 5);
+            window->recordPoint();
+        }
+        EXPECT_TRUE(window->table().empty());
+        EXPECT_EQ(fileBytes(sessionPath()), before) << "the table stays in its file";
+        EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("session.*")}, QDir::Files),
+                  QStringList())
+            << "nothing was set aside";
+        // Offered again at the next opening.
+        testsupport::BoxHook yes([&](QMessageBox&) {
+            ++offers;
+            return int(QMessageBox::Yes);
+        });
+        window->open();
+        EXPECT_EQ(offers, 2);
+        EXPECT_EQ(window->table().points().size(), 2u);
+        window.reset();
+    }
+}
+
+TEST_F(TankWindow, ASecondWindowOnTheSessionRecordsNothingUntilTheFirstLetsGo) {
+    poll(10, 5);
+    window->recordPoint();
+    auto second = std::make_unique<TankCalibrationWindow>(state, nullptr, sessionPath());
+    int offers = 0;
+    testsupport::BoxHook hook([&](QMessageBox&) {
+        ++offers;
+        return int(QMessageBox::Yes);
+    });
+    second->open();
+    EXPECT_EQ(offers, 0) << "nothing is offered while the table is held";
+    EXPECT_TRUE(second->statusText().contains(
+        QStringLiteral("процесс %1").arg(QCoreApplication::applicationPid())))
+        << second->statusText().toStdString();
+    for (int i = 0; i < 5; ++i) second->outputLevelPolled(40);
+    second->recordPoint();
+    second->importFile(dir.filePath(QStringLiteral("none.csv")));
+    second->newTable();
+    EXPECT_TRUE(second->table().empty());
+    ASSERT_EQ(saved().points.size(), 1u) << "the holder's table is untouched";
+
+    control<QLineEdit>("Portion")->setText(QStringLiteral("7"));
+    poll(20, 5);
+    window->recordPoint();
+    EXPECT_EQ(saved().points.size(), 2u) << "the holder goes on recording";
+    window->close();
+    EXPECT_FALSE(QFile::exists(sessionPath() + QStringLiteral(".lock")));
+
+    // Let go: the next act takes the table up first, then records into it.
+    second->recordPoint();
+    EXPECT_EQ(offers, 1);
+    ASSERT_EQ(second->table().points().size(), 2u);
+    second->recordPoint();
+    ASSERT_EQ(saved().points.size(), 3u);
+    EXPECT_EQ(saved().points[2].level, 40);
+    window->open();
+    EXPECT_EQ(window->table().points().size(), 2u) << "the first window keeps what it had";
+    window->recordPoint();
+    EXPECT_EQ(saved().points.size(), 3u) << "and writes nothing while the second holds it";
+    second.reset();
+    window->recordPoint();
+    EXPECT_EQ(window->table().points().size(), 3u) << "the file is the table once taken again";
+}
+
+TEST_F(TankWindow, ImportsPastTheBoundsAreRefusedAndTheLargestIsTaken) {
+    const auto write = [&](const QString& name, const std::string& text) {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text.data(), qint64(text.size()));
+        return path;
+    };
+    std::string rows = "Уровень;Литры\n";
+    for (std::size_t i = 0; i < dut::tank::kMaxPoints; ++i) {
+        rows += std::to_string(i) + ";" + std::to_string(i * 500) + "\n";
+    }
+    std::vector<QString> texts;
+    testsupport::BoxHook hook([&](QMessageBox& box) {
+        texts.push_back(box.text());
+        return int(QMessageBox::Ok);
+    });
+    window->importFile(write(QStringLiteral("over.csv"), rows + "1;2\n"));
+    window->importFile(write(QStringLiteral("litres.csv"), "1;10000000000000\n"));
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("(предел %1)").arg(dut::tank::kMaxPoints)))
+        << texts[0].toStdString();
+    EXPECT_TRUE(texts[1].contains(QStringLiteral("литры больше предела в 1000000")))
+        << texts[1].toStdString();
+    EXPECT_TRUE(window->table().empty());
+    EXPECT_FALSE(QFile::exists(sessionPath()));
+
+    window->importFile(write(QStringLiteral("largest.csv"), rows));
+    EXPECT_EQ(texts.size(), 2u) << window->statusText().toStdString();
+    EXPECT_EQ(saved().points.size(), dut::tank::kMaxPoints);
+    EXPECT_EQ(saved().points.back().litres, 999'500.0);
+}
+
+TEST_F(TankWindow, LitresPastAMillionAreNeitherRecordedNorTyped) {
+    poll(10, 5);
+    window->recordPoint();
+    auto* portion = control<QLineEdit>("Portion");
+    portion->setText(QStringLiteral("10000000000000"));
+    poll(20, 5);
+    window->recordPoint();
+    EXPECT_TRUE(window->statusText().contains(QStringLiteral("Порция больше предела")))
+        << window->statusText().toStdString();
+    auto* points = control<QTableWidget>("Points");
+    points->item(0, 1)->setText(QStringLiteral("10000000000000"));
+    EXPECT_TRUE(window->statusText().contains(QStringLiteral("число от 0 до 1000000")))
+        << window->statusText().toStdString();
+    ASSERT_EQ(saved().points.size(), 1u);
+    EXPECT_EQ(saved().points[0].litres, 0.0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(points->item(0, 1)->text(), QStringLiteral("0")) << "the cell shows what is kept";
+}
+
+TEST(TankSessionLock, AHolderMarksItsLockAndOneTakenOverWritesNothing) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("session"));
+    const QString lockPath = path + QStringLiteral(".lock");
+    ui::TankSessionFile holder(path);
+    ASSERT_TRUE(holder.takeLock());
+    ASSERT_TRUE(holder.save({}));
+    // However old its file, the lock of a living holder is not taken over; the holder marks it
+    // anew all the same, for file systems where only its age tells.
+    QFile lockFile(lockPath);
+    ASSERT_TRUE(lockFile.open(QIODevice::ReadOnly));
+    const QDateTime old = QDateTime::currentDateTimeUtc().addSecs(-10 * 60);
+    ASSERT_TRUE(lockFile.setFileTime(old, QFileDevice::FileModificationTime));
+    ui::TankSessionFile other(path);
+    EXPECT_FALSE(other.takeLock());
+    EXPECT_EQ(other.holderPid(), QCoreApplication::applicationPid());
+    EXPECT_TRUE(holder.refreshLock());
+    EXPECT_GT(QFileInfo(lockPath).lastModified().toUTC(), old.addSecs(60));
+
+    // A lock removed from under the holder and made anew by another program (here by hand,
+    // as QLockFile writes it, for process 1): the holder lets go without removing the new
+    // lock, and writes nothing more.
+    lockFile.close();
+    ASSERT_TRUE(QFile::remove(lockPath));
+    QFile foreign(lockPath);
+    ASSERT_TRUE(foreign.open(QIODevice::WriteOnly));
+    foreign.write(QByteArray("1\n") + QCoreApplication::applicationName().toUtf8() + "\n" +
+                  QSysInfo::machineHostName().toUtf8() + "\n");
+    foreign.close();
+    EXPECT_FALSE(holder.refreshLock());
+    EXPECT_FALSE(holder.holdsLock());
+    EXPECT_TRUE(QFile::exists(lockPath));
+    QString why;
+    EXPECT_FALSE(holder.save({}, &why));
+    EXPECT_TRUE(why.contains(QStringLiteral("другая программа"))) << why.toStdString();
 }

@@ -2,7 +2,9 @@
 # The tank calibration window through the real program on a private X server, driven with
 # xdotool and judged by the files it writes: the session file kept across kill -9, a damaged
 # session file set aside, and a whole calibration of the simulator's lying cylinder exported
-# to CSV. HOME and the XDG folders are private, so nothing of the user's is touched.
+# to CSV; two programs on one data folder, the offer of the last table closed unanswered, and
+# imports at and past the bounds of a table. HOME and the XDG folders are private, so nothing
+# of the user's is touched.
 # Usage: run-tank-calibration.sh <program> <dut-sensor-sim>
 set -euo pipefail
 program="$1"
@@ -19,10 +21,11 @@ mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 session="$XDG_DATA_HOME/brindolex-dut-configurator/tank-calibration.session"
 
+log="$workdir/program.log"
 fail() {
     echo "FAILED: $*" >&2
     echo "--- program log" >&2
-    tail -n 20 "$workdir/program.log" >&2 || true
+    tail -n 20 "$log" >&2 || true
     echo "--- session file" >&2
     cat "$session" >&2 || true
     exit 1
@@ -31,17 +34,29 @@ fail() {
 start_xvfb || fail "Xvfb reported no display"
 
 program_pid=""
+# Windows are looked for among those of one program (the one last started unless set).
+only_pid=""
 start_program() {
-    QT_QPA_PLATFORM=xcb XDG_SESSION_TYPE=x11 "$program" "$@" >"$workdir/program.log" 2>&1 &
+    QT_QPA_PLATFORM=xcb XDG_SESSION_TYPE=x11 "$program" "$@" >"$log" 2>&1 &
     program_pid=$!
     pids+=("$program_pid")
-    wait_for 150 find_main_window || fail "no main window"
+    only_pid="$program_pid"
+    wait_for 150 find_window 'Brindolex DUT configurator v1\.3' || fail "no main window"
+    main_window="$window"
 }
 
 window=""
 find_window() {
-    window=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1)
+    window=$(xdotool search --all --onlyvisible ${only_pid:+--pid "$only_pid"} --name "^$1\$" \
+        2>/dev/null | head -n1)
     [ -n "$window" ]
+}
+gone() { ! xdotool search --all --onlyvisible ${only_pid:+--pid "$only_pid"} --name "^$1\$" >/dev/null 2>&1; }
+end_program() {
+    kill "$program_pid"
+    for _ in $(seq 1 100); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
+    ! kill -0 "$program_pid" 2>/dev/null || fail "the program did not end on SIGTERM"
+    wait "$program_pid" 2>/dev/null || true
 }
 # Ctrl+T in the main window opens the tank window; the keys then go to it.
 open_tank_window() {
@@ -177,4 +192,139 @@ for i, (level, litres) in enumerate(rows):
     print(f"{litres} l: level {level}, model {expected}")
 PY
 echo "the exported table matches the cylinder within one level step"
+end_program
+
+# --- 4. Two programs on one data folder, each with its own sensor: while the first holds the
+# table the second is told which program has it and records nothing; once the first ends, the
+# second takes the table up whole and records into it.
+rm -f "$session"
+"$simulator" --link "$workdir/other" --raw 2600 --number 5678 >/dev/null 2>"$workdir/sim4.log" &
+pids+=($!)
+wait_for 50 test -e "$workdir/other" || fail "the second simulator made no device"
+start_program "$workdir/steady"
+a_pid="$program_pid"
+open_tank_window
+a_tank="$tank_window"
+record_until 3
+cp "$session" "$workdir/a-three"
+
+log="$workdir/program-b.log"
+start_program "$workdir/other"
+b_pid="$program_pid"
+open_tank_window
+b_tank="$tank_window"
+wait_for 100 grep -q "Таблицу тарировки сейчас ведёт другая программа (процесс $a_pid)" "$log" ||
+    fail "the second program was not told which program holds the table"
+# Enter, time and again, long after the second sensor's level has settled.
+for _ in $(seq 1 12); do
+    focus_tank_window
+    xdotool key Return
+    sleep 0.5
+done
+cmp -s "$session" "$workdir/a-three" || fail "the second program wrote into the held table"
+find_window 'Незавершённая тарировка' && fail "the held table was offered to the second program"
+
+only_pid="$a_pid"
+tank_window="$a_tank"
+record_until 4
+cp "$session" "$workdir/a-four"
+program_pid="$a_pid"
+end_program
+[ ! -e "$session.lock" ] || fail "the ended program left its lock"
+
+only_pid="$b_pid"
+program_pid="$b_pid"
+tank_window="$b_tank"
+focus_tank_window
+xdotool key Return
+wait_for 100 find_window 'Незавершённая тарировка' ||
+    fail "the table let go was not offered to the second program"
+xdotool windowfocus --sync "$window"
+xdotool key Return
+wait_for 50 gone 'Незавершённая тарировка' || fail "the offer stayed"
+record_until 5
+grep '^point' "$session" | head -n 4 >"$workdir/b-first"
+grep '^point' "$workdir/a-four" >"$workdir/a-first"
+cmp -s "$workdir/b-first" "$workdir/a-first" ||
+    fail "the second program's table is not the first one's: $(diff "$workdir/a-first" "$workdir/b-first")"
+echo "two programs: the second recorded nothing while the first held the table, then went on with its 4 points"
+end_program
+
+# --- 5. The offer closed unanswered, by Escape and by SIGTERM, keeps the table in its file;
+# it is offered again at the next opening.
+log="$workdir/program.log"
+cp "$session" "$workdir/five"
+offer() {
+    xdotool windowfocus --sync "$main_window"
+    xdotool key ctrl+t
+    wait_for 100 find_window 'Незавершённая тарировка' || fail "the unfinished table was not offered ($1)"
+}
+unchanged() {
+    cmp -s "$session" "$workdir/five" || fail "the table changed after $1"
+    ! ls "$session".previous-* >/dev/null 2>&1 || fail "the table was set aside after $1"
+}
+start_program "$workdir/steady"
+offer "first"
+xdotool windowfocus --sync "$window"
+xdotool key Escape
+wait_for 50 gone 'Незавершённая тарировка' || fail "Escape left the offer open"
+wait_for 20 gone 'Тарировка бака' || fail "Escape on the offer opened the window anyway"
+unchanged "Escape"
+offer "after Escape"
+end_program
+unchanged "SIGTERM on the offer"
+start_program "$workdir/steady"
+offer "after SIGTERM"
+xdotool windowfocus --sync "$window"
+xdotool key Return
+wait_for 100 find_window 'Тарировка бака' || fail "no tank window after the offer"
+tank_window="$window"
+echo "the offer closed by Escape and by SIGTERM kept the table; it was offered again"
+
+# --- 6. Imports: more points than a table holds and litres past a million are refused with
+# the bound; the largest table is taken, and its session is offered again after a restart.
+python3 - "$workdir" <<'PY'
+import sys
+d = sys.argv[1]
+with open(d + "/big.csv", "w") as f:
+    f.write("Уровень;Литры\n")
+    f.writelines(f"{i % 4096};{i}\n" for i in range(300000))
+with open(d + "/largest.csv", "w") as f:
+    f.write("Уровень;Литры\n")
+    f.writelines(f"{i};{i * 500}\n" for i in range(2000))
+with open(d + "/litres.csv", "w") as f:
+    f.write("Уровень;Литры\n10;0\n20;10000000000000\n")
+PY
+import_csv() {
+    focus_tank_window
+    xdotool key ctrl+o
+    wait_for 100 find_window 'Импорт таблицы тарировки' || fail "no import dialog"
+    xdotool windowfocus --sync "$window"
+    xdotool key ctrl+a
+    xdotool type --delay 5 "$1"
+    xdotool key Return
+}
+refused() {
+    import_csv "$workdir/$1"
+    wait_for 150 grep -qF "Файл $workdir/$1 не принят: $2" "$log" || fail "$1 was not refused with \"$2\""
+    wait_for 50 find_window 'Импорт таблицы тарировки' || fail "no refusal box for $1"
+    xdotool windowfocus --sync "$window"
+    xdotool key Return
+    wait_for 50 gone 'Импорт таблицы тарировки' || fail "the refusal box of $1 stayed"
+    unchanged "the import of $1"
+}
+refused big.csv "больше точек, чем помещается в таблицу (предел 2000)"
+refused litres.csv "строка 3: литры больше предела в 1000000"
+import_csv "$workdir/largest.csv"
+wait_for 150 test "$(points)" -eq 2000 || fail "the largest table was not taken: $(points) points"
+grep -q $'^point\t999500\t1999\t' "$session" || fail "the last point was not kept as read"
+end_program
+start_program "$workdir/steady"
+offer "with 2000 points"
+xdotool windowfocus --sync "$window"
+xdotool key Return
+wait_for 100 find_window 'Тарировка бака' || fail "no tank window after the offer of 2000 points"
+[ "$(points)" -eq 2000 ] && ! grep -q 'не читается' "$log" ||
+    fail "the session of the largest table was not read back"
+echo "imports past the bounds were refused; the largest table was taken and offered again"
 echo "1 passed, 0 failed"
