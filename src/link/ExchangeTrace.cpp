@@ -274,8 +274,8 @@ void ExchangeTrace::onFrame(const FrameTrace& trace) {
     if (toFile && (std::fprintf(file_, "%s\n", line.c_str()) < 0 || std::fflush(file_) != 0)) {
         // A full disk ends the file, never the exchange: said once, and the program goes on.
         fileFailed_ = true;
-        sayOnStderr("the exchange log " + path_ + " can no longer be written: " +
-                    std::strerror(errno));
+        sayOnStderr("the exchange log " + path_ +
+                    " can no longer be written: " + std::strerror(errno));
     }
 #ifndef _WIN32
     if (toOutput && listening_) {

@@ -1,11 +1,11 @@
 #include "HeldClose.h"
 
-#include <QApplication>
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
-#include <QVariant>
 #include <QThread>
+#include <QVariant>
 #include <QWidget>
 #include <cstdint>
 #include <cstdlib>

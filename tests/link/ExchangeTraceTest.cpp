@@ -6,10 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fcntl.h>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
 #include <future>
 #include <mutex>
 #include <regex>
@@ -160,16 +160,15 @@ TEST_F(TraceOutputTest, APipeNobodyReadsNeverHoldsUpTheLinesAndTheGapsAreCounted
 
     // The end tells the total on standard error.
     output.reset();
-    EXPECT_EQ(said.lines(), std::vector<std::string>{
-                                "the exchange log pipe lost " + std::to_string(dropped) +
-                                " lines: its reader did not keep up"});
+    EXPECT_EQ(said.lines(),
+              std::vector<std::string>{"the exchange log pipe lost " + std::to_string(dropped) +
+                                       " lines: its reader did not keep up"});
 }
 
 TEST_F(TraceOutputTest, AReaderThatClosesItsEndEndsTheLogWithOneLine) {
     TraceOutput output("-", ends_[1], true, said.sink());
     output.push("first");
-    EXPECT_EQ(readUntil(ends_[0], [](const std::string& t) { return t == "first\n"; }),
-              "first\n");
+    EXPECT_EQ(readUntil(ends_[0], [](const std::string& t) { return t == "first\n"; }), "first\n");
     ::close(ends_[0]);
     ends_[0] = -1;
     for (int i = 0; i < 3 && !output.ended(); ++i) {

@@ -641,8 +641,8 @@ void openAndCloseEveryWindow(const QString& mainWindow) {
     const QPoint menuButton = ui::mainWindowPlace("Button12").center();
     run(QStringLiteral("xdotool"),
         {QStringLiteral("mousemove"), QStringLiteral("--window"), mainWindow,
-         QString::number(menuButton.x()), QString::number(menuButton.y()),
-         QStringLiteral("click"), QStringLiteral("1")});
+         QString::number(menuButton.x()), QString::number(menuButton.y()), QStringLiteral("click"),
+         QStringLiteral("1")});
     QTest::qWait(300);
     run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
 }
