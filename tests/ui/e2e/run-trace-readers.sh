@@ -117,7 +117,7 @@ PY
     holds() { read -r queued _ <"$workdir/stalled-$ending.fill" && [ "$queued" -gt 0 ]; }
     wait_for 300 holds || fail "the stalled reader was never sent a line"
     stalled_at=$(requests)
-    wait_for 300 eval '[ "$(requests)" -ge $((stalled_at + 60)) ]' ||
+    wait_for 450 eval '[ "$(requests)" -ge $((stalled_at + 60)) ]' ||
         fail "the polls stopped with the reader stalled, after $(($(requests) - stalled_at))"
     still_polled || fail "the polls stopped after a while with the reader stalled"
     end_program "$ending"
