@@ -1,7 +1,11 @@
 #include "HeldClose.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
 #include <QThread>
+#include <QVariant>
 #include <QWidget>
 #include <cstdint>
 #include <cstdlib>
@@ -23,6 +27,8 @@ namespace {
 
 // How often a held close looks whether the handler has returned.
 constexpr int kRetryMs = 10;
+
+constexpr char kHoldsNoCommand[] = "dutHoldsNoCommand";
 
 #if !defined(Q_OS_WIN)
 xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
@@ -78,8 +84,46 @@ void HeldClose::hold() {
     if (!retry_.isActive()) retry_.start();
 }
 
+void HeldClose::holdsNoCommand(QWidget& window) {
+    window.setProperty(kHoldsNoCommand, true);
+}
+
+void HeldClose::endProgram() {
+    answerBoxes_ = true;
+    // Before the application's loop has begun, a close could not end it: held until it runs.
+    if (QThread::currentThread()->loopLevel() == 0) {
+        hold();
+    } else if (!holdIfBusy()) {
+        window_.close();
+    }
+}
+
+bool HeldClose::closeWhatHolds() {
+    // Never in the middle of an exchange: the window's handler is waiting for it.
+    if (lineWait_.busy()) return false;
+    if (answerBoxes_) {
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            popup->close();
+            return true;
+        }
+    }
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || modal == &window_) return false;
+    if (!answerBoxes_ && !modal->property(kHoldsNoCommand).toBool()) return false;
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    if (box && box->escapeButton()) {
+        box->escapeButton()->click();  // exactly what Escape would choose
+    } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+        dialog->reject();
+    } else {
+        modal->close();
+    }
+    return true;
+}
+
 void HeldClose::retry() {
-    if (handlerRunning()) return;
+    if (answerBoxes_ && QThread::currentThread()->loopLevel() == 0) return;
+    if (closeWhatHolds() || handlerRunning()) return;
     retry_.stop();
     window_.close();
 }

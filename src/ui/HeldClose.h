@@ -15,11 +15,23 @@ class ResponsiveLineWait;
 // during an exchange, or while a box or a modal window is up, is held: the box answers its
 // keys as usual, and once it is answered and its handler has returned, the window is closed
 // again from the top of the event loop, which ends the program. One request is always
-// enough; none is dropped.
+// enough; none is dropped. A modal window that holds no command of its own (the LLS monitor,
+// a passive view; see holdsNoCommand) is closed by a held close instead of keeping it.
 class HeldClose : public QObject, public QAbstractNativeEventFilter {
+    Q_OBJECT
   public:
     HeldClose(QWidget& window, ResponsiveLineWait& lineWait);
     ~HeldClose() override;
+
+    // A modal window that only shows: a close request of the main window while it is up
+    // closes it, then the program, rather than waiting for the user to close it first.
+    static void holdsNoCommand(QWidget& window);
+
+    // A termination signal: the program ends as after a close request, and as nobody may be
+    // there to answer, a box or a modal window up is answered as Escape answers it (never a
+    // command's "OK, go on": Escape is Cancel wherever there is a choice). A running exchange
+    // is still waited for.
+    void endProgram();
 
     // True when a handler is running: the request is then kept and the caller must not
     // close now. False: nothing runs, the caller closes at once.
@@ -36,11 +48,14 @@ class HeldClose : public QObject, public QAbstractNativeEventFilter {
     void hold();
     void retry();
     bool blockedByModal() const;
+    // Closes what keeps a held close waiting and may be closed; true when it closed one.
+    bool closeWhatHolds();
 
     QWidget& window_;
     ResponsiveLineWait& lineWait_;
     QTimer retry_;
     bool pending_ = false;
+    bool answerBoxes_ = false;  // the close came from a signal
 };
 
 }  // namespace ui

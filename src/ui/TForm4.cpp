@@ -9,6 +9,7 @@
 #include <QShowEvent>
 
 #include "AppContext.h"
+#include "HeldClose.h"
 #include "LlsLineReader.h"
 #include "LlsTableModel.h"
 #include "PortOpenAdvice.h"
@@ -32,6 +33,8 @@ TForm4::TForm4(ui::AppContext& context, QWidget* parent)
     setWindowTitle(QString());
     setWindowIcon(ui::pictureIcon(QStringLiteral("step4")));
     ui::makeWhiteWindow(this);
+    // A passive view: closing the program closes it rather than waiting for it.
+    ui::HeldClose::holdsNoCommand(*this);
 
     StringGrid1 = new ui::LlsGrid(this);
     model_ = new ui::LlsTableModel(monitor_, palette().brush(QPalette::Button), this);

@@ -14,10 +14,13 @@
 namespace {
 
 int signalPipe[2] = {-1, -1};
+volatile std::sig_atomic_t throughEventLoop = 0;
 
-// Only async-signal-safe calls: one byte into the pipe, read by the event loop.
-void onSignal(int) {
-    const char byte = 1;
+// Only async-signal-safe calls. The write end does not block: a pipe that is full already
+// holds a request, and one is as good as many.
+void onSignal(int signalNumber) {
+    if (!throughEventLoop) ::_exit(128 + signalNumber);
+    const char byte = static_cast<char>(signalNumber);
     const ssize_t written = ::write(signalPipe[1], &byte, 1);
     (void)written;
 }
@@ -26,23 +29,36 @@ void onSignal(int) {
 
 namespace ui {
 
-void quitOnTerminationSignals() {
-    if (signalPipe[0] >= 0) return;
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return;
-    auto* notifier =
-        new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
-    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [notifier] {
-        char byte;
-        const ssize_t got = ::read(signalPipe[0], &byte, 1);
-        (void)got;
-        notifier->setEnabled(false);
-        QCoreApplication::quit();
-    });
+void installTerminationSignals() {
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    ::sigaction(SIGPIPE, &ignore, nullptr);
+
+    if (signalPipe[0] < 0 &&
+        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalPipe) != 0) {
+        signalPipe[0] = signalPipe[1] = -1;  // throughEventLoop stays 0: signals end at once
+    }
     struct sigaction action = {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signalNumber, &action, nullptr);
+}
+
+void endThroughEventLoop(std::function<void()> end) {
+    if (signalPipe[0] < 0 || throughEventLoop) return;
+    auto* notifier =
+        new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    // Stays enabled: a close that is held (an exchange running, a box up) must not make the
+    // next signal go unheard.
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [end] {
+        char bytes[64];
+        while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
+        }
+        end();
+    });
+    throughEventLoop = 1;
 }
 
 }  // namespace ui
@@ -51,7 +67,8 @@ void quitOnTerminationSignals() {
 
 namespace ui {
 
-void quitOnTerminationSignals() {}
+void installTerminationSignals() {}
+void endThroughEventLoop(std::function<void()>) {}
 
 }  // namespace ui
 

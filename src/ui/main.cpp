@@ -4,11 +4,14 @@
 
 #include "Application.h"
 #include "CommandLine.h"
+#include "HeldClose.h"
 #include "Language.h"
 #include "TerminationSignals.h"
 #include "Windows.h"
 
 int main(int argc, char** argv) {
+    // First of all: a signal from the first instruction on ends the program.
+    ui::installTerminationSignals();
     const ui::CommandLine line = ui::parseCommandLine(argc, argv);
     if (line.action != ui::CommandLine::Action::Run) {
         // The usage speaks the language the windows would, without a display.
@@ -26,11 +29,16 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     ui::Application app(qtArgc, qtArgv);
-    ui::quitOnTerminationSignals();
     ui::applyLanguage(ui::startupLanguage(ui::languageFromCode(line.language)));
 
     // All six windows exist before the first event is dispatched.
     ui::Startup program;
+    // From here a signal ends the program as a close request does. The port given on the
+    // command line is connected before the application's loop runs; a signal taken during
+    // that exchange is held like a close, and carried out from the loop.
+    ui::endThroughEventLoop([&program] {
+        if (auto* held = program.mainWindow().findChild<ui::HeldClose*>()) held->endProgram();
+    });
     if (!line.traceFile.empty()) {
         std::string why;
         if (!program.context().trace.openFile(line.traceFile, why)) {

@@ -574,9 +574,17 @@ QString waitForWindow(const QString& namePattern, int timeoutMs) {
 const QString kMainWindowName = QStringLiteral("^Brindolex DUT configurator v1\\.3$");
 const QString kBoxName = QStringLiteral("^ Brindolex DUT configurator v1\\.0$");
 const QString kLevelDialogName = QStringLiteral("^Ручная корректировка Полного и Пустого$");
+const QString kMonitorName = QStringLiteral("^Монитор работы LLS$");
 
 // Where the close request reaches the running program.
-enum class CloseStage { DuringPoll, DuringF4Write, DuringF4ReadBack, FailureBoxUp, LevelDialogUp };
+enum class CloseStage {
+    DuringPoll,
+    DuringF4Write,
+    DuringF4ReadBack,
+    FailureBoxUp,
+    LevelDialogUp,
+    MonitorUp
+};
 
 struct CloseCase {
     const char* name;
@@ -584,7 +592,60 @@ struct CloseCase {
     bool silentSensor;           // the sensor stops answering before the stage begins
     const char* heldBy;          // the window that holds the close and is then answered, if any
     std::int32_t fullTankAfter;  // parameter 4 as the sensor holds it at the end
+    bool windowsFirst = false;   // every other window is opened and closed before the stage
 };
+
+// Presses keys on the main window, which has the keyboard focus first.
+void keysOnMainWindow(const QString& mainWindow, const QString& keys) {
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("windowfocus"), QStringLiteral("--sync"), mainWindow});
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
+}
+
+bool windowGone(const QString& namePattern) {
+    return waitFor([&] { return visibleWindow(namePattern).isEmpty(); }, 10000);
+}
+
+// Opens each of the program's other windows from the main window and closes it as the user
+// does: the monitor, the tank window and the report by their close boxes, the settings menu
+// and the settings file dialogs with Escape. Whatever one of them leaves behind (a filter, a
+// modal state, a loop) must not keep the close that follows from ending the program.
+void openAndCloseEveryWindow(const QString& mainWindow) {
+    struct Visit {
+        const char* keys;
+        const char* namePattern;
+        bool closeBox;  // closed by its close box; otherwise with Escape
+    };
+    const Visit visits[] = {
+        {"ctrl+shift+l", "^Монитор работы LLS$", true},
+        {"ctrl+t", "^Тарировка бака$", true},
+        {"ctrl+p", "^Отчёт об установке$", true},
+        {"ctrl+shift+s", "^Сохранить настройки$", false},
+        {"ctrl+shift+o", "^Применить настройки$", false},
+    };
+    for (const Visit& visit : visits) {
+        SCOPED_TRACE(visit.namePattern);
+        keysOnMainWindow(mainWindow, QString::fromLatin1(visit.keys));
+        const QString window = waitForWindow(QString::fromUtf8(visit.namePattern), 10000);
+        ASSERT_FALSE(window.isEmpty()) << visit.keys << " opened no window";
+        if (visit.closeBox) {
+            requestClose(window);
+        } else {
+            run(QStringLiteral("xdotool"),
+                {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+            run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
+        }
+        ASSERT_TRUE(windowGone(QString::fromUtf8(visit.namePattern))) << "it did not close";
+    }
+    // The settings menu of the menu band, opened by a click and left with Escape.
+    const QPoint menuButton = ui::mainWindowPlace("Button12").center();
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("mousemove"), QStringLiteral("--window"), mainWindow,
+         QString::number(menuButton.x()), QString::number(menuButton.y()), QStringLiteral("click"),
+         QStringLiteral("1")});
+    QTest::qWait(300);
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
+}
 
 bool sawRequest(const sim::PtySensor& sensor, int operation, int parameter, std::size_t from = 0) {
     const std::vector<testsupport::Request> seen = testsupport::requestsSeenBy(sensor);
@@ -609,6 +670,12 @@ TEST_F(EndToEnd, OneCloseRequestAtAnyStageEndsTheProgramOnceTheHandlerIsDone) {
         {"while the failure box is up", CloseStage::FailureBoxUp, true, "box", 3000},
         {"while the level correction dialog is open", CloseStage::LevelDialogUp, false, "dialog",
          3000},
+        {"while the failure box is up, every other window opened and closed before",
+         CloseStage::FailureBoxUp, true, "box", 3000, true},
+        // The monitor holds no command: the close takes it along, also once a box over it
+        // has been answered.
+        {"while the monitor is open", CloseStage::MonitorUp, false, nullptr, 3000},
+        {"while the failure box is up over the monitor", CloseStage::MonitorUp, true, "box", 3000},
     };
     for (const CloseCase& row : cases) {
         SCOPED_TRACE(row.name);
@@ -640,6 +707,13 @@ TEST_F(EndToEnd, OneCloseRequestAtAnyStageEndsTheProgramOnceTheHandlerIsDone) {
         // The window left focused by the last row may be gone, and a key goes nowhere then.
         run(QStringLiteral("xdotool"),
             {QStringLiteral("windowfocus"), QStringLiteral("--sync"), mainWindow});
+        if (row.windowsFirst) {
+            // Opened while the sensor still answers, as the user would have before.
+            sensor->setFaults({});
+            openAndCloseEveryWindow(mainWindow);
+            if (::testing::Test::HasFatalFailure()) return;
+            sensor->setFaults(slow);
+        }
         QString heldBy;
         switch (row.stage) {
             case CloseStage::DuringPoll:
@@ -672,6 +746,21 @@ TEST_F(EndToEnd, OneCloseRequestAtAnyStageEndsTheProgramOnceTheHandlerIsDone) {
                      QStringLiteral("click"), QStringLiteral("1")});
                 heldBy = waitForWindow(kLevelDialogName, 10000);
                 ASSERT_FALSE(heldBy.isEmpty()) << "the level correction dialog did not open";
+                break;
+            }
+            case CloseStage::MonitorUp: {
+                keysOnMainWindow(mainWindow, QStringLiteral("ctrl+shift+l"));
+                const QString monitor = waitForWindow(kMonitorName, 10000);
+                ASSERT_FALSE(monitor.isEmpty()) << "no monitor";
+                // Escape does not close it: the monitor stays up behind what follows.
+                run(QStringLiteral("xdotool"),
+                    {QStringLiteral("windowfocus"), QStringLiteral("--sync"), monitor});
+                run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
+                if (row.heldBy) {
+                    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("F4")});
+                    heldBy = waitForWindow(kBoxName, 30000);
+                    ASSERT_FALSE(heldBy.isEmpty()) << "no failure box over the monitor";
+                }
                 break;
             }
         }

@@ -37,3 +37,19 @@ type_port() {
     xdotool key Tab
     xdotool type --delay 5 "$1"
 }
+
+# Asks the window $1 (an X window id) to close, as its close box does: the window system's
+# delete request, which is what a window manager sends.
+request_close() {
+    /usr/bin/python3 - "$1" <<'PY'
+import sys
+from Xlib import X, display, protocol
+x = display.Display()
+window = x.create_resource_object("window", int(sys.argv[1]))
+event = protocol.event.ClientMessage(
+    window=window, client_type=x.intern_atom("WM_PROTOCOLS"),
+    data=(32, [x.intern_atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0]))
+window.send_event(event, event_mask=X.NoEventMask)
+x.sync()
+PY
+}
