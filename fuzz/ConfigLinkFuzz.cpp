@@ -63,7 +63,9 @@ class FuzzedLine {
     }
 
     std::size_t read(std::uint8_t* buffer, std::size_t count) {
-        FUZZ_CHECK(attemptCount_ > 0);  // nothing is read before a request went out
+        // Before the exchange's first request the line is quiet: answers still owed to the
+        // exchange before are heard out there, and this line has none left.
+        if (attemptCount_ == 0) return 0;
         Attempt& attempt = attempts_[attemptCount_ - 1];
         const std::size_t n = std::min(count, burstSize_ - unread_);
         std::copy_n(burst_.begin() + static_cast<long>(unread_), n, buffer);
@@ -120,12 +122,14 @@ void checkRequest(const Attempt& attempt, std::uint8_t operation, std::uint8_t p
 }
 
 // What the exchange must come to, worked out from the bytes the line delivered. A frame that
-// is the request itself is the adapter's echo when another good frame follows it (from then
-// on one copy is passed over in every attempt), and the answer when nothing does, unless two
-// reads of different parameters were answered only so. Without the parameter echo, the first
-// good frame after that ends the attempt; with it, a good frame that carries another
-// parameter number is passed over and the attempt reads on, and an exchange whose every
-// attempt met only such frames takes the last of them and forgets the echo.
+// is the request itself is the adapter's echo while the adapter is not known to be quiet; a
+// good frame after it makes the adapter known to echo. A copy with nothing after it is taken
+// only for a write (confirming nothing) or for the second such attempt of a read, and two
+// reads of different parameters answered only so are the adapter talking to itself. An
+// answer on the first attempt with no copy in front makes the adapter known to be quiet.
+// With the parameter echo, a good frame that carries another parameter number is passed
+// over and the attempt reads on; an exchange whose every attempt met only such frames fails
+// and forgets the echo.
 using AdapterEcho = ConfigLink::AdapterEcho;
 
 struct Expected {
@@ -139,63 +143,69 @@ struct EchoModel {
     std::optional<std::uint8_t> loneCopyRead;
 };
 
-Expected expectedOutcome(const FuzzedLine& line, bool strict, std::uint8_t operation,
-                         std::uint8_t parameter, EchoModel& model) {
+Expected expectedOutcome(const FuzzedLine& line, bool strict, bool strictOperation,
+                         std::uint8_t operation, std::uint8_t parameter, std::int32_t value,
+                         EchoModel& model) {
+    enum class Got { Good, Copy, Bad, Short, Silent };
     Expected out;
-    std::optional<std::int32_t> lastStray;
     int attemptsWithOnlyStrays = 0;
+    int loneCopies = 0;
     AdapterEcho echo = model.echo;
     bool byLoneCopy = false;
+    const bool ordinaryRead = operation == ConfigLink::kOpRead && value == ConfigLink::kReadValue;
     for (std::size_t i = 0; i < line.attemptCount() && !out.value; ++i) {
         const Attempt& attempt = line.attempt(i);
         out.attempts = i + 1;
         std::size_t at = 0;
-        const auto nextGood = [&](const std::uint8_t*& frame) {
-            if (at + kFrame > attempt.deliveredCount) return false;
+        const std::uint8_t* frame = nullptr;
+        const auto next = [&](bool copies) {
+            if (at == attempt.deliveredCount) return Got::Silent;
+            if (at + kFrame > attempt.deliveredCount) return Got::Short;
             frame = &attempt.delivered[at];
             at += kFrame;
-            return fuzz::referenceCrcOk(frame, kFrame);
+            if (!fuzz::referenceCrcOk(frame, kFrame)) return Got::Bad;
+            if (copies && std::equal(frame, frame + kFrame, attempt.written.begin())) {
+                return Got::Copy;
+            }
+            return Got::Good;
         };
-        const std::uint8_t* frame = nullptr;
-        bool good = nextGood(frame);
-        bool loneCopy = false;
-        if (good && echo != AdapterEcho::Quiet &&
-            std::equal(frame, frame + kFrame, attempt.written.begin())) {
-            const std::uint8_t* copy = frame;
-            if (echo == AdapterEcho::Echoes) {
-                good = nextGood(frame);
-            } else if (nextGood(frame)) {
-                echo = AdapterEcho::Echoes;
+        Got got = next(echo != AdapterEcho::Quiet);
+        bool copySeen = false;
+        bool strayMet = false;
+        for (;;) {
+            if (got == Got::Copy) {
+                copySeen = true;
+            } else if (got == Got::Good && strict &&
+                       (frame[9] != parameter || (strictOperation && frame[8] != operation))) {
+                strayMet = true;
+                if (copySeen) echo = AdapterEcho::Echoes;
             } else {
-                frame = copy;
-                loneCopy = true;
+                break;
+            }
+            got = next(false);
+        }
+        if (got == Got::Good) {
+            if (copySeen) {
+                echo = AdapterEcho::Echoes;
+            } else if (i == 0 && echo == AdapterEcho::Unknown) {
+                echo = AdapterEcho::Quiet;
+            }
+            out.value = le32(&frame[10]);
+        } else if (copySeen && !strayMet && got == Got::Silent && echo == AdapterEcho::Unknown) {
+            if (ordinaryRead && model.loneCopyRead && *model.loneCopyRead != parameter) {
+                echo = AdapterEcho::Echoes;
+            } else if (operation == ConfigLink::kOpWrite ||
+                       (operation == ConfigLink::kOpRead && ++loneCopies >= 2)) {
+                out.value = le32(&attempt.written[10]);
+                byLoneCopy = true;
             }
         }
-        if (good && loneCopy && operation == ConfigLink::kOpRead && echo == AdapterEcho::Unknown &&
-            model.loneCopyRead && *model.loneCopyRead != parameter) {
-            good = false;
-            echo = AdapterEcho::Echoes;
-        }
-        bool strayMet = false;
-        while (good && strict && frame[9] != parameter) {
-            strayMet = true;
-            lastStray = le32(&frame[10]);
-            good = nextGood(frame);
-        }
-        if (good) {
-            out.value = le32(&frame[10]);
-            byLoneCopy = loneCopy;
-        } else if (strayMet) {
-            ++attemptsWithOnlyStrays;
-        }
+        if (!out.value && strayMet) ++attemptsWithOnlyStrays;
     }
-    if (out.value && !byLoneCopy && echo == AdapterEcho::Unknown) echo = AdapterEcho::Quiet;
-    if (byLoneCopy && operation == ConfigLink::kOpRead && echo == AdapterEcho::Unknown) {
-        model.loneCopyRead = parameter;
-    }
+    if (byLoneCopy && ordinaryRead && echo == AdapterEcho::Unknown) model.loneCopyRead = parameter;
     model.echo = echo;
-    if (!out.value && attemptsWithOnlyStrays == ConfigLink::kMaxAttempts) {
-        out.value = lastStray;
+    if (!out.value && out.attempts > 0 &&
+        attemptsWithOnlyStrays == static_cast<int>(out.attempts)) {
         out.echoLost = true;
     }
     return out;
@@ -210,6 +220,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     dut::LinkState state;
     ConfigLink link(port, state);
     bool strict = link.echoesParameter();
+    bool strictOperation = link.echoesOperation();
     EchoModel model;
 
     for (int exchange = 0; exchange < kMaxExchanges && !input.empty(); ++exchange) {
@@ -224,7 +235,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
         const std::size_t attempts = line.attemptCount();
         FUZZ_CHECK(attempts >= 1);
-        const Expected expected = expectedOutcome(line, strict, operation, parameter, model);
+        const Expected expected =
+            expectedOutcome(line, strict, strictOperation, operation, parameter, value, model);
         for (std::size_t i = 0; i < attempts; ++i) {
             checkRequest(line.attempt(i), operation, parameter, value);
         }
@@ -237,6 +249,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (expected.echoLost) FUZZ_CHECK(!link.echoesParameter());
         FUZZ_CHECK(link.adapterEcho() == model.echo);
         strict = link.echoesParameter();
+        strictOperation = link.echoesOperation();
     }
     return 0;
 }

@@ -62,6 +62,7 @@ class ConfigLink {
     // for: an exchange whose every attempt met only strays fails, and the link stops
     // expecting the echo (another sensor may have been put in its place).
     bool echoesParameter() const { return echoes_; }
+    bool echoesOperation() const { return echoes_ && echoesOperation_; }
 
     // Many two-wire RS-485 adapters hear their own transmission: the request comes back,
     // byte for byte and with a good CRC-8, before the answer. A frame that is the request
