@@ -9,7 +9,7 @@
 #    A point recorded in the tank window, the table exported over an older CSV and a sensor's
 #    settings saved over an older file must each say that nothing was saved, with the system's
 #    reason, and leave the older file whole. Mounting needs root: elsewhere the test says so
-#    and ends with 77 (after part 1), which ctest counts skipped.
+#    and ends with 77 (after the first half), which ctest counts skipped.
 # Usage: run-file-faults.sh <program> <dut-sensor-sim>
 set -euo pipefail
 program="$1"
@@ -22,7 +22,7 @@ source "$here/x-session.sh"
 disk="$workdir/disk"
 mkdir -p "$disk"
 
-# Part 2 puts the data folder and the saved files on the small disk; the settings stay here.
+# The second half puts the data folder and the saved files on the small disk; the settings stay here.
 export HOME="$workdir/home"
 export XDG_CONFIG_HOME="$HOME/.config"
 export XDG_DATA_HOME="$workdir/data"
