@@ -1,7 +1,12 @@
 #include "FileIo.h"
 
 #include <QCoreApplication>
+#include <QDate>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
 
 #include "Files.h"
 
@@ -46,6 +51,49 @@ FileRead readFile(const QString& path) {
     out.bytes = std::move(read.bytes);
     if (!out.ok) out.why = failureText(read.failure);
     return out;
+}
+
+namespace {
+
+const char* const kDialogFolderKey = "files/lastFolder";
+
+QString nameSafe(const QString& text) {
+    QString safe;
+    for (const QChar c : text) {
+        if (c.isLetterOrNumber())
+            safe += c;
+        else if (c == QLatin1Char('-') || c.isSpace())
+            safe += QLatin1Char('-');
+    }
+    while (safe.contains(QStringLiteral("--")))
+        safe.replace(QStringLiteral("--"), QStringLiteral("-"));
+    while (safe.startsWith(QLatin1Char('-'))) safe.remove(0, 1);
+    while (safe.endsWith(QLatin1Char('-'))) safe.chop(1);
+    return safe;
+}
+
+}  // namespace
+
+QString dialogFolder() {
+    const QString last = QSettings().value(QLatin1String(kDialogFolderKey)).toString();
+    if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return documents.isEmpty() ? QDir::homePath() : documents;
+}
+
+void rememberDialogFolder(const QString& pickedFile) {
+    if (pickedFile.isEmpty()) return;
+    QSettings().setValue(QLatin1String(kDialogFolderKey), QFileInfo(pickedFile).absolutePath());
+}
+
+QString defaultFileName(const QString& stem, const QString& sensorNumber, const QString& plate,
+                        const QString& extension) {
+    QStringList parts{stem};
+    for (const QString& part : {nameSafe(sensorNumber), nameSafe(plate)}) {
+        if (!part.isEmpty()) parts << part;
+    }
+    parts << QDate::currentDate().toString(Qt::ISODate);
+    return parts.join(QLatin1Char('-')) + QLatin1Char('.') + extension;
 }
 
 }  // namespace ui

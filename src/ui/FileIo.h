@@ -21,4 +21,16 @@ struct FileRead {
 };
 FileRead readFile(const QString& path);
 
+// Where a file dialog opens: the folder of the last file picked in any of the program's
+// dialogs, kept across runs, else the user's documents folder.
+QString dialogFolder();
+// Remembers the folder of a file the user has just picked (nothing for an empty path).
+void rememberDialogFolder(const QString& pickedFile);
+
+// A default file name in the window's language: `stem` (already translated) with the sensor
+// number, the plate when known and the day, e.g. "report-1234-A123BV77-2026-12-11.pdf". Only
+// letters, digits and '-' of the number and the plate go in, so the name is safe on any disk.
+QString defaultFileName(const QString& stem, const QString& sensorNumber, const QString& plate,
+                        const QString& extension);
+
 }  // namespace ui
