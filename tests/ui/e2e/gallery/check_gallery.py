@@ -47,7 +47,7 @@ def placement_problems(shot, screen):
         problems.append(f"{_name(shot)}: its frame at {frame[0]},{frame[1]} size "
                         f"{frame[2]}x{frame[3]} reaches past the {screen[0]}x{screen[1]} "
                         f"screen{where}")
-    for w in shot["widgets"]:
+    for w in shot["widgets"] + shot.get("live", []):
         box = w["box"]
         if box[2] <= 0 or box[3] <= 0:
             continue
@@ -68,7 +68,7 @@ def _distance(a, b):
 def cell_problems(shot, picture, light):
     problems = []
     for w in shot["widgets"]:
-        if w["role"] != "table cell":
+        if w["role"] != "table-cell":
             continue
         x, y, width, height = _relative(w["box"], shot["shown"])
         if width < 8 or height < 8:

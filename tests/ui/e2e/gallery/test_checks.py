@@ -27,7 +27,7 @@ def drawn(width, height, fill, rects=()):
 def cell(x, y, background, text, name="120"):
     """A 60 x 20 table cell with a short stroke of text, and its accessible widget."""
     rects = [((x, y, 60, 20), background), ((x + 5, y + 6, 12, 8), text)]
-    return rects, {"role": "table cell", "name": name, "box": [100 + x, 100 + y, 60, 20]}
+    return rects, {"role": "table-cell", "name": name, "box": [100 + x, 100 + y, 60, 20]}
 
 
 def shot(widgets, frame=(96, 70, 408, 334), client=(100, 100, 400, 300)):
