@@ -2,7 +2,8 @@
 """Judges the gallery that gallery.py made: what no person would accept on the screen.
   - a window's frame, title bar included, or a control that reaches past the screen or past
     its window;
-  - a table cell painted black in a light window, or whose text has its background's colour;
+  - a table cell painted black in a light window, or whose text has its background's colour
+    (a strongly coloured status block needs no visible text);
   - an area left unpainted: a solid black block inside a window, a window or a report page of
     one colour only;
   - a window or state that could not be taken at all.
@@ -26,6 +27,7 @@ BLOCK = 40
 DARK = 40        # every channel below this is black to the eye on a light window
 LIGHT = 128      # a window whose most common colour is brighter than this is light
 TEXT_DELTA = 60  # a text pixel differs from its cell's background at least this much
+SIGNAL = 60      # channels this far apart make a colour a signal, not a background
 
 
 def _name(shot):
@@ -65,6 +67,12 @@ def _distance(a, b):
     return max(abs(a[0] - b[0]), abs(a[1] - b[1]), abs(a[2] - b[2]))
 
 
+def _signal(colour):
+    """A strongly coloured cell is a status block (green for heard, red for missing): its
+    colour is what it says, and a text beneath it need not show."""
+    return max(colour) - min(colour) >= SIGNAL
+
+
 def cell_problems(shot, picture, light):
     problems = []
     for w in shot["widgets"]:
@@ -80,7 +88,7 @@ def cell_problems(shot, picture, light):
         if light and max(background) < DARK:
             problems.append(f"{_name(shot)}: the cell '{w['name']}' at {w['box']} is painted "
                             f"black {background} in a light window")
-        elif w["name"].strip() and all(_distance(c, background) < TEXT_DELTA for c in colours):
+        elif w["name"].strip() and not _signal(background) and all(_distance(c, background) < TEXT_DELTA for c in colours):
             problems.append(f"{_name(shot)}: the text '{w['name']}' of the cell at {w['box']} "
                             f"cannot be seen: it has its background's colour {background}")
     return problems

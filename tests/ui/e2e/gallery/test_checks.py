@@ -63,10 +63,16 @@ class Cells(unittest.TestCase):
             self.assertIn("painted black", found[0])
 
     def test_a_text_of_its_background_colour_fails(self):
-        for background in (WHITE, (200, 60, 60)):
+        # The palest red of a marked row is still a background, not a signal.
+        for background in (WHITE, (200, 200, 200), (255, 196, 196)):
             found = self.problems(cell(10, 10, background, background))
-            self.assertEqual(len(found), 1, found)
+            self.assertEqual(len(found), 1, (background, found))
             self.assertIn("cannot be seen", found[0])
+
+    def test_a_status_block_needs_no_visible_text(self):
+        green, red = (157, 255, 157), (255, 98, 98)
+        self.assertEqual(self.problems(cell(10, 10, green, green, name="ok"),
+                                       cell(80, 10, red, red, name="x")), [])
 
     def test_an_empty_cell_of_one_colour_passes(self):
         self.assertEqual(self.problems(cell(10, 10, WHITE, WHITE, name="")), [])
