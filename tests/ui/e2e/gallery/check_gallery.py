@@ -20,7 +20,8 @@ from pictures import dominant, luminance, read_png
 # Every state the gallery must hold in each language.
 STATES = ["main-connected", "message-box", "help", "about", "output-settings",
           "level-correction", "exchange-log", "settings-apply", "tank-offer", "tank-table",
-          "report-form", "report-saved", "main-link-lost", "monitor", "report-page"]
+          "report-form", "report-saved", "command-waiting", "command-failed", "main-link-lost",
+          "monitor", "report-page"]
 # The smallest black block taken for an unpainted area: larger than any line, frame or
 # text stroke, smaller than any box or control.
 BLOCK = 40

@@ -218,11 +218,19 @@ def private_home(workdir):
 
 
 def start_program(program, lang, port, env, workdir, shooter):
+    """The program, on the accessibility bus, and its main window; with no port it starts
+    unconnected."""
     log = open(os.path.join(workdir, f"program-{lang}.log"), "ab")
-    process = subprocess.Popen([program, "--lang", lang, port], env=env, stdout=log, stderr=log)
+    process = subprocess.Popen([program, "--lang", lang] + ([port] if port else []), env=env,
+                               stdout=log, stderr=log)
     log.close()
-    shooter.ui = Program(process.pid, wait_s=45.0)
-    main = shooter.wait_new([], 30)[0]
+    try:
+        shooter.ui = Program(process.pid, wait_s=45.0)
+        main = shooter.wait_new([], 30)[0]
+    except Exception:
+        # Left running, it would hold its port and the bus for every part after this one.
+        stop(process)
+        raise
     return process, main
 
 
@@ -300,6 +308,23 @@ def configurator_states(desk, shooter, program, simulator, workdir, env):
         shooter.close(report)
         shooter.close(tank)
 
+        # A command on a line where nothing answers any more: the window while it waits,
+        # then the box that says it failed.
+        sim.process.send_signal(signal.SIGSTOP)
+        try:
+            before = shooter.clients()
+            keys("F4")
+            time.sleep(1.5)
+            waiting = [w for w in shooter.clients() if w not in before]
+            shooter.shot("command-waiting", waiting[-1] if waiting else main,
+                         "F4 on a silent line, 1.5 s on")
+            failed = waiting[-1] if waiting else shooter.wait_new(before, 20)[0]
+            shooter.shot("command-failed", failed, "F4 on a silent line")
+            keys("Return", target=failed)
+            wait_for(lambda: failed not in shooter.clients(), 10)
+        finally:
+            sim.process.send_signal(signal.SIGCONT)
+
         # The adapter pulled: the link is lost.
         sim.process.send_signal(signal.SIGUSR1)
         wait_for(sim.unplugged, 5)
@@ -336,7 +361,14 @@ def monitor_state(desk, shooter, program, simulator, workdir, env):
         if not wait_for(lambda: os.path.exists(link), 5):
             raise AssertionError("the simulator made no bus")
         device = os.path.realpath(link)
-        process, main = start_program(program, shooter.lang, link, env, workdir, shooter)
+        # Started unconnected and given the port once it is on the bus: a program busy with
+        # the terminal's traffic from its first moment can miss the bus on a loaded machine.
+        process, main = start_program(program, shooter.lang, None, env, workdir, shooter)
+        client = shooter.client_box(main)
+        window = [w for w in shooter.ui.windows() if tuple(w.origin) == tuple(client[:2])][0]
+        port_box = [w for w in window.widgets(ROLE.TEXT) if w.y < 150]
+        desk.click(port_box[0].centre())
+        subprocess.run(["xdotool", "type", "--delay", "5", link], check=True, timeout=30)
         wait_for(lambda: holds(process.pid, device), 30)
         wait_for(lambda: not holds(process.pid, device), 30)
         desk.focus(main)
