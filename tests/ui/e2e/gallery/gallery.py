@@ -32,7 +32,7 @@ from pictures import write_png  # noqa: E402
 from processes import stop, wait_for  # noqa: E402
 from simulator import Simulator  # noqa: E402
 from wm_desktop import Desktop  # noqa: E402
-from Xlib import X  # noqa: E402
+from Xlib import X, display  # noqa: E402
 
 SCREEN = (1366, 768)
 DPI = 96
@@ -428,7 +428,48 @@ def write_index(out, shots):
                 + "\n".join(rows) + "\n</table></body></html>\n")
 
 
+PARTS = {"configurator": lambda *a: configurator_states(*a),
+         "monitor": lambda *a: monitor_state(*a)}
+
+
+def run_part(name, program, simulator, out, lang, workdir):
+    """One part in a process and accessibility bus of its own, on the screen that DISPLAY
+    names: a program ended on a shared bus can keep every later one from appearing there."""
+    desk = Desktop.__new__(Desktop)
+    desk.display = display.Display()
+    desk.root = desk.display.screen().root
+    shooter = Shooter(desk, out, lang)
+    failure = None
+    try:
+        PARTS[name](desk, shooter, program, simulator, workdir, private_home(workdir))
+    except Exception as error:  # reported to the run that started this part
+        failure = f"{lang} {name}: {type(error).__name__}: {error}"
+    with open(os.path.join(workdir, f"{name}.json"), "w", encoding="utf-8") as f:
+        json.dump({"shots": shooter.shots, "failure": failure}, f, ensure_ascii=False)
+    return 0
+
+
+def take_part(name, program, simulator, out, lang, workdir):
+    """The part's shots and its failure (None when it was taken whole)."""
+    result = os.path.join(workdir, f"{name}.json")
+    if os.path.exists(result):
+        os.remove(result)
+    try:
+        subprocess.run(["dbus-run-session", "--", sys.executable, os.path.abspath(__file__),
+                        "--part", name, program, simulator, out, lang, workdir],
+                       timeout=240, stderr=subprocess.DEVNULL)
+    except subprocess.TimeoutExpired:
+        return [], f"{lang} {name}: not done in 240 s"
+    if not os.path.exists(result):
+        return [], f"{lang} {name}: the part ended without a result"
+    with open(result, encoding="utf-8") as f:
+        got = json.load(f)
+    return got["shots"], got["failure"]
+
+
 def main():
+    if sys.argv[1] == "--part":
+        return run_part(*sys.argv[2:8])
     program, simulator, out = sys.argv[1], sys.argv[2], sys.argv[3]
     langs = sys.argv[4:] or ["ru", "en"]
     os.makedirs(out, exist_ok=True)
@@ -442,28 +483,24 @@ def main():
     shots, failures = [], []
     try:
         for lang in langs:
-            workdir = tempfile.mkdtemp(prefix=f"dut-gallery-{lang}-")
-            shooter = Shooter(desk, out, lang)
-            try:
-                env = private_home(workdir)
-                print(f"{lang}:", flush=True)
-                for part in (configurator_states, monitor_state):
-                    for attempt in (1, 2):
-                        taken = len(shooter.shots)
-                        try:
-                            part(desk, shooter, program, simulator, workdir, env)
-                            break
-                        except Exception as error:  # one broken part leaves the others
-                            why = f"{lang} {part.__name__}: {type(error).__name__}: {error}"
-                            print(f"  FAILED (attempt {attempt}):", why, flush=True)
-                            # A loaded machine can keep a program off the accessibility
-                            # bus; the part is taken once more from its start.
-                            del shooter.shots[taken:]
-                            if attempt == 2:
-                                failures.append(why)
-                shots.extend(shooter.shots)
-            finally:
-                shutil.rmtree(workdir, ignore_errors=True)
+            print(f"{lang}:", flush=True)
+            for name in PARTS:
+                for attempt in (1, 2):
+                    workdir = tempfile.mkdtemp(prefix=f"dut-gallery-{lang}-")
+                    try:
+                        taken, failure = take_part(name, program, simulator, out, lang,
+                                                   workdir)
+                    finally:
+                        shutil.rmtree(workdir, ignore_errors=True)
+                    if failure is None:
+                        shots.extend(taken)
+                        break
+                    # A loaded machine can keep a program off the accessibility bus; the part
+                    # is taken once more from its start.
+                    print(f"  FAILED (attempt {attempt}):", failure, flush=True)
+                    if attempt == 2:
+                        shots.extend(taken)
+                        failures.append(failure)
     finally:
         desk.stop()
     with open(os.path.join(out, "shots.json"), "w", encoding="utf-8") as f:
