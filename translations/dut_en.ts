@@ -1838,10 +1838,6 @@ The PDF viewer did not open.</translation>
         <translation>The report was sent to the printer.</translation>
     </message>
     <message>
-        <source>кто устанавливает</source>
-        <translation>who installs</translation>
-    </message>
-    <message>
         <source>например, А123ВС77</source>
         <translation>e.g. A123BC77</translation>
     </message>
@@ -1860,18 +1856,6 @@ The PDF viewer did not open.</translation>
     <message>
         <source>Ожидание ответа датчика: %1 (%2 из %3)…</source>
         <translation>Waiting for the sensor: %1 (%2 of %3)…</translation>
-    </message>
-    <message>
-        <source>Датчик не ответил ни на один запрос (%1).
-Сохранить отчёт без значений датчика?</source>
-        <translation>The sensor answered none of the requests (%1).
-Save the report without the sensor&apos;s values?</translation>
-    </message>
-    <message>
-        <source>Датчик не ответил ни на один запрос (%1).
-Напечатать отчёт без значений датчика?</source>
-        <translation>The sensor answered none of the requests (%1).
-Print the report without the sensor&apos;s values?</translation>
     </message>
     <message>
         <source>Датчик не ответил</source>
@@ -1902,6 +1886,22 @@ Print the report without the sensor&apos;s values?</translation>
 Датчик не ответил ни на один запрос: это указано в отчёте.</source>
         <translation>
 The sensor answered none of the requests: the report says so.</translation>
+    </message>
+    <message>
+        <source>название организации</source>
+        <translation>company name</translation>
+    </message>
+    <message>
+        <source>Датчик не ответил ни на один запрос (%1).</source>
+        <translation>The sensor answered none of the requests (%1).</translation>
+    </message>
+    <message>
+        <source>Сохранить отчёт без значений датчика?</source>
+        <translation>Save the report without the sensor&apos;s values?</translation>
+    </message>
+    <message>
+        <source>Напечатать отчёт без значений датчика?</source>
+        <translation>Print the report without the sensor&apos;s values?</translation>
     </message>
 </context>
 <context>

@@ -126,7 +126,7 @@ void ReportWindow::retranslateUi() {
         edit->setPlaceholderText(hint);
     };
     label(Installer, tr("Установщик:"), tr("фамилия, имя"));
-    label(Company, tr("Организация:"), tr("кто устанавливает"));
+    label(Company, tr("Организация:"), tr("название организации"));
     label(Plate, tr("Госномер ТС:"), tr("например, А123ВС77"));
     label(Model, tr("Модель ТС:"), tr("марка и модель"));
     label(Tank, tr("Бак:"), tr("например, основной, 400 л"));
@@ -202,14 +202,12 @@ std::optional<ReportContent> ReportWindow::collect(Purpose purpose) {
         // unpowered, the wrong port.
         const QString why =
             translatedCore(dut::report::missingText(content.readings.number.failure));
+        // The status line tells the outcome while the question is up.
+        say([why] { return tr("Датчик не ответил ни на один запрос (%1).").arg(why); });
         const QString text =
-            purpose == Purpose::Save
-                ? tr("Датчик не ответил ни на один запрос (%1).\nСохранить отчёт без значений "
-                     "датчика?")
-                      .arg(why)
-                : tr("Датчик не ответил ни на один запрос (%1).\nНапечатать отчёт без значений "
-                     "датчика?")
-                      .arg(why);
+            statusText() + QLatin1Char('\n') +
+            (purpose == Purpose::Save ? tr("Сохранить отчёт без значений датчика?")
+                                      : tr("Напечатать отчёт без значений датчика?"));
         QMessageBox box(QMessageBox::Question, tr("Датчик не ответил"), text,
                         QMessageBox::Yes | QMessageBox::No, this);
         box.button(QMessageBox::Yes)

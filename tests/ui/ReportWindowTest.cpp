@@ -291,10 +291,17 @@ TEST(ReportWindow, APageWithoutValuesIsSavedOnlyWhenAskedFor) {
     ui::ReportWindow window(context.link, {}, {}, nullptr);
     const QString path = dir.filePath(QStringLiteral("empty.pdf"));
     std::vector<testsupport::RecordedBox> boxes;
+    QString statusAsked;  // what the status line said while the question was up
     {
-        testsupport::BoxHook hook(testsupport::recordInto(boxes, QMessageBox::No));
+        const auto record = testsupport::recordInto(boxes, QMessageBox::No);
+        testsupport::BoxHook hook([&](QMessageBox& box) {
+            statusAsked = window.statusText();
+            return record(box);
+        });
         EXPECT_FALSE(window.saveTo(path));
     }
+    EXPECT_TRUE(statusAsked.startsWith(QStringLiteral("Датчик не ответил ни на один запрос")))
+        << statusAsked.toStdString();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].icon, QMessageBox::Question);
     EXPECT_EQ(boxes[0].defaultButton, QMessageBox::No);
