@@ -685,6 +685,18 @@ to the sensor</translation>
         <source>слив</source>
         <translation>draining</translation>
     </message>
+    <message>
+        <source>стр. %1 из %2</source>
+        <translation>page %1 of %2</translation>
+    </message>
+    <message>
+        <source>Таблица тарировки этого сеанса снята с датчика № %1, а не с датчика № %2 этого отчёта, и в отчёт не включена.</source>
+        <translation>This session&apos;s calibration table was taken from sensor No. %1, not from this report&apos;s sensor No. %2, and is left out of the report.</translation>
+    </message>
+    <message>
+        <source>Таблица тарировки этого сеанса снята с датчика № %1; номер датчика этого отчёта не прочитан, поэтому таблица в отчёт не включена.</source>
+        <translation>This session&apos;s calibration table was taken from sensor No. %1; this report&apos;s sensor number could not be read, so the table is left out of the report.</translation>
+    </message>
 </context>
 <context>
     <name>SensorParams</name>
@@ -1776,10 +1788,6 @@ After a hot key the program shows a message about the operation. Close it with t
         <translation>The sensor&apos;s values are read when the report is made; the calibration table comes from this session&apos;s &quot;Tank calibration&quot; window.</translation>
     </message>
     <message>
-        <source>Чтение параметров датчика…</source>
-        <translation>Reading the sensor&apos;s parameters…</translation>
-    </message>
-    <message>
         <source>Сохранить отчёт</source>
         <translation>Save the report</translation>
     </message>
@@ -1828,6 +1836,72 @@ The PDF viewer did not open.</translation>
     <message>
         <source>Отчёт отправлен на печать.</source>
         <translation>The report was sent to the printer.</translation>
+    </message>
+    <message>
+        <source>например, А123ВС77</source>
+        <translation>e.g. A123BC77</translation>
+    </message>
+    <message>
+        <source>марка и модель</source>
+        <translation>make and model</translation>
+    </message>
+    <message>
+        <source>отчёт</source>
+        <translation>report</translation>
+    </message>
+    <message>
+        <source>Ожидание ответа датчика: подключение…</source>
+        <translation>Waiting for the sensor: connecting…</translation>
+    </message>
+    <message>
+        <source>Ожидание ответа датчика: %1 (%2 из %3)…</source>
+        <translation>Waiting for the sensor: %1 (%2 of %3)…</translation>
+    </message>
+    <message>
+        <source>Датчик не ответил</source>
+        <translation>The sensor did not answer</translation>
+    </message>
+    <message>
+        <source>Сохранить</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>Напечатать</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>Не сейчас</source>
+        <translation>Not now</translation>
+    </message>
+    <message>
+        <source>Отчёт не сохранён: датчик не ответил.</source>
+        <translation>Report not saved: the sensor did not answer.</translation>
+    </message>
+    <message>
+        <source>Отчёт не напечатан: датчик не ответил.</source>
+        <translation>Report not printed: the sensor did not answer.</translation>
+    </message>
+    <message>
+        <source>
+Датчик не ответил ни на один запрос: это указано в отчёте.</source>
+        <translation>
+The sensor answered none of the requests: the report says so.</translation>
+    </message>
+    <message>
+        <source>название организации</source>
+        <translation>company name</translation>
+    </message>
+    <message>
+        <source>Датчик не ответил ни на один запрос (%1).</source>
+        <translation>The sensor answered none of the requests (%1).</translation>
+    </message>
+    <message>
+        <source>Сохранить отчёт без значений датчика?</source>
+        <translation>Save the report without the sensor&apos;s values?</translation>
+    </message>
+    <message>
+        <source>Напечатать отчёт без значений датчика?</source>
+        <translation>Print the report without the sensor&apos;s values?</translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,7 @@
 #include "InstallationReport.h"
 
+#include <iterator>
+
 #include "ConfigLink.h"
 #include "SensorParams.h"
 #include "Translatable.h"
@@ -37,17 +39,18 @@ const char* const kInterval = DUT_TR_NOOP("InstallationReport", "Интерва�
 struct Field {
     ReadValue SensorReadings::*member;
     std::uint8_t parameter;
+    const char* label;
 };
 
 // In the order the main window's connect sequence reads them, the version last.
-constexpr Field kFields[] = {
-    {&SensorReadings::number, param::kSensorNumber},
-    {&SensorReadings::address, param::kNetworkAddress},
-    {&SensorReadings::full, param::kFullLevel},
-    {&SensorReadings::empty, param::kEmptyLevel},
-    {&SensorReadings::resolution, param::kOutputResolution},
-    {&SensorReadings::interval, param::kOutputInterval},
-    {&SensorReadings::version, param::kVersion},
+const Field kFields[] = {
+    {&SensorReadings::number, param::kSensorNumber, kNumber},
+    {&SensorReadings::address, param::kNetworkAddress, kAddress},
+    {&SensorReadings::full, param::kFullLevel, kFull},
+    {&SensorReadings::empty, param::kEmptyLevel, kEmpty},
+    {&SensorReadings::resolution, param::kOutputResolution, kResolution},
+    {&SensorReadings::interval, param::kOutputInterval, kInterval},
+    {&SensorReadings::version, param::kVersion, kVersion},
 };
 
 bool silent(ExchangeFailure failure) {
@@ -81,15 +84,18 @@ std::string typed(const std::string& text) {
 
 }  // namespace
 
-SensorReadings readSensor(ConfigLink& link) {
+SensorReadings readSensor(ConfigLink& link, const ReadProgress& progress) {
     SensorReadings readings;
     std::optional<ExchangeFailure> stopped;
-    for (const Field& field : kFields) {
+    constexpr std::size_t kCount = std::size(kFields);
+    for (std::size_t i = 0; i < kCount; ++i) {
+        const Field& field = kFields[i];
         ReadValue& read = readings.*field.member;
         if (stopped) {
             read.failure = *stopped;
             continue;
         }
+        if (progress) progress(field.label, i, kCount);
         const ExchangeResult result = link.read(field.parameter);
         read.value = result.asOptional();
         read.failure = result.failure();
@@ -119,6 +125,19 @@ bool complete(const SensorReadings& r) {
         if (!(r.*field.member).value) return false;
     }
     return true;
+}
+
+bool nothingRead(const SensorReadings& r) {
+    for (const Field& field : kFields) {
+        if ((r.*field.member).value) return false;
+    }
+    return true;
+}
+
+TableFit tableFit(std::int32_t tableSensor, const ReadValue& sensorNumber) {
+    if (tableSensor == 0) return TableFit::Fits;
+    if (!sensorNumber.value) return TableFit::SensorUnread;
+    return *sensorNumber.value == tableSensor ? TableFit::Fits : TableFit::OtherSensor;
 }
 
 std::vector<ReportLine> detailLines(const InstallerDetails& d) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,10 +41,14 @@ struct SensorReadings {
     ReadValue interval;
 };
 
+// Told before each value is asked for: its label (a text of reportTexts()), its place among
+// the values and their count, so a window can say what the line is waiting on.
+using ReadProgress = std::function<void(const char* label, std::size_t index, std::size_t count)>;
+
 // Reads every value through the ordinary exchange with its retries. Once the sensor has not
 // answered at all (or the line has failed), the values after it are not asked for: each would
 // cost the whole round of attempts again, and they carry that same failure instead.
-SensorReadings readSensor(ConfigLink& link);
+SensorReadings readSensor(ConfigLink& link, const ReadProgress& progress = {});
 
 // A line of the report: what it is and its text, UTF-8.
 struct ReportLine {
@@ -64,5 +70,13 @@ const char* notGivenText();
 std::string missingText(ExchangeFailure failure);
 // Whether every value came from the sensor.
 bool complete(const SensorReadings& readings);
+// Whether not one value came from it: a page of such a report holds nothing of the sensor.
+bool nothingRead(const SensorReadings& readings);
+
+// Whether a calibration table may stand in the report of the sensor read. A table carries the
+// number of the sensor it was taken from (0: it names none), and a report never prints one
+// sensor's table under another sensor's number, nor under a number it could not read.
+enum class TableFit { Fits, OtherSensor, SensorUnread };
+TableFit tableFit(std::int32_t tableSensor, const ReadValue& sensorNumber);
 
 }  // namespace dut::report

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QEvent>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,7 +17,6 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QShortcut>
-#include <QStandardPaths>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <cstdio>
@@ -26,13 +24,12 @@
 #include "ConfigLink.h"
 #include "FileIo.h"
 #include "MessageBox.h"
+#include "Translated.h"
 #include "WindowFrame.h"
 
 namespace ui {
 
 namespace {
-
-const QString kFolderKey = QStringLiteral("report/folder");
 
 std::string utf8(const QLineEdit* edit) {
     return edit->text().trimmed().toStdString();
@@ -61,7 +58,13 @@ ReportWindow::ReportWindow(dut::ConfigLink& link, TankTable tankTable, Connect c
         // Kept as it is typed, so neither a crash nor a failed save loses it.
         connect(edit, &QLineEdit::textEdited, this,
                 [key](const QString& text) { QSettings().setValue(key, text); });
-        form->addRow(label, edit);
+        // A label of its own, as the form makes none for an empty text; its buddy gives the
+        // field its name on the accessibility bus too.
+        auto* caption = new QLabel(label, this);
+        caption->setObjectName(QLatin1String(name) + QStringLiteral("Label"));
+        caption->setBuddy(edit);
+        labels_.push_back(caption);
+        form->addRow(caption, edit);
     };
     for (const auto& [edit, name] : {std::pair{&Installer, "Installer"},
                                      {&Company, "Company"},
@@ -101,6 +104,12 @@ ReportWindow::ReportWindow(dut::ConfigLink& link, TankTable tankTable, Connect c
         button->setToolTip(keys.toString(QKeySequence::NativeText));
     }
 
+    // The first hint is the window's own; what it says after an action stays until the next.
+    status_ = [] {
+        return tr(
+            "Значения датчика читаются при составлении отчёта; таблица тарировки "
+            "берётся из окна «Тарировка» этого сеанса.");
+    };
     retranslateUi();
     setOuterSize(this, 480, 300);
 }
@@ -117,19 +126,14 @@ void ReportWindow::retranslateUi() {
         edit->setPlaceholderText(hint);
     };
     label(Installer, tr("Установщик:"), tr("фамилия, имя"));
-    label(Company, tr("Организация:"), QString());
-    label(Plate, tr("Госномер ТС:"), QString());
-    label(Model, tr("Модель ТС:"), QString());
+    label(Company, tr("Организация:"), tr("название организации"));
+    label(Plate, tr("Госномер ТС:"), tr("например, А123ВС77"));
+    label(Model, tr("Модель ТС:"), tr("марка и модель"));
     label(Tank, tr("Бак:"), tr("например, основной, 400 л"));
     PdfButton->setText(tr("Сохранить PDF…"));
     PrintButton->setText(tr("Печать…"));
     CloseButton->setText(tr("Закрыть"));
-    // The first hint is the window's own; what it said after an action stays as said.
-    if (!said_) {
-        Status->setText(
-            tr("Значения датчика читаются при составлении отчёта; таблица тарировки "
-               "берётся из окна «Тарировка» этого сеанса."));
-    }
+    Status->setText(status_());
 }
 
 void ReportWindow::open() {
@@ -147,51 +151,95 @@ QString ReportWindow::statusText() const {
     return Status->text();
 }
 
-void ReportWindow::say(const QString& text, bool bad) {
-    said_ = true;
+QString ReportWindow::suggestedPath() const {
+    const dut::LinkState& state = link_.state();
+    const QString number =
+        state.linkFlag && state.sensorNumber != 0 ? QString::number(state.sensorNumber) : QString();
+    return QDir(dialogFolder())
+        .filePath(defaultFileName(tr("отчёт"), number, Plate->text(), QStringLiteral("pdf")));
+}
+
+void ReportWindow::say(std::function<QString()> text, bool bad) {
+    status_ = std::move(text);
     Status->setStyleSheet(bad ? QStringLiteral("color: #b00000;") : QString());
-    Status->setText(text);
+    Status->setText(status_());
 }
 
 void ReportWindow::refuse(const QString& title, const QString& text) {
-    say(text, true);
+    say([text] { return text; }, true);
     std::fprintf(stderr, "brindolex-dut-configurator: %s\n", text.toUtf8().constData());
     QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
     execMessageBox(box);
 }
 
-ReportContent ReportWindow::collect() {
-    say(tr("Чтение параметров датчика…"));
+std::optional<ReportContent> ReportWindow::collect(Purpose purpose) {
     ReportContent content;
     content.madeAt = QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy HH:mm"));
     content.details = details();
     // A link that is down has its port closed between the main window's reconnects; the
     // report asks the sensor as the reconnect would, rather than report a closed port.
-    if (!link_.state().linkFlag && connect_) connect_();
-    content.readings = dut::report::readSensor(link_);
+    if (!link_.state().linkFlag && connect_) {
+        say([] { return tr("Ожидание ответа датчика: подключение…"); });
+        connect_();
+    }
+    // Each value may wait a whole round of attempts on a silent line: the status line says
+    // which one the line is waiting for.
+    content.readings = dut::report::readSensor(
+        link_, [this](const char* label, std::size_t index, std::size_t count) {
+            say([label, index, count] {
+                QString what = translatedCore(label);
+                if (!what.isEmpty()) what[0] = what[0].toLower();
+                return tr("Ожидание ответа датчика: %1 (%2 из %3)…")
+                    .arg(what)
+                    .arg(index + 1)
+                    .arg(count);
+            });
+        });
     if (tankTable_) content.table = tankTable_();
+
+    if (dut::report::nothingRead(content.readings)) {
+        // A page that holds nothing of the sensor is rarely what was meant: a sensor left
+        // unpowered, the wrong port.
+        const QString why =
+            translatedCore(dut::report::missingText(content.readings.number.failure));
+        // The status line tells the outcome while the question is up.
+        say([why] { return tr("Датчик не ответил ни на один запрос (%1).").arg(why); });
+        const QString text =
+            statusText() + QLatin1Char('\n') +
+            (purpose == Purpose::Save ? tr("Сохранить отчёт без значений датчика?")
+                                      : tr("Напечатать отчёт без значений датчика?"));
+        QMessageBox box(QMessageBox::Question, tr("Датчик не ответил"), text,
+                        QMessageBox::Yes | QMessageBox::No, this);
+        box.button(QMessageBox::Yes)
+            ->setText(purpose == Purpose::Save ? tr("Сохранить") : tr("Напечатать"));
+        box.button(QMessageBox::No)->setText(tr("Не сейчас"));
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+        if (execMessageBox(box) != QMessageBox::Yes) {
+            say(purpose == Purpose::Save
+                    ? std::function<QString()>(
+                          [] { return tr("Отчёт не сохранён: датчик не ответил."); })
+                    : [] { return tr("Отчёт не напечатан: датчик не ответил."); });
+            return std::nullopt;
+        }
+    }
     return content;
 }
 
 void ReportWindow::savePdf() {
-    QString folder = QSettings().value(kFolderKey).toString();
-    if (folder.isEmpty() || !QDir(folder).exists()) {
-        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    }
-    const QString suggested = QDir(folder).filePath(
-        QStringLiteral("otchet-%1.pdf")
-            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmm"))));
-    QString path = QFileDialog::getSaveFileName(this, tr("Сохранить отчёт"), suggested,
+    QString path = QFileDialog::getSaveFileName(this, tr("Сохранить отчёт"), suggestedPath(),
                                                 QStringLiteral("PDF (*.pdf)"), nullptr,
                                                 QFileDialog::DontUseNativeDialog);
     if (path.isEmpty()) return;
+    rememberDialogFolder(path);
     if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) path += QStringLiteral(".pdf");
     saveTo(path);
 }
 
 bool ReportWindow::saveTo(const QString& path) {
-    const ReportContent content = collect();
-    const QByteArray pdf = reportPdf(content);
+    const auto content = collect(Purpose::Save);
+    if (!content) return false;
+    const QByteArray pdf = reportPdf(*content);
     QString why = tr("отчёт не построен");
     if (pdf.isEmpty() ||
         !saveFile(path, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())),
@@ -202,19 +250,24 @@ bool ReportWindow::saveTo(const QString& path) {
                    .arg(QDir::toNativeSeparators(path), why));
         return false;
     }
-    QSettings().setValue(kFolderKey, QFileInfo(path).absolutePath());
-    const QString saved = tr("Отчёт сохранён: %1").arg(QDir::toNativeSeparators(path));
-    const bool readAll = dut::report::complete(content.readings);
-    const QString note =
-        readAll ? QString() : tr("\nДатчик ответил не на все запросы: это указано в отчёте.");
+    enum class Read { All, Some, None };
+    const Read read = dut::report::complete(content->readings)      ? Read::All
+                      : dut::report::nothingRead(content->readings) ? Read::None
+                                                                    : Read::Some;
     // Tests that make reports in their own process set this, so no viewer opens around them.
-    if (qEnvironmentVariableIsSet("DUT_REPORT_NO_VIEWER")) {
-        say(saved + note, !readAll);
-    } else if (QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
-        say(saved + note, !readAll);
-    } else {
-        say(saved + tr("\nПрограмма просмотра PDF не открылась.") + note, true);
-    }
+    const bool viewed = qEnvironmentVariableIsSet("DUT_REPORT_NO_VIEWER") ||
+                        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    // The file is on disk: that is told plainly, whatever else there is to say.
+    say([shown = QDir::toNativeSeparators(path), read, viewed] {
+        QString text = tr("Отчёт сохранён: %1").arg(shown);
+        if (!viewed) text += tr("\nПрограмма просмотра PDF не открылась.");
+        if (read == Read::Some) {
+            text += tr("\nДатчик ответил не на все запросы: это указано в отчёте.");
+        } else if (read == Read::None) {
+            text += tr("\nДатчик не ответил ни на один запрос: это указано в отчёте.");
+        }
+        return text;
+    });
     return true;
 }
 
@@ -226,13 +279,14 @@ void ReportWindow::print() {
     QPrintDialog dialog(&printer, this);
     dialog.setWindowTitle(tr("Печать отчёта"));
     if (dialog.exec() != QDialog::Accepted) return;
-    const ReportContent content = collect();
-    if (!paintReport(printer, content)) {
+    const auto content = collect(Purpose::Print);
+    if (!content) return;
+    if (!paintReport(printer, *content)) {
         refuse(tr("Отчёт не напечатан"),
                tr("Принтер не принял отчёт. Введённые данные остались в форме."));
         return;
     }
-    say(tr("Отчёт отправлен на печать."));
+    say([] { return tr("Отчёт отправлен на печать."); });
 }
 
 }  // namespace ui

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "CalibrationTable.h"
 #include "ReportPage.h"
@@ -37,6 +38,9 @@ class ReportWindow : public QWidget {
 
     dut::report::InstallerDetails details() const;
     QString statusText() const;
+    // The name the save dialog offers: in the window's language, with the connected sensor's
+    // number and the plate typed, in the folder of the last file dialog.
+    QString suggestedPath() const;
 
   public slots:
     // "Сохранить PDF…"
@@ -51,12 +55,18 @@ class ReportWindow : public QWidget {
     void changeEvent(QEvent* event) override;
 
   private:
+    // What a report is made for; the question before a page without values names it.
+    enum class Purpose { Save, Print };
+
     void retranslateUi();
     QFormLayout* form_ = nullptr;
-    bool said_ = false;
-    ReportContent collect();
-    void say(const QString& text, bool bad = false);
+    // Reads the sensor for a report; nothing when it answered nothing and the installer chose
+    // not to go on with a page without its values.
+    std::optional<ReportContent> collect(Purpose purpose);
+    // The status line is kept as a text to make, so that a language switch redoes it.
+    void say(std::function<QString()> text, bool bad = false);
     void refuse(const QString& title, const QString& text);
+    std::function<QString()> status_;
 
     dut::ConfigLink& link_;
     TankTable tankTable_;
@@ -67,6 +77,7 @@ class ReportWindow : public QWidget {
     QLineEdit* Plate = nullptr;
     QLineEdit* Model = nullptr;
     QLineEdit* Tank = nullptr;
+    std::vector<QLabel*> labels_;  // one per field, in their order
     QPushButton* PdfButton = nullptr;
     QPushButton* PrintButton = nullptr;
     QPushButton* CloseButton = nullptr;

@@ -91,4 +91,46 @@ TEST(Report, DetailsLeftEmptySaySo) {
     for (const auto& line : lines) EXPECT_FALSE(line.label.empty());
 }
 
+TEST(Report, NothingReadOnlyWhenNoValueCameAtAll) {
+    const ReadValue none = failed(ExchangeFailure::NoAnswer);
+    SensorReadings readings{none, none, none, none, none, none, none};
+    EXPECT_TRUE(dut::report::nothingRead(readings));
+    // Any one value, the last read included, is something to show.
+    for (ReadValue SensorReadings::*member :
+         {&SensorReadings::number, &SensorReadings::version, &SensorReadings::interval}) {
+        SensorReadings one = readings;
+        one.*member = answered(0);
+        EXPECT_FALSE(dut::report::nothingRead(one));
+        EXPECT_FALSE(dut::report::complete(one));
+    }
+    EXPECT_FALSE(dut::report::nothingRead(allAnswered(100, 0)));
+}
+
+struct FitCase {
+    std::int32_t tableSensor;
+    ReadValue read;
+    dut::report::TableFit fit;
+};
+
+class TableOwner : public ::testing::TestWithParam<FitCase> {};
+
+TEST_P(TableOwner, ATableStandsOnlyUnderItsOwnSensorsNumber) {
+    const auto& c = GetParam();
+    EXPECT_EQ(dut::report::tableFit(c.tableSensor, c.read), c.fit);
+}
+
+using dut::report::TableFit;
+INSTANTIATE_TEST_SUITE_P(
+    Report, TableOwner,
+    ::testing::Values(FitCase{1234, answered(1234), TableFit::Fits},
+                      FitCase{1234, answered(5678), TableFit::OtherSensor},
+                      FitCase{1234, answered(1235), TableFit::OtherSensor},
+                      // A sensor that reads as 0 is no sensor the table names.
+                      FitCase{1234, answered(0), TableFit::OtherSensor},
+                      FitCase{1234, failed(ExchangeFailure::NoAnswer), TableFit::SensorUnread},
+                      FitCase{1234, failed(ExchangeFailure::BadCrcOnly), TableFit::SensorUnread},
+                      // A table that names no sensor claims none.
+                      FitCase{0, answered(5678), TableFit::Fits},
+                      FitCase{0, failed(ExchangeFailure::PortError), TableFit::Fits}));
+
 }  // namespace

@@ -24,6 +24,18 @@ std::vector<int> readParameters(const std::vector<Request>& requests) {
 
 class ReadSensorTest : public SimLineTest {
   protected:
+    // What the progress told, one "label index/count" per value asked for, and how many
+    // requests had gone to the line when it was told.
+    std::vector<std::string> announced;
+    std::vector<std::size_t> sentBefore;
+    dut::report::ReadProgress recorder() {
+        return [this](const char* label, std::size_t index, std::size_t count) {
+            announced.push_back(std::string(label) + " " + std::to_string(index) + "/" +
+                                std::to_string(count));
+            sentBefore.push_back(requests().size());
+        };
+    }
+
     void SetUp() override {
         SimLineTest::SetUp();
         sensor.setParam(3, 17);
@@ -36,8 +48,14 @@ class ReadSensorTest : public SimLineTest {
 
 TEST_F(ReadSensorTest, AnAnsweringSensorGivesEveryValueOnce) {
     openLine();
-    const auto readings = dut::report::readSensor(link);
+    const auto readings = dut::report::readSensor(link, recorder());
     ASSERT_TRUE(dut::report::complete(readings));
+    // Each value is announced before its exchange, in the order asked.
+    EXPECT_EQ(announced,
+              (std::vector<std::string>{"Номер датчика 0/7", "Сетевой адрес 1/7", "Полный бак 2/7",
+                                        "Пустой бак 3/7", "Разрешение выхода 4/7",
+                                        "Интервал выдачи 5/7", "Версия 6/7"}));
+    EXPECT_EQ(sentBefore, (std::vector<std::size_t>{0, 1, 2, 3, 4, 5, 6}));
     EXPECT_EQ(*readings.number.value, 1234);
     EXPECT_EQ(*readings.version.value, 7);
     EXPECT_EQ(*readings.address.value, 17);
@@ -54,7 +72,10 @@ TEST_F(ReadSensorTest, AnAnsweringSensorGivesEveryValueOnce) {
 TEST_F(ReadSensorTest, ASensorThatFallsSilentIsNotAskedForTheRest) {
     openLine();
     port.drop(ConfigLink::kOpRead, 8);  // the request never reaches the line
-    const auto readings = dut::report::readSensor(link);
+    const auto readings = dut::report::readSensor(link, recorder());
+    // The value that was waited for in vain is the last one announced.
+    ASSERT_EQ(announced.size(), 5u);
+    EXPECT_EQ(announced.back(), "Разрешение выхода 4/7");
     EXPECT_EQ(*readings.empty.value, 250);
     ASSERT_FALSE(readings.resolution.value);
     const ExchangeFailure why = readings.resolution.failure;
@@ -77,7 +98,9 @@ TEST_F(ReadSensorTest, ASilentSensorGivesNoValueAtAll) {
     auto faults = sensor.faults();
     faults.silent = true;
     sensor.setFaults(faults);
-    const auto readings = dut::report::readSensor(link);
+    const auto readings = dut::report::readSensor(link, recorder());
+    EXPECT_EQ(announced, std::vector<std::string>{"Номер датчика 0/7"});
+    EXPECT_TRUE(dut::report::nothingRead(readings));
     for (const auto& line : dut::report::sensorLines(readings)) {
         EXPECT_EQ(line.value, "нет ответа датчика") << line.label;
     }

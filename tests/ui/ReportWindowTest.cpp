@@ -1,11 +1,18 @@
 // The report window and its pages in the test's own process: the printer gets the very page
-// the PDF gets, a long table runs over pages with its heading on each, and a file that cannot
-// be written is refused with a box while the form keeps what was typed.
+// the PDF gets, a long table runs over pages with its heading on each, every page is headed and
+// numbered and the signatures never stand alone, a table of another sensor stays out, a file
+// that cannot be written is refused with a box while the form keeps what was typed, and a
+// sensor that answers nothing is asked about before its page is saved.
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPageLayout>
 #include <QPageSize>
@@ -16,6 +23,8 @@
 
 #include "AppContext.h"
 #include "BoxHook.h"
+#include "FileIo.h"
+#include "Language.h"
 #include "ReportPage.h"
 #include "ReportWindow.h"
 
@@ -30,6 +39,12 @@ QString pdfText(const QString& path) {
     if (!tool.waitForFinished(30000) || tool.exitCode() != 0) return QStringLiteral("(no text)");
     return QString::fromUtf8(tool.readAllStandardOutput());
 }
+
+const QString kTitle = QStringLiteral("Отчёт об установке датчика уровня топлива");
+const QString kSigned = QStringLiteral("Установку выполнил:");
+// A row of the table as pdftotext sets it: number, litres, level, then the sensor's code.
+const QRegularExpression kRow(QStringLiteral("^ *\\d+ +\\d+ +\\d+ +—"),
+                              QRegularExpression::MultilineOption);
 
 ui::ReportContent sampleContent(std::size_t points) {
     ui::ReportContent content;
@@ -46,9 +61,27 @@ ui::ReportContent sampleContent(std::size_t points) {
     return content;
 }
 
+// Switches every window's language, and back to Russian at the end of the scope whatever failed.
+struct Speaking {
+    explicit Speaking(ui::Language language) { set(language); }
+    ~Speaking() { set(ui::Language::Russian); }
+    static void set(ui::Language language) {
+        ui::applyLanguage(language);
+        QCoreApplication::processEvents();  // the windows' LanguageChange events
+    }
+};
+
 class ReportPages : public ::testing::Test {
   protected:
     QString path(const char* name) const { return dir.filePath(QLatin1String(name)); }
+    // The pages of the report's PDF as pdftotext reads them.
+    QStringList pagesOf(const ui::ReportContent& content) const {
+        QFile pdf(path("pages.pdf"));
+        if (!pdf.open(QIODevice::WriteOnly)) return {};
+        pdf.write(ui::reportPdf(content));
+        pdf.close();
+        return pdfText(pdf.fileName()).split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+    }
     QTemporaryDir dir;
 };
 
@@ -73,7 +106,9 @@ TEST_F(ReportPages, ThePrinterGetsThePageThePdfGets) {
     const auto words = [](const QString& text) {
         return text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
     };
-    EXPECT_EQ(words(pdfText(path("printed.pdf"))), words(written));
+    EXPECT_EQ(words(pdfText(path("printed.pdf"))), words(written))
+        << pdfText(path("printed.pdf")).toStdString() << "\n----\n"
+        << written.toStdString();
 }
 
 TEST_F(ReportPages, ALongTableRunsOverPagesWithItsHeadingOnEach) {
@@ -113,6 +148,188 @@ TEST_F(ReportPages, ALongTableRunsOverPagesWithItsHeadingOnEach) {
     }
 }
 
+// Every length of table from none to past two pages: the pages carry the report's heading and
+// their number of the count, and the signatures share their page with the end of the table.
+TEST_F(ReportPages, EveryPageIsHeadedAndNumberedAndTheSignaturesNeverStandAlone) {
+    int mostPages = 0;
+    for (std::size_t points = 0; points <= 70; ++points) {
+        SCOPED_TRACE(points);
+        const QStringList pages = pagesOf(sampleContent(points));
+        ASSERT_FALSE(pages.isEmpty());
+        const auto count = static_cast<int>(pages.size());
+        mostPages = std::max(mostPages, count);
+        for (int i = 0; i < count; ++i) {
+            EXPECT_TRUE(pages[i].contains(kTitle)) << pages[i].toStdString();
+            EXPECT_TRUE(pages[i].contains(QStringLiteral("стр. %1 из %2").arg(i + 1).arg(count)))
+                << pages[i].toStdString();
+        }
+        const QString& last = pages.last();
+        ASSERT_TRUE(last.contains(kSigned));
+        if (points == 0) {
+            EXPECT_EQ(count, 1);
+        } else {
+            EXPECT_TRUE(kRow.match(last).hasMatch()) << "the signatures alone:\n"
+                                                     << last.toStdString();
+        }
+    }
+    EXPECT_GE(mostPages, 3);  // the lengths reached cover a page turned inside the table
+}
+
+// As the calibration window's chart: the axes end at a round value just past the data, not a
+// whole step of five beyond it.
+TEST_F(ReportPages, TheChartsAxesEndJustPastTheData) {
+    ui::ReportContent content = sampleContent(0);
+    for (int i = 0; i <= 8; ++i) {
+        content.table->points.push_back({50.0 * i, std::min(4095, 512 * i), std::nullopt, 0});
+    }
+    const QString text = pagesOf(content).join(QLatin1Char('\n'));
+    const auto shows = [&](const char* number) {
+        return text.contains(
+            QRegularExpression(QStringLiteral("(^|\\s)%1(\\s|$)").arg(QLatin1String(number))));
+    };
+    EXPECT_TRUE(shows("4500")) << text.toStdString();
+    EXPECT_FALSE(shows("5000"));
+    EXPECT_FALSE(shows("450"));  // litres end at the 400 poured
+}
+
+struct OwnerCase {
+    std::int32_t tableSensor;
+    std::optional<std::int32_t> read;
+    bool printed;
+    const char* said;  // what the page says in place of the table
+};
+
+TEST_F(ReportPages, ATableIsPrintedOnlyUnderTheNumberOfItsOwnSensor) {
+    const std::vector<OwnerCase> cases = {
+        {1234, 1234, true, "ДУТ № 1234"},
+        {0, 5678, true, "10 точек, заливка"},
+        {1234, 5678, false,
+         "Таблица тарировки этого сеанса снята с датчика № 1234, а не с датчика № 5678 этого "
+         "отчёта, и в отчёт не включена."},
+        {1234, std::nullopt, false,
+         "Таблица тарировки этого сеанса снята с датчика № 1234; номер датчика этого отчёта не "
+         "прочитан, поэтому таблица в отчёт не включена."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.said);
+        ui::ReportContent content = sampleContent(10);
+        content.table->details.sensorNumber = c.tableSensor;
+        content.readings.number = {c.read, ExchangeFailure::NoAnswer};
+        const QStringList pages = pagesOf(content);
+        const QString text = pages.join(QLatin1Char('\n'));
+        // The sentence may wrap: compare with the blanks and line breaks made one.
+        QString flat = text;
+        flat.replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "));
+        EXPECT_TRUE(flat.contains(QString::fromUtf8(c.said))) << text.toStdString();
+        EXPECT_EQ(kRow.match(text).hasMatch(), c.printed);
+        EXPECT_EQ(text.contains(QStringLiteral("Уровень")), c.printed);  // the chart's axis
+        EXPECT_TRUE(pages.last().contains(kSigned));
+        if (!c.printed) {
+            EXPECT_EQ(pages.size(), 1);
+        }
+    }
+}
+
+// A form that can be read: every field has its label beside it, and the buddy that names it.
+TEST(ReportWindow, EveryFieldHasAVisibleLabelInBothLanguages) {
+    ui::AppContext context;
+    ui::ReportWindow window(context.link, {}, {}, nullptr);
+    window.show();
+    Speaking speaking(ui::Language::English);
+    for (const ui::Language language : {ui::Language::English, ui::Language::Russian}) {
+        Speaking::set(language);
+        const auto edits = window.findChildren<QLineEdit*>();
+        ASSERT_EQ(edits.size(), 5);
+        QStringList seen;
+        for (QLineEdit* edit : edits) {
+            QLabel* label = nullptr;
+            for (QLabel* candidate : window.findChildren<QLabel*>()) {
+                if (candidate->buddy() == edit) label = candidate;
+            }
+            ASSERT_NE(label, nullptr) << edit->objectName().toStdString();
+            EXPECT_TRUE(label->isVisible());
+            EXPECT_FALSE(label->text().trimmed().isEmpty());
+            EXPECT_FALSE(label->geometry().intersects(edit->geometry()));
+            seen << label->text();
+        }
+        seen.removeDuplicates();
+        EXPECT_EQ(seen.size(), 5) << seen.join(QLatin1Char('|')).toStdString();
+        const bool english = language == ui::Language::English;
+        EXPECT_EQ(seen.contains(QStringLiteral("Vehicle plate:")), english);
+        EXPECT_EQ(seen.contains(QStringLiteral("Госномер ТС:")), !english);
+    }
+}
+
+// The name offered is in the window's language and carries the connected sensor and the plate;
+// a sensor that is not connected gives no number.
+TEST(ReportWindow, TheOfferedNameCarriesTheSensorAndThePlate) {
+    ui::AppContext context;
+    ui::ReportWindow window(context.link, {}, {}, nullptr);
+    window.findChild<QLineEdit*>(QStringLiteral("Plate"))->setText(QStringLiteral("А123 ВС77"));
+    const QString day = QDate::currentDate().toString(Qt::ISODate);
+    const auto offered = [&] { return window.suggestedPath(); };
+    const auto folder = [&] { return QFileInfo(offered()).absolutePath(); };
+    EXPECT_EQ(folder(), QFileInfo(ui::dialogFolder()).absoluteFilePath());
+    EXPECT_EQ(QFileInfo(offered()).fileName(), QStringLiteral("отчёт-А123-ВС77-%1.pdf").arg(day));
+    context.state.sensorNumber = 1234;  // left from a link that has gone
+    EXPECT_EQ(QFileInfo(offered()).fileName(), QStringLiteral("отчёт-А123-ВС77-%1.pdf").arg(day));
+    context.state.linkFlag = true;
+    EXPECT_EQ(QFileInfo(offered()).fileName(),
+              QStringLiteral("отчёт-1234-А123-ВС77-%1.pdf").arg(day));
+    Speaking english(ui::Language::English);
+    EXPECT_EQ(QFileInfo(offered()).fileName(),
+              QStringLiteral("report-1234-А123-ВС77-%1.pdf").arg(day));
+}
+
+// No port open: not one value can come, so the page is saved only when the installer says so;
+// the default is not to. Saved, the status says so without the colour of a failure, and it
+// follows a switch of language.
+TEST(ReportWindow, APageWithoutValuesIsSavedOnlyWhenAskedFor) {
+    qputenv("DUT_REPORT_NO_VIEWER", "1");
+    QTemporaryDir dir;
+    ui::AppContext context;
+    ui::ReportWindow window(context.link, {}, {}, nullptr);
+    const QString path = dir.filePath(QStringLiteral("empty.pdf"));
+    std::vector<testsupport::RecordedBox> boxes;
+    QString statusAsked;  // what the status line said while the question was up
+    {
+        const auto record = testsupport::recordInto(boxes, QMessageBox::No);
+        testsupport::BoxHook hook([&](QMessageBox& box) {
+            statusAsked = window.statusText();
+            return record(box);
+        });
+        EXPECT_FALSE(window.saveTo(path));
+    }
+    EXPECT_TRUE(statusAsked.startsWith(QStringLiteral("Датчик не ответил ни на один запрос")))
+        << statusAsked.toStdString();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].icon, QMessageBox::Question);
+    EXPECT_EQ(boxes[0].defaultButton, QMessageBox::No);
+    EXPECT_EQ(boxes[0].escapeButton, QMessageBox::No);
+    EXPECT_TRUE(boxes[0].text.contains(
+        QStringLiteral("Датчик не ответил ни на один запрос (нет связи с датчиком")))
+        << boxes[0].text.toStdString();
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_EQ(window.statusText(), QStringLiteral("Отчёт не сохранён: датчик не ответил."));
+
+    {
+        testsupport::BoxHook hook(testsupport::recordInto(boxes, QMessageBox::Yes));
+        EXPECT_TRUE(window.saveTo(path));
+    }
+    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_TRUE(QFile::exists(path));
+    EXPECT_TRUE(window.statusText().startsWith(QStringLiteral("Отчёт сохранён: ")));
+    EXPECT_TRUE(window.statusText().contains(QStringLiteral("ни на один запрос")));
+    const auto* status = window.findChild<QLabel*>(QStringLiteral("Status"));
+    ASSERT_NE(status, nullptr);
+    EXPECT_FALSE(status->styleSheet().contains(QStringLiteral("color")))
+        << status->styleSheet().toStdString();
+    Speaking english(ui::Language::English);
+    EXPECT_TRUE(window.statusText().startsWith(QStringLiteral("Report saved: ")))
+        << window.statusText().toStdString();
+    EXPECT_TRUE(window.statusText().contains(QStringLiteral("answered none of the requests")));
+}
+
 TEST(ReportWindow, AFileThatCannotBeWrittenIsRefusedAndTheFormKeepsItsText) {
     qputenv("DUT_REPORT_NO_VIEWER", "1");
     QTemporaryDir dir;
@@ -127,6 +344,8 @@ TEST(ReportWindow, AFileThatCannotBeWrittenIsRefusedAndTheFormKeepsItsText) {
 
     QStringList boxes;
     testsupport::BoxHook hook([&](QMessageBox& box) {
+        // A page without values is what this test wants: the question is answered yes.
+        if (box.icon() == QMessageBox::Question) return static_cast<int>(QMessageBox::Yes);
         boxes << box.windowTitle() + QStringLiteral(": ") + box.text();
         return static_cast<int>(QMessageBox::Ok);
     });

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The installation report through the real program on a private X server, driven with xdotool
-# and judged by the PDF it writes: read with pdftotext, its first page drawn with pdftoppm.
-# One connected simulator with a calibrated tank, a file that cannot be written, and a silent
-# simulator. HOME and the XDG folders are private; a stand-in xdg-open records what the
+# and judged by the PDF it writes: read with pdftotext, its pages drawn with pdftoppm.
+# One connected simulator with a calibrated tank, a file that cannot be written, another sensor
+# put on the same adapter, a silent simulator, and a table that runs onto a second page, that
+# one in English. HOME and the XDG folders are private; a stand-in xdg-open records what the
 # program asks the desktop to open instead of opening a viewer.
-# Usage: run-report.sh <program> <dut-sensor-sim> [folder to keep the first page's PNG in]
+# Usage: run-report.sh <program> <dut-sensor-sim> [folder to keep the pages' PNGs in]
 set -euo pipefail
 program="$1"
 simulator="$2"
@@ -55,27 +56,53 @@ stop_program() {
 }
 
 window=""
+not_shown() { ! xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
 find_window() {
     window=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1)
     [ -n "$window" ]
 }
+# The windows' titles in the language of the program under test.
+report_title='Отчёт об установке'
+save_title='Сохранить отчёт'
 open_report() {
     xdotool windowfocus --sync "$main_window"
     xdotool key ctrl+p
-    wait_for 100 find_window 'Отчёт об установке' || fail "Ctrl+P opened no report window"
+    wait_for 100 find_window "$report_title" || fail "Ctrl+P opened no report window"
     report_window="$window"
 }
 # Ctrl+S in the report window, the file typed into the dialog.
 save_report() {
     xdotool windowfocus --sync "$report_window"
     xdotool key ctrl+s
-    wait_for 100 find_window 'Сохранить отчёт' || fail "no save dialog"
+    wait_for 100 find_window "$save_title" || fail "no save dialog"
     xdotool windowfocus --sync "$window"
     xdotool key ctrl+a
     xdotool type --delay 5 "$1"
     xdotool key Return
 }
 text_of() { pdftotext -layout "$1" -; }
+# One page's text, its blanks and line breaks made one, so a wrapped sentence reads whole.
+flat_page() { pdftotext -layout -f "$2" -l "$2" "$1" - | tr -s ' \n' '  '; }
+# A row of the calibration table as pdftotext sets it: number, litres, level, the sensor's code.
+table_row='^ *[0-9]+ +[0-9]+ +[0-9]+ +(—|[0-9]+)'
+# Every page carries the report's heading and "$3 N $4 M"; the signatures share the last page
+# with rows of the table (or, with no table, with the tank's paragraph).
+check_pages() {
+    local pdf="$1" heading="$2" page_word="$3" of_word="$4" signed="$5" pages
+    pages=$(pdfinfo "$pdf" | sed -n 's/^Pages: *//p')
+    for p in $(seq 1 "$pages"); do
+        flat_page "$pdf" "$p" | grep -qF "$heading" || fail "page $p of $pdf has no heading"
+        flat_page "$pdf" "$p" | grep -qF "$page_word $p $of_word $pages" ||
+            fail "page $p of $pdf is not numbered '$page_word $p $of_word $pages'"
+    done
+    local last
+    last=$(pdftotext -layout -f "$pages" -l "$pages" "$pdf" -)
+    grep -qF "$signed" <<<"$last" || fail "the signatures are not on the last page of $pdf"
+    if [ "$pages" -gt 1 ]; then
+        grep -Eq "$table_row" <<<"$last" || fail "the signatures stand alone on page $pages"
+    fi
+    echo "$pdf: $pages pages, each headed and numbered"
+}
 # The label and its value on one line of the page.
 has_line() {
     grep -Eq "^ *$2:? +$3 *\$" <(text_of "$1") || fail "$1 has no line '$2 $3': $(text_of "$1")"
@@ -103,6 +130,7 @@ INI
 
 # --- 1. A connected simulator and a calibrated tank.
 "$simulator" --link "$workdir/sensor" --raw 1834 --verbose >/dev/null 2>"$workdir/sim.log" &
+first_sensor=$!
 pids+=($!)
 wait_for 50 test -e "$workdir/sensor" || fail "the simulator made no device"
 start_program "$workdir/sensor"
@@ -144,6 +172,7 @@ has_line "$pdf" '4' '30 +2100 +— +.+'
 has_line "$pdf" '5' '40 +4000 +—'
 text_of "$pdf" | grep -q 'Установку выполнил:' || fail "no signature line"
 pdfinfo "$pdf" | grep -Eq '^Pages: +1$' || fail "five points and the signature take more than a page"
+check_pages "$pdf" 'Отчёт об установке датчика уровня топлива' 'стр.' 'из' 'Установку выполнил:'
 ! text_of "$pdf" | grep -q 'нет ответа' || fail "a connected sensor was reported silent"
 grep -q '^Plate=AX777$' "$settings" || fail "the typed plate was not kept: $(cat "$settings")"
 echo "the connected report holds the sensor's values, the details and the table"
@@ -183,6 +212,25 @@ save_report "$workdir/again.pdf"
 wait_for 100 test -s "$workdir/again.pdf" || fail "no report after the refused file"
 has_line "$workdir/again.pdf" 'Госномер ТС' 'AX777'
 echo "an unwritable file was refused with its name and the form kept the plate"
+
+# --- 3. Another sensor on the same adapter: the program reconnects to 5678, and its report
+# leaves out the table of 1234 and says why.
+kill "$first_sensor"
+wait "$first_sensor" 2>/dev/null || true
+"$simulator" --link "$workdir/sensor" --number 5678 --verbose >/dev/null 2>"$workdir/sim3.log" &
+pids+=($!)
+other_connected() { grep -q '^rx 00 00 00 00 BB CF 58 00 01 0A' "$workdir/sim3.log"; }
+wait_for 150 other_connected || fail "the program never connected to the second sensor"
+save_report "$workdir/other.pdf"
+wait_for 100 test -s "$workdir/other.pdf" || fail "no report from the second sensor"
+pdf="$workdir/other.pdf"
+has_line "$pdf" 'Номер датчика' '5678'
+flat_page "$pdf" 1 | grep -qF 'Таблица тарировки этого сеанса снята с датчика № 1234, а не с датчика № 5678 этого отчёта, и в отчёт не включена.' ||
+    fail "the report does not say why the table is left out: $(text_of "$pdf")"
+! text_of "$pdf" | grep -Eq "ДУТ № 1234|$table_row|точек," ||
+    fail "the table of 1234 stands in the report of 5678: $(text_of "$pdf")"
+check_pages "$pdf" 'Отчёт об установке датчика уровня топлива' 'стр.' 'из' 'Установку выполнил:'
+echo "the report of the second sensor leaves the first one's table out and says so"
 stop_program
 
 # --- 3. A silent sensor: every value says so, nothing is invented.
@@ -191,9 +239,20 @@ pids+=($!)
 wait_for 50 test -e "$workdir/silent" || fail "the silent simulator made no device"
 start_program "$workdir/silent"
 open_report
+# The first read's 16 attempts, then the question: Escape keeps the page unsaved.
+save_report "$workdir/declined.pdf"
+wait_for 300 find_window 'Датчик не ответил' || fail "no question before a page without values"
+xdotool windowfocus --sync "$window"
+xdotool key Escape
+wait_for 50 not_shown 'Датчик не ответил' || fail "Escape did not close the question"
+# Asked again, its other button saves the page.
 save_report "$workdir/silent.pdf"
-# The first read's 16 attempts, then the report.
-wait_for 300 test -s "$workdir/silent.pdf" || fail "no report from the silent sensor"
+wait_for 300 find_window 'Датчик не ответил' || fail "no question the second time"
+xdotool windowfocus --sync "$window"
+xdotool key Tab space
+wait_for 100 test -s "$workdir/silent.pdf" || fail "no report from the silent sensor"
+test ! -e "$workdir/declined.pdf" || fail "the declined page was saved all the same"
+echo "a page without values was saved only once the question was answered so"
 pdf="$workdir/silent.pdf"
 for label in 'Номер датчика' 'Версия' 'Сетевой адрес' 'Полный бак' 'Пустой бак' \
     'Разрешение выхода' 'Интервал выдачи'; do
@@ -205,4 +264,44 @@ text_of "$pdf" | grep -q 'Тарировка бака в этом сеансе �
     fail "the silent report does not say there is no table"
 ! text_of "$pdf" | grep -Eq '1234|3000' || fail "the silent report shows values from nowhere"
 echo "the silent sensor's report says so for each of its values"
+stop_program
+
+# --- 5. In English, nine points: the table runs onto a second page, the last rows go with the
+# signatures, and both pages carry the heading and their number.
+{
+    printf 'dut-tank-session 1\ntank\tMain\nvehicle\tAX777\nsensor\t1234\n'
+    printf 'direction\tfilling\nstart\t0\n'
+    for i in 0 1 2 3 4 5 6 7 8; do
+        printf 'point\t%d\t%d\t-\t%d\n' $((i * 50)) $((i == 8 ? 4095 : i * 500)) \
+            $((1765000000 + i * 100))
+    done
+    printf 'end\t9\n'
+} >"$XDG_DATA_HOME/brindolex-dut-configurator/tank-calibration.session"
+"$simulator" --link "$workdir/english" --verbose >/dev/null 2>"$workdir/sim5.log" &
+pids+=($!)
+wait_for 50 test -e "$workdir/english" || fail "the fifth simulator made no device"
+start_program --lang en "$workdir/english"
+english_connected() { grep -q '^rx 00 00 00 00 BB CF 58 00 01 0A' "$workdir/sim5.log"; }
+wait_for 150 english_connected || fail "the English program never connected"
+xdotool windowfocus --sync "$main_window"
+xdotool key ctrl+t
+wait_for 100 find_window 'Unfinished calibration' || fail "the nine points were not offered"
+xdotool windowfocus --sync "$window"
+xdotool key Return
+report_title='Installation report'
+save_title='Save the report'
+open_report
+save_report "$workdir/long.pdf"
+wait_for 100 test -s "$workdir/long.pdf" || fail "no English report"
+pdf="$workdir/long.pdf"
+pdfinfo "$pdf" | grep -Eq '^Pages: +2$' || fail "nine points did not take two pages"
+check_pages "$pdf" 'Fuel level sensor installation report' 'page' 'of' 'Installed by:'
+# The chart's axes end at a round value just past the data: 4500, not 5000; 400 l, not 500.
+grep -Eq '(^| )4500( |$)' <(text_of "$pdf") || fail "the level axis does not end at 4500"
+! grep -Eq '(^| )(5000|450|500\.0)( |$)' <(pdftotext -f 1 -l 1 -layout "$pdf" - | grep -Ev "$table_row") ||
+    fail "an axis runs past a round value just beyond the data"
+pdftoppm -r 50 -png "$pdf" "$workdir/long"
+ls "$workdir"/long-*.png >/dev/null || fail "the pages could not be drawn"
+if [ -n "$keep" ]; then cp "$workdir"/long-*.png "$keep/"; fi
+echo "nine points in English: two pages, headed and numbered, the signatures with the last rows"
 echo "1 passed, 0 failed"
