@@ -71,8 +71,8 @@ CarryOverResult carryOverFolder(const QString& oldDir, const QString& newDir) {
     // As the tank window judges its lock: marked every half minute while it is held.
     busy.setStaleLockTime(2 * 60 * 1000);
     if (!busy.tryLock(0)) {
-        result.problems << QStringLiteral("%1 is in use by a running program; it stays there")
-                               .arg(oldDir);
+        result.problems
+            << QStringLiteral("%1 is in use by a running program; it stays there").arg(oldDir);
         return result;
     }
     QDir().mkpath(newDir);
@@ -83,8 +83,8 @@ CarryOverResult carryOverFolder(const QString& oldDir, const QString& newDir) {
         const QString target = QDir(newDir).filePath(entry.fileName());
         const FileRead bytes = readFile(entry.filePath());
         if (!bytes.ok) {
-            result.problems << QStringLiteral("%1 stays where it is: %2")
-                                   .arg(entry.filePath(), bytes.why);
+            result.problems
+                << QStringLiteral("%1 stays where it is: %2").arg(entry.filePath(), bytes.why);
             continue;
         }
         const FileRead there = readFile(target);
@@ -95,14 +95,15 @@ CarryOverResult carryOverFolder(const QString& oldDir, const QString& newDir) {
         }
         QString why;
         if (there.missing && !saveFile(target, bytes.bytes, &why)) {
-            result.problems << QStringLiteral("%1 stays where it is: %2")
-                                   .arg(entry.filePath(), why);
+            result.problems
+                << QStringLiteral("%1 stays where it is: %2").arg(entry.filePath(), why);
             continue;
         }
         const FileRead copy = readFile(target);
         if (!copy.ok || copy.bytes != bytes.bytes) {
-            result.problems << QStringLiteral("%1 stays where it is: its copy %2 reads back "
-                                              "different")
+            result.problems << QStringLiteral(
+                                   "%1 stays where it is: its copy %2 reads back "
+                                   "different")
                                    .arg(entry.filePath(), target);
             continue;
         }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -11,7 +12,6 @@
 #include <QTemporaryDir>
 #include <map>
 #include <string>
-#include <sys/stat.h>
 
 #include "CarryOver.h"
 

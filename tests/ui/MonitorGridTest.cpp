@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QHeaderView>
 #include <QImage>
 #include <QScrollBar>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -263,7 +263,8 @@ TEST_F(MonitorGridTest, AnAdapterPulledWhileShownIsNamedAndHeardAgainOnceBack) {
 
         bus->unplug();
         ASSERT_TRUE(QTest::qWaitFor([&] { return form4->PortProblem->isVisible(); }, 5000));
-        EXPECT_TRUE(form4->PortProblem->text().contains(link)) << form4->PortProblem->text().toStdString();
+        EXPECT_TRUE(form4->PortProblem->text().contains(link))
+            << form4->PortProblem->text().toStdString();
         EXPECT_FALSE(form4->PortProblem->text().contains('\n'));
         EXPECT_EQ(cell(dut::LlsMonitor::StableRow), QString::fromLatin1(dut::LlsMonitor::kUnheard))
             << "a settled mark nothing confirms any more";
