@@ -125,6 +125,13 @@ def follows_the_adapter(monitor, sim, link, pid, problems):
         return
     gone = GONE.format(link)
     sim.send_signal(signal.SIGUSR1)
+    # A pulled adapter's device name goes with it; a link left pointing at the old
+    # pseudo-terminal could meet another program's one there. The re-plug makes it anew.
+    wait_for(lambda: not holds(pid, os.path.realpath(link)), 10, step=0.05)
+    try:
+        os.remove(link)
+    except FileNotFoundError:
+        pass
     if not wait_for(lambda: any(t.startswith(gone) for t in monitor.labels()), 10, step=0.1):
         problems.append(f"the pulled adapter is not named as gone: {monitor.labels()}")
         return
@@ -138,7 +145,8 @@ def follows_the_adapter(monitor, sim, link, pid, problems):
 
     sim.send_signal(signal.SIGUSR2)
     back = time.monotonic()
-    listens = lambda: packets(monitor) > before and holds(pid, os.path.realpath(link))
+    listens = lambda: packets(monitor) > before and os.path.exists(link) and \
+        holds(pid, os.path.realpath(link))
     if not wait_for(listens, BACK_WITHIN_S, step=0.05):
         problems.append(f"nothing heard {BACK_WITHIN_S} s after the adapter came back: "
                         f"{monitor.labels()}")
