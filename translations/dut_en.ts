@@ -1140,6 +1140,10 @@ The program is free. Passing it on is not forbidden but even welcome.</translati
 <context>
     <name>TForm4</name>
     <message>
+        <source>Адаптер %1 отключён: монитор снова слушает, как только он вернётся</source>
+        <translation>The adapter %1 is unplugged: the monitor listens again as soon as it is back</translation>
+    </message>
+    <message>
         <source>Монитор работы LLS</source>
         <translation>LLS monitor</translation>
     </message>

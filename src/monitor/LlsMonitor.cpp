@@ -32,6 +32,7 @@ void increment(std::int32_t& counter) {
 std::optional<Rgb> llsCellColour(std::string_view text) {
     if (text == kGood) return Rgb{157, 255, 157};
     if (text == kBad) return Rgb{255, 98, 98};
+    if (text == LlsMonitor::kUnheard) return Rgb{200, 200, 200};
     return std::nullopt;
 }
 
@@ -127,6 +128,15 @@ void LlsMonitor::clear() {
     requests_ = 0;
     answers_ = 0;
     unrecognised_ = 0;
+}
+
+void LlsMonitor::markUnheard() {
+    for (std::size_t c = 1; c < columns_.size(); ++c) {
+        for (const Row row : {RequestRow, StableRow}) {
+            std::string& cell = columns_[c].cells[row];
+            if (cell == kGood) cell = kUnheard;
+        }
+    }
 }
 
 const std::string& LlsMonitor::cell(int column, int row) const {

@@ -22,8 +22,9 @@ struct Rgb {
     }
 };
 
-// Cells holding exactly "ok" are painted over in light green, exactly "x" in light red; every
-// other cell keeps its normal look (nullopt).
+// Cells holding exactly "ok" are painted over in light green, exactly "x" in light red, exactly
+// "?" (a mark from before the line went away) in grey; every other cell keeps its normal look
+// (nullopt).
 std::optional<Rgb> llsCellColour(std::string_view text);
 
 // The LLS bus monitor without its window: statistics, the per-address memory and the table
@@ -40,6 +41,9 @@ class LlsMonitor {
     // Identical answers in a row from which the level counts as settled.
     static constexpr std::int32_t kStableRepeats = 5;
 
+    // A mark that was green when the line was lost.
+    static constexpr const char* kUnheard = "?";
+
     LlsMonitor();
 
     // One read of up to kReadSize bytes (count is capped at kReadSize), or an empty one (count
@@ -54,6 +58,11 @@ class LlsMonitor {
     // "Очистить": empties the address columns and the counters. The headings, the last level
     // and the seen mark of every address stay.
     void clear();
+
+    // The line has gone: every green mark of the request and settled rows turns into the
+    // not-heard mark, since nothing now confirms it. The next request or answer of an address
+    // sets its marks afresh; counts and levels stay.
+    void markUnheard();
 
     int columnCount() const { return static_cast<int>(columns_.size()); }
     int rowCount() const { return kRowCount; }

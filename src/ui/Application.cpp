@@ -40,8 +40,11 @@ void fixPixelScale() {
 
 void setProgramIdentity() {
     // Not the display name: Qt appends that to every window caption on X11, and the
-    // main window's caption must read exactly as designed.
-    QCoreApplication::setApplicationName(QStringLiteral("brindolex-dut-configurator"));
+    // main window's caption must read exactly as designed. These two place the settings and
+    // the data folder: ~/.config/Brindolex/dut-configurator.conf and
+    // ~/.local/share/Brindolex/dut-configurator/ on Linux.
+    QCoreApplication::setOrganizationName(QStringLiteral("Brindolex"));
+    QCoreApplication::setApplicationName(QStringLiteral("dut-configurator"));
     QGuiApplication::setDesktopFileName(QStringLiteral("example.brindolex.dut_configurator"));
 }
 

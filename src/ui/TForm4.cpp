@@ -84,9 +84,11 @@ TForm4::TForm4(ui::AppContext& context, QWidget* parent)
 
     reader_ = new ui::LlsLineReader(dut::LlsMonitor::kReadSize, this);
     connect(reader_, &ui::LlsLineReader::chunkRead, this, &TForm4::chunkHeard);
-    connect(reader_, &ui::LlsLineReader::lineLost, this, [this] { quiet_.stop(); });
+    connect(reader_, &ui::LlsLineReader::lineLost, this, &TForm4::lineGone);
     quiet_.setSingleShot(true);
     connect(&quiet_, &QTimer::timeout, this, &TForm4::quietRead);
+    reopen_.setInterval(kReopenMs);
+    connect(&reopen_, &QTimer::timeout, this, &TForm4::reopen);
     // A command started by a hot key takes the line; its answer is not the monitor's to read.
     connect(&context.lineWait, &ui::ResponsiveLineWait::exchangeStarted, this, [this] {
         reader_->stop();
@@ -153,20 +155,28 @@ void TForm4::listen() {
         const QString name = context_.lineUser.portBoxName().trimmed();
         if (!name.isEmpty() && context_.port.open(name.toStdString())) {
             ownsPort_ = true;
-            PortProblem->hide();
-        } else if (!name.isEmpty()) {
+            gonePort_.clear();
+            portProblemSaid_.clear();
+        } else if (!name.isEmpty() && gonePort_.isEmpty()) {
             portProblemSaid_ = dut::config::portOpenReason(name.toStdString(),
                                                            context_.portControl.lastOpenError());
-            PortProblem->setText(ui::translatedCore(portProblemSaid_));
-            PortProblem->show();
-            PortProblem->raise();
         }
+        showPortProblem();
     }
     if (!context_.port.isOpen()) {
-        // With no line every read fails at once: only the counters are refreshed.
+        // With no line every read fails at once: only the counters are refreshed, and the
+        // port is tried again, so an adapter plugged in meanwhile is heard with no click.
+        monitor_.markUnheard();
         monitor_.finishTick(nullptr, 0);
         showMonitor();
+        if (!context_.lineUser.portBoxName().trimmed().isEmpty()) reopen_.start();
         return;
+    }
+    reopen_.stop();
+    if (!gonePort_.isEmpty()) {
+        gonePort_.clear();
+        portProblemSaid_.clear();
+        showPortProblem();
     }
     reader_->start(context_.port);
     quiet_.start(kReadTotalMs);
@@ -175,11 +185,49 @@ void TForm4::listen() {
 void TForm4::stopListening() {
     reader_->stop();
     quiet_.stop();
+    reopen_.stop();
     if (ownsPort_) {
         ownsPort_ = false;
         context_.port.close();
     }
-    PortProblem->hide();
+    gonePort_.clear();
+    portProblemSaid_.clear();
+    showPortProblem();
+}
+
+void TForm4::lineGone() {
+    quiet_.stop();
+    // The descriptor of a device that has gone never reads again; the one the adapter comes
+    // back under is a new one. Whoever opened it, the port box's name opens it again.
+    context_.port.close();
+    ownsPort_ = false;
+    gonePort_ = context_.lineUser.portBoxName().trimmed();
+    if (shown_) listen();
+}
+
+void TForm4::reopen() {
+    if (!shown_) {
+        reopen_.stop();
+        return;
+    }
+    // A hot key's command has the line meanwhile; its end starts the listening anyway.
+    if (context_.lineWait.busy() || context_.port.isOpen()) return;
+    listen();
+}
+
+void TForm4::showPortProblem() {
+    if (!gonePort_.isEmpty()) {
+        PortProblem->setText(tr("Адаптер %1 отключён: монитор снова слушает, как только он "
+                                "вернётся")
+                                 .arg(gonePort_));
+    } else if (!portProblemSaid_.empty()) {
+        PortProblem->setText(ui::translatedCore(portProblemSaid_));
+    } else {
+        PortProblem->hide();
+        return;
+    }
+    PortProblem->show();
+    PortProblem->raise();
 }
 
 void TForm4::chunkHeard(const std::vector<std::uint8_t>& bytes) {
@@ -219,7 +267,7 @@ void TForm4::changeEvent(QEvent* event) {
 
 void TForm4::retranslateUi() {
     setWindowTitle(tr("Монитор работы LLS"));
-    PortProblem->setText(ui::translatedCore(portProblemSaid_));
+    showPortProblem();
     Label9->setText(ui::displayText(
         tr("Монитор работы LLS - предназначен для анализа пакетов LLS проходящих между терминалом "
            "и ДУТами\r\nС помощью монитора работы LLS можно:\r\n   1. легко диагностировать "

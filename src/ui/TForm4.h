@@ -45,8 +45,12 @@ class TForm4 : public ui::FormDialog {
     QLabel* Label8 = nullptr;
     QLabel* Label4 = nullptr;
     QPushButton* Button1 = nullptr;
-    // Says which port the monitor could not open, and why; hidden while nothing is wrong.
+    // Says which port the monitor could not open, and why, or that its adapter has gone;
+    // hidden while nothing is wrong.
     QLabel* PortProblem = nullptr;
+
+    // How often the monitor tries the port again while it has none.
+    static constexpr int kReopenMs = 500;
 
   signals:
     // The bytes of one read from the line, as the monitor processed them.
@@ -72,6 +76,13 @@ class TForm4 : public ui::FormDialog {
     void listen();
     // Stops listening, and closes the port again if the monitor opened it.
     void stopListening();
+    // The adapter went away under the reader: the dead port is closed, the marks nothing now
+    // confirms are greyed, and the port is tried again until it is back.
+    void lineGone();
+    // One try at the port while the monitor is shown without one.
+    void reopen();
+    // PortProblem's text in the current language.
+    void showPortProblem();
     // Copies the counters into the labels and lets the grid read the table again.
     void showMonitor();
 
@@ -80,7 +91,9 @@ class TForm4 : public ui::FormDialog {
     ui::LlsTableModel* model_ = nullptr;
     ui::LlsLineReader* reader_ = nullptr;
     QTimer quiet_;                 // one read's whole time without a byte
+    QTimer reopen_;                // the next try at the port while there is none
     bool shown_ = false;           // between FormShow and FormHide
     bool ownsPort_ = false;        // the monitor opened the port and gives it back on hiding
     std::string portProblemSaid_;  // PortProblem's text, untranslated
+    QString gonePort_;             // the port whose adapter went away, until it is back
 };

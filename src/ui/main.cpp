@@ -3,6 +3,7 @@
 #include <string>
 
 #include "Application.h"
+#include "CarryOver.h"
 #include "CommandLine.h"
 #include "HeldClose.h"
 #include "Language.h"
@@ -29,6 +30,8 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     ui::Application app(qtArgc, qtArgv);
+    // Before the language or any window reads a setting or the tank session.
+    ui::carryOverFromOldNames();
     ui::applyLanguage(ui::startupLanguage(ui::languageFromCode(line.language)));
 
     // All six windows exist before the first event is dispatched.

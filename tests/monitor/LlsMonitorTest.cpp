@@ -147,6 +147,40 @@ TEST_F(LlsMonitorTest, StableMarkFromFiveRepeatsUntilTheLevelChanges) {
     EXPECT_EQ(monitor.cell(1, LlsMonitor::StableRow), "");
 }
 
+TEST_F(LlsMonitorTest, ALostLineGreysOnlyTheGreenMarksUntilEachAddressIsHeardAgain) {
+    feedAnswers(2, 1500, 6);  // settled
+    feedAnswers(5, 800, 2);   // answered, not settled
+    feed(llsRequest(3));      // polled last, not answered yet
+    const int settled = columnOf(2), pending = columnOf(3), young = columnOf(5);
+    ASSERT_EQ(monitor.cell(settled, LlsMonitor::StableRow), "ok");
+    ASSERT_EQ(monitor.cell(pending, LlsMonitor::RequestRow), "ok");
+
+    monitor.markUnheard();
+    EXPECT_EQ(monitor.cell(settled, LlsMonitor::StableRow), LlsMonitor::kUnheard);
+    EXPECT_EQ(monitor.cell(settled, LlsMonitor::AnswerRow), "1500") << "the level stays";
+    EXPECT_EQ(monitor.cell(settled, LlsMonitor::RepeatRow), "5");
+    EXPECT_EQ(monitor.cell(pending, LlsMonitor::RequestRow), LlsMonitor::kUnheard);
+    EXPECT_EQ(monitor.cell(pending, LlsMonitor::AnswerRow), "x") << "a red mark is no claim";
+    EXPECT_EQ(monitor.cell(young, LlsMonitor::StableRow), "");
+    for (int row = 0; row < LlsMonitor::kRowCount; ++row) {
+        EXPECT_EQ(monitor.cell(0, row), kHeadings[row]);
+    }
+    monitor.markUnheard();  // lost twice: nothing more changes
+    EXPECT_EQ(monitor.cell(settled, LlsMonitor::StableRow), LlsMonitor::kUnheard);
+
+    // Heard again: a request marks its column afresh, the same level settles at once, and a
+    // column still unheard keeps its grey mark.
+    feed(llsRequest(5));
+    EXPECT_EQ(monitor.cell(young, LlsMonitor::RequestRow), "ok");
+    EXPECT_EQ(monitor.cell(settled, LlsMonitor::StableRow), LlsMonitor::kUnheard);
+    feed(llsAnswer(2, 1500));
+    EXPECT_EQ(monitor.cell(settled, LlsMonitor::StableRow), "ok");
+    EXPECT_EQ(monitor.cell(settled, LlsMonitor::RepeatRow), "6");
+    monitor.markUnheard();
+    feed(llsAnswer(2, 1501));
+    EXPECT_EQ(monitor.cell(settled, LlsMonitor::StableRow), "") << "a changed level is no repeat";
+}
+
 TEST_F(LlsMonitorTest, LevelsAboveTwelveBitsShownAsTheyCome) {
     feed(llsAnswer(1, 4096));
     EXPECT_EQ(monitor.cell(1, LlsMonitor::AnswerRow), "4096");
@@ -279,7 +313,8 @@ TEST_F(LlsMonitorTest, RandomChunksKeepTheTableConsistent) {
 TEST(LlsCellColour, OnlyExactMarksAreColoured) {
     EXPECT_EQ(llsCellColour("ok"), (Rgb{157, 255, 157}));
     EXPECT_EQ(llsCellColour("x"), (Rgb{255, 98, 98}));
-    for (const char* text : {"", "OK", "ok ", "X", " x", "0", "Адрес LLS"}) {
+    EXPECT_EQ(llsCellColour(LlsMonitor::kUnheard), (Rgb{200, 200, 200}));
+    for (const char* text : {"", "OK", "ok ", "X", " x", "0", "??", " ?", "Адрес LLS"}) {
         EXPECT_FALSE(llsCellColour(text).has_value()) << text;
     }
 }

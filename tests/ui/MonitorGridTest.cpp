@@ -3,12 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QHeaderView>
 #include <QImage>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <utility>
@@ -229,6 +233,67 @@ TEST_F(MonitorGridTest, APortThatWillNotOpenIsNamedWithItsReasonInOneLine) {
     EXPECT_EQ(form4->Label1->text(), QStringLiteral("0")) << "the counters still show";
     form4->hide();
     EXPECT_FALSE(form4->PortProblem->isVisible());
+}
+
+// The adapter pulled while the monitor is shown and plugged back under the same name (a link
+// re-pointed, as the system's stable names are), whoever had opened the port.
+TEST_F(MonitorGridTest, AnAdapterPulledWhileShownIsNamedAndHeardAgainOnceBack) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString link = dir.filePath(QStringLiteral("adapter"));
+    const auto pointLink = [&] {
+        QFile::remove(link);
+        return QFile::link(QString::fromStdString(bus->devicePath()), link);
+    };
+    ASSERT_TRUE(pointLink());
+    context.lineUser.setPortBoxName(link);
+    const auto* reader = form4->findChild<ui::LlsLineReader*>();
+    ASSERT_NE(reader, nullptr);
+    const auto cell = [&](int row) { return form4->model()->index(row, 1).data().toString(); };
+
+    for (const bool mainWindowOpened : {false, true}) {
+        SCOPED_TRACE(mainWindowOpened ? "opened by the main window" : "opened by the monitor");
+        if (mainWindowOpened) {
+            ASSERT_TRUE(context.port.open(link.toStdString()));
+        }
+        form4->show();
+        ASSERT_TRUE(reader->listening());
+        for (int i = 0; i <= dut::LlsMonitor::kStableRepeats; ++i) feed(makeAnswer(2, 1700));
+        ASSERT_EQ(cell(dut::LlsMonitor::StableRow), QStringLiteral("ok"));
+
+        // The device's name goes with the adapter; a stale link could meet another
+        // pseudo-terminal under the old number.
+        bus->unplug();
+        QFile::remove(link);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return form4->PortProblem->isVisible(); }, 5000));
+        EXPECT_TRUE(form4->PortProblem->text().contains(link))
+            << form4->PortProblem->text().toStdString();
+        EXPECT_FALSE(form4->PortProblem->text().contains('\n'));
+        EXPECT_EQ(cell(dut::LlsMonitor::StableRow), QString::fromLatin1(dut::LlsMonitor::kUnheard))
+            << "a settled mark nothing confirms any more";
+        EXPECT_EQ(cell(dut::LlsMonitor::AnswerRow), QStringLiteral("1700"));
+        // Tries at a port that is not there change nothing of what is said.
+        const QString said = form4->PortProblem->text();
+        QTest::qWait(3 * TForm4::kReopenMs);
+        EXPECT_EQ(form4->PortProblem->text(), said);
+        EXPECT_FALSE(reader->listening());
+
+        ASSERT_TRUE(bus->replug());
+        ASSERT_TRUE(pointLink());
+        QElapsedTimer back;
+        back.start();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return reader->listening(); }, 6000))
+            << "still deaf after the adapter came back";
+        std::printf("listening again %lld ms after the adapter came back\n",
+                    static_cast<long long>(back.elapsed()));
+        EXPECT_FALSE(form4->PortProblem->isVisible());
+        feed(makeAnswer(2, 1700));
+        EXPECT_EQ(cell(dut::LlsMonitor::StableRow), QStringLiteral("ok"));
+
+        // The port opened again is the monitor's, and it gives it back.
+        form4->hide();
+        EXPECT_FALSE(context.port.isOpen());
+    }
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ export XDG_DATA_HOME="$workdir/data"
 export XDG_RUNTIME_DIR="$workdir/runtime"
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
-session_dir="$XDG_DATA_HOME/brindolex-dut-configurator"
+session_dir="$XDG_DATA_HOME/Brindolex/dut-configurator"
 session="$session_dir/tank-calibration.session"
 settings="$workdir/settings.fifo"
 
@@ -222,7 +222,7 @@ trap unmount_then_clean EXIT
 
 # --- 2. A full disk. Before it fills: two points, a CSV and a settings file are saved.
 export XDG_DATA_HOME="$disk/data"
-session_dir="$XDG_DATA_HOME/brindolex-dut-configurator"
+session_dir="$XDG_DATA_HOME/Brindolex/dut-configurator"
 session="$session_dir/tank-calibration.session"
 csv="$disk/table.csv"
 settings="$disk/settings.json"

@@ -96,7 +96,7 @@ echo "a desktop that is not English: Russian"
 # 2. The switch turns the open window English at once, without a restart.
 click_switch
 wait_for 50 log_caption_is 'Exchange log' || fail "the switch left the open window Russian"
-grep -q '^language=en$' "$XDG_CONFIG_HOME"/*/brindolex-dut-configurator.conf ||
+grep -q '^language=en$' "$XDG_CONFIG_HOME"/Brindolex/dut-configurator.conf ||
     fail "the switch's choice was not saved: $(cat "$XDG_CONFIG_HOME"/*/*.conf 2>/dev/null)"
 stop_program
 echo "the switch: English at once, and saved"

@@ -18,7 +18,7 @@ export HOME="$workdir/home"
 export XDG_DATA_HOME="$HOME/.local/share"
 export XDG_CONFIG_HOME="$HOME/.config"
 export XDG_RUNTIME_DIR="$workdir/runtime"
-mkdir -p "$XDG_DATA_HOME/brindolex-dut-configurator" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" \
+mkdir -p "$XDG_DATA_HOME/Brindolex/dut-configurator" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" \
     "$workdir/bin"
 chmod 700 "$XDG_RUNTIME_DIR"
 cat >"$workdir/bin/xdg-open" <<SH
@@ -108,9 +108,8 @@ has_line() {
     grep -Eq "^ *$2:? +$3 *\$" <(text_of "$1") || fail "$1 has no line '$2 $3': $(text_of "$1")"
 }
 
-# The installer's details as the last session left them; the plate is typed below. The
-# program names no organisation, so Qt keeps its settings under its stand-in name.
-settings="$XDG_CONFIG_HOME/Unknown Organization/brindolex-dut-configurator.conf"
+# The installer's details as the last session left them; the plate is typed below.
+settings="$XDG_CONFIG_HOME/Brindolex/dut-configurator.conf"
 mkdir -p "$(dirname "$settings")"
 cat >"$settings" <<'INI'
 [report]
@@ -126,7 +125,7 @@ INI
     printf 'point\t0\t0\t200\t1765000000\npoint\t10\t1100\t-\t1765000100\n'
     printf 'point\t20\t2150\t-\t1765000200\npoint\t30\t2100\t-\t1765000300\n'
     printf 'point\t40\t4000\t-\t1765000400\nend\t5\n'
-} >"$XDG_DATA_HOME/brindolex-dut-configurator/tank-calibration.session"
+} >"$XDG_DATA_HOME/Brindolex/dut-configurator/tank-calibration.session"
 
 # --- 1. A connected simulator and a calibrated tank.
 "$simulator" --link "$workdir/sensor" --raw 1834 --verbose >/dev/null 2>"$workdir/sim.log" &

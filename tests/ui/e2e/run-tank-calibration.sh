@@ -3,7 +3,8 @@
 # xdotool and judged by the files it writes: the session file kept across kill -9, a damaged
 # session file set aside, and a whole calibration of the simulator's lying cylinder exported
 # to CSV; two programs on one data folder, the offer of the last table closed unanswered, and
-# imports at and past the bounds of a table. HOME and the XDG folders are private, so nothing
+# imports at and past the bounds of a table. The table left by kill -9 is offered also from the
+# folders an earlier version used, which the program carries over to its own at the start. HOME and the XDG folders are private, so nothing
 # of the user's is touched.
 # Usage: run-tank-calibration.sh <program> <dut-sensor-sim>
 set -euo pipefail
@@ -19,7 +20,10 @@ export XDG_CONFIG_HOME="$HOME/.config"
 export XDG_RUNTIME_DIR="$workdir/runtime"
 mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
-session="$XDG_DATA_HOME/brindolex-dut-configurator/tank-calibration.session"
+session="$XDG_DATA_HOME/Brindolex/dut-configurator/tank-calibration.session"
+# Where earlier versions kept the data folder and the settings.
+old_data="$XDG_DATA_HOME/brindolex-dut-configurator"
+old_settings="$XDG_CONFIG_HOME/Unknown Organization/brindolex-dut-configurator.conf"
 
 log="$workdir/program.log"
 fail() {
@@ -97,11 +101,36 @@ kill -9 "$program_pid"
 wait "$program_pid" 2>/dev/null || true
 echo "three points recorded, program killed"
 
+# The same leftovers as an earlier version would have left them: the session with its lock
+# of the killed program, tables set aside beside it, and the settings under Qt's stand-in
+# organisation.
+new_data=$(dirname "$session")
+mv "$new_data" "$old_data"
+rm -rf "$XDG_CONFIG_HOME/Brindolex"
+printf 'dut-tank-session 1\nsensor\t1234\nend\t0\n' >"$old_data/tank-calibration.session.previous-20261210-101500"
+printf '\x00\x01garbage\xff' >"$old_data/tank-calibration.session.damaged-20261210-101501"
+mkdir -p "$(dirname "$old_settings")"
+printf '[General]\nlanguage=ru\n' >"$old_settings"
+cp -a "$old_data" "$workdir/old-data"
+cp "$old_settings" "$workdir/old-settings"
+
 start_program "$workdir/steady"
 xdotool windowfocus --sync "$main_window"
 xdotool key ctrl+t
 wait_for 100 find_window 'Незавершённая тарировка' ||
-    fail "the unfinished table was not offered after kill -9"
+    fail "the unfinished table was not offered after kill -9 and the move to the new folders"
+for kept in "$workdir/old-data"/tank-calibration.session*; do
+    name=$(basename "$kept")
+    case "$name" in *.lock) continue ;; esac
+    cmp -s "$kept" "$new_data/$name" || fail "$name was not carried over whole"
+done
+[ ! -e "$old_data" ] || fail "the old data folder stayed: $(ls -A "$old_data")"
+[ ! -e "$old_settings" ] || fail "the old settings stayed"
+grep -q '^language=ru$' "$XDG_CONFIG_HOME/Brindolex/dut-configurator.conf" ||
+    fail "the settings were not carried over: $(cat "$XDG_CONFIG_HOME"/Brindolex/*.conf)"
+echo "the session, its set-aside tables and the settings carried over to the new folders"
+# The cases below look for the files they set aside themselves.
+rm "$session".previous-20261210-101500 "$session".damaged-20261210-101501
 xdotool windowfocus --sync "$window"
 xdotool key Return  # "Продолжить", the default
 wait_for 100 find_window 'Тарировка бака' || fail "no tank window after the offer"

@@ -1,15 +1,19 @@
 """The LLS monitor of the real program on a line where only a terminal talks: the configuration
 exchange fails there and the port is closed again, yet the monitor, opened with Ctrl+Shift+L,
 opens the port named in the port box and hears the terminal's requests. A port that cannot be
-opened is named in one line of the monitor, with its reason.
-Usage: monitor_listens.py <program> <simulator> hears|cannot-open (under dbus-run-session; one
-program per accessibility bus, as the other scripts here)."""
+opened is named in one line of the monitor, with its reason. An adapter pulled while the monitor
+listens is named as gone, the green marks turn grey, and once the adapter is back under its name
+the monitor hears the terminal again with no click.
+Usage: monitor_listens.py <program> <simulator> hears|cannot-open|replug (under
+dbus-run-session; one program per accessibility bus, as the other scripts here)."""
 
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
+import time
 
 import processes
 import texts
@@ -20,6 +24,11 @@ from session import Session
 
 MONITOR = "Монитор работы LLS"
 ADDRESSES = ["3", "5"]
+GONE = "Адаптер {} отключён"
+STABLE = "Уровень стабилен"
+# The monitor is to listen again within about 2 s of the adapter's return; a loaded machine is
+# given more.
+BACK_WITHIN_S = 6
 
 
 def cell_names(window):
@@ -54,7 +63,12 @@ def open_monitor(x, session):
     return session.ui.window(MONITOR)
 
 
-def hears_the_terminal(x, program, simulator, workdir, problems):
+def packets(monitor):
+    """What the statistics count: the sum of the monitor's numeric labels."""
+    return sum(int(t) for t in monitor.labels() if t.isdigit())
+
+
+def hears_the_terminal(x, program, simulator, workdir, problems, replug=False):
     link = os.path.join(workdir, "bus")
     sim = subprocess.Popen([simulator, "--lls-bus", "--link", link, "--addresses",
                             ",".join(ADDRESSES)], stdout=subprocess.DEVNULL,
@@ -90,10 +104,57 @@ def hears_the_terminal(x, program, simulator, workdir, problems):
         trouble = [t for t in monitor.labels() if t.startswith(texts.PORT_CANNOT_OPEN)]
         if trouble:
             problems.append(f"a port problem shown on an open bus: {trouble}")
+        if replug and not problems:
+            follows_the_adapter(monitor, sim, link, pid, problems)
     finally:
         if session is not None:
             session.stop()
         processes.stop(sim)
+
+
+def settled_marks(monitor):
+    """The marked cells of the settled row, the last row: the named cells come row by row."""
+    cells = cell_names(monitor)
+    return cells[cells.index(STABLE) + 1:] if STABLE in cells else []
+
+
+def follows_the_adapter(monitor, sim, link, pid, problems):
+    # The simulated levels move and settle in turn; one settled is enough.
+    if not wait_for(lambda: "ok" in settled_marks(monitor), 30, step=0.2):
+        problems.append(f"no level ever settled: {cell_names(monitor)}")
+        return
+    gone = GONE.format(link)
+    sim.send_signal(signal.SIGUSR1)
+    # A pulled adapter's device name goes with it; a link left pointing at the old
+    # pseudo-terminal could meet another program's one there. The re-plug makes it anew.
+    wait_for(lambda: not holds(pid, os.path.realpath(link)), 10, step=0.05)
+    try:
+        os.remove(link)
+    except FileNotFoundError:
+        pass
+    if not wait_for(lambda: any(t.startswith(gone) for t in monitor.labels()), 10, step=0.1):
+        problems.append(f"the pulled adapter is not named as gone: {monitor.labels()}")
+        return
+    cells = cell_names(monitor)
+    if "ok" in cells or "?" not in settled_marks(monitor):
+        problems.append(f"green marks stay while nothing is heard: {cells}")
+    before = packets(monitor)
+    time.sleep(1)
+    if packets(monitor) != before:
+        problems.append("the counters moved with the adapter pulled")
+
+    sim.send_signal(signal.SIGUSR2)
+    back = time.monotonic()
+    listens = lambda: packets(monitor) > before and os.path.exists(link) and \
+        holds(pid, os.path.realpath(link))
+    if not wait_for(listens, BACK_WITHIN_S, step=0.05):
+        problems.append(f"nothing heard {BACK_WITHIN_S} s after the adapter came back: "
+                        f"{monitor.labels()}")
+        return
+    print(f"the monitor heard the terminal again {time.monotonic() - back:.2f} s after the "
+          "adapter came back")
+    if any(t.startswith(gone) for t in monitor.labels()):
+        problems.append("the adapter is still named as gone once it is back")
 
 
 def names_a_port_it_cannot_open(x, program, workdir, problems):
@@ -123,8 +184,8 @@ def main():
     x = XServer()
     problems = []
     try:
-        if case == "hears":
-            hears_the_terminal(x, program, simulator, workdir, problems)
+        if case in ("hears", "replug"):
+            hears_the_terminal(x, program, simulator, workdir, problems, case == "replug")
         else:
             names_a_port_it_cannot_open(x, program, workdir, problems)
     finally:

@@ -123,6 +123,37 @@ def the_monitor_fits_the_screen(run):
     return [] if place == MONITOR_PLACE else [f"the monitor opened at {place}"]
 
 
+def every_frame_lies_on_the_screen(run):
+    """Each window's frame, title bar included, on the screen when it opens: with the main
+    window where it opens, and dragged so that windows centred on it would run past the bottom
+    of the screen."""
+    def on_screen(frame):
+        x, y, w, h = frame
+        return x >= 0 and y >= 0 and x + w <= SCREEN[0] and y + h <= SCREEN[1]
+
+    problems = []
+    home = run.desk.frame(run.main_id)
+    for main_at in (None, (560, 300)):
+        if main_at is not None:
+            run.desk.move(run.main_id, *main_at)
+            wait_for(lambda: run.desk.frame(run.main_id)[:2] != home[:2], 5)
+        elif not on_screen(home):
+            problems.append(f"the main window opened at {home}")
+        for caption, opener, _ in WINDOWS:
+            for opening in (1, 2):
+                run.open(opener)
+                window = run.wait_client(caption)
+                wait_for(lambda: on_screen(run.desk.frame(window)), 5)
+                frame = run.desk.frame(window)
+                if not on_screen(frame):
+                    problems.append(f"{caption!r}, opening {opening}, main window at "
+                                    f"{run.desk.frame(run.main_id)[:2]}: its frame at {frame}")
+                run.close(caption)
+    run.desk.move(run.main_id, home[0], home[1])
+    wait_for(lambda: run.desk.frame(run.main_id)[:2] == home[:2], 5)
+    return problems
+
+
 def f1_restores_a_maximised_window(run):
     run.desk.set_maximised(run.main_id, True)
     if not wait_for(lambda: run.desk.maximised(run.main_id), 5):
@@ -228,6 +259,7 @@ def choosing_the_item_shown_writes_nothing(run):
 ROWS = [
     ("opening the port list only looks", opening_the_port_list_only_looks),
     ("the monitor fits the screen", the_monitor_fits_the_screen),
+    ("every frame lies on the screen", every_frame_lies_on_the_screen),
     ("F1 restores a maximised window maximised", f1_restores_a_maximised_window),
     ("outer sizes hold at every opening", outer_sizes_hold_at_every_opening),
     ("secondary windows are transient for the main window",

@@ -60,6 +60,21 @@ class Desktop:
         return (at.x - left, at.y - top, geometry.width + left + right,
                 geometry.height + top + bottom)
 
+    def frame(self, wid):
+        """Left, top, width and height of the frame window the window manager put around the
+        window, as the X server has it (the top-level ancestor of the window)."""
+        window = self._window(wid)
+        while True:
+            parent = window.query_tree().parent
+            if parent.id == self.root.id:
+                break
+            window = parent
+        geometry = window.get_geometry()
+        return (geometry.x, geometry.y, geometry.width, geometry.height)
+
+    def move(self, wid, x, y):
+        run(["xdotool", "windowmove", "--sync", str(wid), str(x), str(y)])
+
     def transient_for(self, wid):
         value = self._prop(self._window(wid), "WM_TRANSIENT_FOR", Xatom.WINDOW)
         return value[0] if value else None
