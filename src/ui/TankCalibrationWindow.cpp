@@ -61,8 +61,8 @@ constexpr qint64 kSourceSilenceMs = 2500;
 constexpr int kLockWatchMs = 2000;
 constexpr int kLockMarkTicks = 15;
 // Chart points, a marked one bigger, so that each can be told at a glance.
-constexpr qreal kMarkerSize = 10;
-constexpr qreal kMarkedSize = 14;
+constexpr qreal kMarkerSize = 8;
+constexpr qreal kMarkedSize = 11;
 const QColor kMarkedBackground(255, 200, 200);
 const QColor kMarkedText(Qt::black);
 
@@ -281,6 +281,11 @@ void TankCalibrationWindow::buildControls() {
     Points->setSelectionBehavior(QAbstractItemView::SelectRows);
     Points->setSelectionMode(QAbstractItemView::SingleSelection);
     Points->horizontalHeader()->setStretchLastSection(true);
+    // Numbers need little room; the mark, which says why a row is doubtful, gets the rest.
+    const QFontMetrics digits(Points->font());
+    Points->horizontalHeader()->setDefaultSectionSize(
+        digits.horizontalAdvance(QStringLiteral("0000000,000")));
+    Points->setColumnWidth(RowColumn, digits.horizontalAdvance(QStringLiteral("00000")) + 8);
 
     Chart = new QChart;
     Chart->legend()->hide();
@@ -305,7 +310,8 @@ void TankCalibrationWindow::buildControls() {
     Line->attachAxis(LevelAxis);
     Line->attachAxis(LitresAxis);
     ChartView = new QChartView(Chart, split);
-    ChartView->setMinimumWidth(300);
+    // Room for the level marks up to 5000 side by side, unshortened.
+    ChartView->setMinimumWidth(400);
     split->addWidget(Points);
     split->addWidget(ChartView);
     layout->addWidget(split, 1);
@@ -368,8 +374,8 @@ void TankCalibrationWindow::buildControls() {
     // The boxes of the window would take Ctrl+Z for their own typing; here it is the table's.
     for (QLineEdit* edit : findChildren<QLineEdit*>()) edit->installEventFilter(this);
     // Only while the table itself has the focus: in a box, Delete edits the text.
-    auto* deleteKey = new QShortcut(QKeySequence(Qt::Key_Delete), Points, nullptr, nullptr,
-                                    Qt::WidgetShortcut);
+    auto* deleteKey =
+        new QShortcut(QKeySequence(Qt::Key_Delete), Points, nullptr, nullptr, Qt::WidgetShortcut);
     connect(deleteKey, &QShortcut::activated, this, &TankCalibrationWindow::deleteRow);
     connect(Points, &QTableWidget::cellChanged, this, &TankCalibrationWindow::litresEdited);
     connect(TankName, &QLineEdit::editingFinished, this, &TankCalibrationWindow::detailsEdited);
@@ -649,17 +655,16 @@ void TankCalibrationWindow::keepRoomForTexts() {
     const auto room = [](QLabel* label, const QStringList& texts) {
         const QFontMetrics metrics(label->font());
         int widest = 0;
-        for (const QString& text : texts) widest = std::max(widest, metrics.horizontalAdvance(text));
+        for (const QString& text : texts)
+            widest = std::max(widest, metrics.horizontalAdvance(text));
         // The padding of the coloured backgrounds, and a little for the style's rounding.
         label->setMinimumWidth(widest + 12);
     };
     const int readings = dut::tank::LevelStability::kStableReadings;
     room(LevelText, {tr("Уровень: %1").arg(dut::tank::kMaxLevel), tr("Уровень: —")});
-    room(StableText, {tr("Нет показаний"), tr("Ждём новое показание уровня…"),
-                      tr("Уровень стабилен"),
-                      tr("Уровень меняется: %1 из %2 одинаковых подряд")
-                          .arg(readings - 1)
-                          .arg(readings)});
+    room(StableText,
+         {tr("Нет показаний"), tr("Ждём новое показание уровня…"), tr("Уровень стабилен"),
+          tr("Уровень меняется: %1 из %2 одинаковых подряд").arg(readings - 1).arg(readings)});
     room(SensorNumber, {tr("ДУТ № —"), tr("ДУТ № %1").arg(std::numeric_limits<qint32>::max())});
 }
 
@@ -1006,9 +1011,9 @@ void TankCalibrationWindow::newTable() {
 void TankCalibrationWindow::exportCsv() {
     if (table_.empty()) return;
     const qint32 sensor = tableSensorNumber();
-    const QString suggested = ui::defaultFileName(
-        tr("тарировка"), sensor == 0 ? QString() : QString::number(sensor),
-        fromUtf8(table_.details().vehicle), QStringLiteral("csv"));
+    const QString suggested =
+        ui::defaultFileName(tr("тарировка"), sensor == 0 ? QString() : QString::number(sensor),
+                            fromUtf8(table_.details().vehicle), QStringLiteral("csv"));
     const QString path = QFileDialog::getSaveFileName(
         this, tr("Экспорт таблицы тарировки"), QDir(ui::dialogFolder()).filePath(suggested),
         QStringLiteral("CSV (*.csv)"), nullptr, QFileDialog::DontUseNativeDialog);
@@ -1031,8 +1036,8 @@ void TankCalibrationWindow::exportCsv() {
 void TankCalibrationWindow::importCsv() {
     if (!mayChange()) return;
     const QString path = QFileDialog::getOpenFileName(
-        this, tr("Импорт таблицы тарировки"), ui::dialogFolder(),
-        tr("CSV (*.csv);;Все файлы (*)"), nullptr, QFileDialog::DontUseNativeDialog);
+        this, tr("Импорт таблицы тарировки"), ui::dialogFolder(), tr("CSV (*.csv);;Все файлы (*)"),
+        nullptr, QFileDialog::DontUseNativeDialog);
     if (path.isEmpty()) return;
     ui::rememberDialogFolder(path);
     importFile(path);

@@ -42,7 +42,7 @@ only_pid=""
 # Set, the program is started on the accessibility bus (tank_says reads it there).
 on_bus=""
 start_program() {
-    QT_QPA_PLATFORM=xcb XDG_SESSION_TYPE=x11 ${on_bus:+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1} \
+    env QT_QPA_PLATFORM=xcb XDG_SESSION_TYPE=x11 ${on_bus:+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1} \
         "$program" "$@" >"$log" 2>&1 &
     program_pid=$!
     pids+=("$program_pid")
