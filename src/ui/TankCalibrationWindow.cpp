@@ -999,6 +999,8 @@ void TankCalibrationWindow::newTable() {
         fresh.details.sensorNumber = link_.sensorNumber;
     }
     table_.replace(fresh);
+    // As at the opening: the next thing typed is a portion, and Enter records.
+    Portion->setFocus();
     say([aside] {
         return aside.isEmpty() ? tr("Новая таблица.")
                                : tr("Новая таблица. Прежняя сохранена в %1; «Отменить» "

@@ -31,6 +31,10 @@ fail() {
     tail -n 20 "$log" >&2 || true
     echo "--- session file" >&2
     cat "$session" >&2 || true
+    if [ -n "$on_bus" ]; then
+        echo "--- the tank window says" >&2
+        tank_says >&2 || true
+    fi
     exit 1
 }
 
@@ -39,8 +43,8 @@ start_xvfb || fail "Xvfb reported no display"
 program_pid=""
 # Windows are looked for among those of one program (the one last started unless set).
 only_pid=""
-# Set, the program is started on the accessibility bus (tank_says reads it there).
 on_bus=""
+# Set, the program is started on the accessibility bus (tank_says reads it there).
 start_program() {
     env QT_QPA_PLATFORM=xcb XDG_SESSION_TYPE=x11 ${on_bus:+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1} \
         "$program" "$@" >"$log" 2>&1 &
