@@ -1696,6 +1696,26 @@ After a hot key the program shows a message about the operation. Close it with t
         <source>файл больше %1 МБ, а в таблице не больше %2 точек</source>
         <translation>the file is larger than %1 MB, and a table holds at most %2 points</translation>
     </message>
+    <message>
+        <source>Ждём новое показание уровня…</source>
+        <translation>Waiting for a new level reading…</translation>
+    </message>
+    <message>
+        <source>На связи другой датчик, ДУТ № %1: в эту таблицу точки не записываются. «Новая таблица» начинает таблицу для него.</source>
+        <translation>Another sensor is connected, sensor No. %1: no points go into this table. &quot;New table&quot; starts a table for it.</translation>
+    </message>
+    <message>
+        <source>Точка не записана: таблица принадлежит ДУТ № %1, а на связи ДУТ № %2. «Новая таблица» начинает таблицу для ДУТ № %2.</source>
+        <translation>Point not recorded: the table belongs to sensor No. %1, but sensor No. %2 is connected. &quot;New table&quot; starts a table for sensor No. %2.</translation>
+    </message>
+    <message>
+        <source>Точка не записана: последнее показание уровня получено %1 с назад, а точка берётся только из показания не старше %2 с. Проверьте связь с датчиком.</source>
+        <translation>Point not recorded: the last level reading came %1 s ago, and a point is taken only from a reading no older than %2 s. Check the connection to the sensor.</translation>
+    </message>
+    <message>
+        <source>тарировка</source>
+        <translation>calibration</translation>
+    </message>
 </context>
 <context>
     <name>TankSessionFile</name>

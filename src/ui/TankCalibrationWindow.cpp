@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
@@ -16,7 +17,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QLocale>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QSettings>
 #include <QShortcut>
@@ -24,13 +27,18 @@
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTableWidget>
+#include <QTextLayout>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <algorithm>
 #include <cstdio>
+#include <limits>
+#include <memory>
 
+#include "AxisScale.h"
 #include "FileIo.h"
+#include "Language.h"
 #include "LinkState.h"
 #include "LlsPacketClassifier.h"
 #include "MessageBox.h"
@@ -52,6 +60,11 @@ constexpr qint64 kSourceSilenceMs = 2500;
 // many of those ticks pass between the marks that keep a held lock from looking left behind.
 constexpr int kLockWatchMs = 2000;
 constexpr int kLockMarkTicks = 15;
+// Chart points, a marked one bigger, so that each can be told at a glance.
+constexpr qreal kMarkerSize = 8;
+constexpr qreal kMarkedSize = 11;
+const QColor kMarkedBackground(255, 200, 200);
+const QColor kMarkedText(Qt::black);
 
 const char* const kTypeLitres = QT_TRANSLATE_NOOP("TankCalibrationWindow", "введите число литров.");
 
@@ -61,28 +74,111 @@ QString fromUtf8(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-qint64 nowMs() {
-    return QDateTime::currentMSecsSinceEpoch();
+TankCalibrationWindow::Clock monotonicClock() {
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    return [started] { return started->elapsed(); };
 }
+
+// Seconds up to the next tenth, so that a reading just past a limit never reads as at it,
+// written as the window's language writes them.
+QString secondsText(qint64 ms) {
+    const QLocale locale(ui::currentLanguage() == ui::Language::English ? QLocale::English
+                                                                        : QLocale::Russian);
+    return locale.toString(double((ms + 99) / 100) / 10.0, 'f', 1);
+}
+
+// A label whose text keeps to a fixed number of lines however long it is: it wraps at words
+// or, for a long path, anywhere, and what does not fit ends in "…" (the whole text is its
+// tooltip and what a screen reader reads). Its size never follows its text, so a new text
+// never resizes the window.
+class BoundedText : public QLabel {
+  public:
+    BoundedText(int lines, QWidget* parent) : QLabel(parent), lines_(lines) {
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        fitHeight();
+    }
+
+    QSize sizeHint() const override { return {0, height()}; }
+    QSize minimumSizeHint() const override { return {0, height()}; }
+
+    // The lines of the text as drawn in the given width: at most lines_, the last elided.
+    QStringList shownLines(int width) const {
+        QString rest = text();
+        rest.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        QStringList lines;
+        QTextLayout layout(rest, font());
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        int used = 0;
+        while (lines.size() < lines_ - 1) {
+            QTextLine line = layout.createLine();
+            if (!line.isValid()) break;
+            line.setLineWidth(width);
+            lines << rest.mid(line.textStart(), line.textLength());
+            used = line.textStart() + line.textLength();
+        }
+        layout.endLayout();
+        const QString last = rest.mid(used);
+        if (!last.isEmpty()) lines << fontMetrics().elidedText(last, Qt::ElideRight, width);
+        return lines;
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setPen(palette().color(foregroundRole()));
+        const QRect area = contentsRect();
+        int y = area.top();
+        for (const QString& line : shownLines(area.width())) {
+            painter.drawText(QRect(area.left(), y, area.width(), fontMetrics().lineSpacing()),
+                             Qt::AlignLeft | Qt::AlignVCenter, line);
+            y += fontMetrics().lineSpacing();
+        }
+    }
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+            fitHeight();
+        }
+        QLabel::changeEvent(event);
+    }
+
+  private:
+    void fitHeight() {
+        const QMargins m = contentsMargins();
+        setFixedHeight(lines_ * fontMetrics().lineSpacing() + m.top() + m.bottom() + 2);
+    }
+
+    int lines_;
+};
 
 }  // namespace
 
 TankCalibrationWindow::TankCalibrationWindow(const dut::LinkState& state, QWidget* parent,
-                                             const QString& sessionPath)
-    : QWidget(parent, Qt::Window), link_(state), session_(sessionPath) {
+                                             const QString& sessionPath, Clock clock)
+    : QWidget(parent, Qt::Window),
+      link_(state),
+      session_(sessionPath),
+      clock_(clock ? std::move(clock) : monotonicClock()) {
     setObjectName(QStringLiteral("TankCalibration"));
     buildControls();
     retranslateUi();
     resize(860, 600);
 
     SourceWatch = new QTimer(this);
-    SourceWatch->setInterval(1000);
+    SourceWatch->setInterval(500);
     connect(SourceWatch, &QTimer::timeout, this, [this] {
         if (!isVisible()) {
             SourceWatch->stop();  // open() starts it again
             return;
         }
-        if (stability_.level() && nowMs() - lastReadingMs_ > kSourceSilenceMs) sourceLost();
+        if (stability_.level() && lastReadingMs_ && clock_() - *lastReadingMs_ > kSourceSilenceMs) {
+            sourceLost();
+        } else {
+            showStability();  // an old reading, or another sensor connected, is told at once
+        }
     });
     LockWatch = new QTimer(this);
     LockWatch->setInterval(kLockWatchMs);
@@ -116,13 +212,20 @@ void TankCalibrationWindow::buildControls() {
         name->setMaxLength(static_cast<int>(dut::tank::kMaxNameBytes / 3));
     }
     SensorNumber = new QLabel(this);
+    QFont heading = SensorNumber->font();
+    heading.setBold(true);
+    SensorNumber->setFont(heading);
+    OtherSensor = new BoundedText(2, this);
+    OtherSensor->setStyleSheet(QStringLiteral("color: rgb(200, 0, 0);"));
+    OtherSensor->hide();
     TankLabel = new QLabel(this);
     details->addWidget(TankLabel);
     details->addWidget(TankName, 2);
     VehicleLabel = new QLabel(this);
     details->addWidget(VehicleLabel);
     details->addWidget(Vehicle, 2);
-    details->addWidget(SensorNumber, 1);
+    details->addWidget(SensorNumber);
+    details->addWidget(OtherSensor, 3);
     layout->addLayout(details);
 
     auto* source = new QHBoxLayout;
@@ -169,9 +272,7 @@ void TankCalibrationWindow::buildControls() {
     record->addWidget(AutoRecord);
     layout->addLayout(record);
 
-    Status = new QLabel(this);
-    Status->setWordWrap(true);
-    Status->setMinimumHeight(32);
+    Status = new BoundedText(2, this);
     layout->addWidget(Status);
 
     auto* split = new QSplitter(Qt::Horizontal, this);
@@ -180,6 +281,11 @@ void TankCalibrationWindow::buildControls() {
     Points->setSelectionBehavior(QAbstractItemView::SelectRows);
     Points->setSelectionMode(QAbstractItemView::SingleSelection);
     Points->horizontalHeader()->setStretchLastSection(true);
+    // Numbers need little room; the mark, which says why a row is doubtful, gets the rest.
+    const QFontMetrics digits(Points->font());
+    Points->horizontalHeader()->setDefaultSectionSize(
+        digits.horizontalAdvance(QStringLiteral("0000000,000")));
+    Points->setColumnWidth(RowColumn, digits.horizontalAdvance(QStringLiteral("00000")) + 8);
 
     Chart = new QChart;
     Chart->legend()->hide();
@@ -188,17 +294,24 @@ void TankCalibrationWindow::buildControls() {
     // graphics item of every point, which for thousands of points stands the window still.
     Line = new QLineSeries;
     Line->setPointsVisible(true);
-    Line->setMarkerSize(7);
+    Line->setMarkerSize(kMarkerSize);
     LevelAxis = new QValueAxis;
     LevelAxis->setLabelFormat(QStringLiteral("%d"));
     LitresAxis = new QValueAxis;
+    LitresAxis->setLabelFormat(QStringLiteral("%.7g"));
+    // Marks at round values from 0, whatever the range the data give.
+    for (QValueAxis* axis : {LevelAxis, LitresAxis}) {
+        axis->setTickType(QValueAxis::TicksDynamic);
+        axis->setTickAnchor(0);
+    }
     Chart->addAxis(LevelAxis, Qt::AlignBottom);
     Chart->addAxis(LitresAxis, Qt::AlignLeft);
     Chart->addSeries(Line);
     Line->attachAxis(LevelAxis);
     Line->attachAxis(LitresAxis);
     ChartView = new QChartView(Chart, split);
-    ChartView->setMinimumWidth(300);
+    // Room for the level marks up to 5000 side by side, unshortened.
+    ChartView->setMinimumWidth(400);
     split->addWidget(Points);
     split->addWidget(ChartView);
     layout->addWidget(split, 1);
@@ -224,6 +337,7 @@ void TankCalibrationWindow::buildControls() {
         {TankName, "TankName"},
         {Vehicle, "Vehicle"},
         {SensorNumber, "SensorNumber"},
+        {OtherSensor, "OtherSensor"},
         {LevelSource, "LevelSource"},
         {LlsAddress, "LlsAddress"},
         {LevelText, "LevelText"},
@@ -257,6 +371,12 @@ void TankCalibrationWindow::buildControls() {
     connect(importKey, &QShortcut::activated, this, &TankCalibrationWindow::importCsv);
     auto* undoKey = new QShortcut(QKeySequence::Undo, this);
     connect(undoKey, &QShortcut::activated, this, &TankCalibrationWindow::undo);
+    // The boxes of the window would take Ctrl+Z for their own typing; here it is the table's.
+    for (QLineEdit* edit : findChildren<QLineEdit*>()) edit->installEventFilter(this);
+    // Only while the table itself has the focus: in a box, Delete edits the text.
+    auto* deleteKey =
+        new QShortcut(QKeySequence(Qt::Key_Delete), Points, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(deleteKey, &QShortcut::activated, this, &TankCalibrationWindow::deleteRow);
     connect(Points, &QTableWidget::cellChanged, this, &TankCalibrationWindow::litresEdited);
     connect(TankName, &QLineEdit::editingFinished, this, &TankCalibrationWindow::detailsEdited);
     connect(Vehicle, &QLineEdit::editingFinished, this, &TankCalibrationWindow::detailsEdited);
@@ -272,7 +392,7 @@ void TankCalibrationWindow::buildControls() {
             [](bool on) { QSettings().setValue(kDecimalCommaKey, on); });
     connect(LevelSource, qOverload<int>(&QComboBox::activated), this, [this](int index) {
         LlsAddress->setEnabled(index == LlsSource);
-        sourceLost();
+        sourceLost(true);
         if (index == LlsSource) {
             say([] {
                 return tr(
@@ -282,7 +402,8 @@ void TankCalibrationWindow::buildControls() {
             });
         }
     });
-    connect(LlsAddress, qOverload<int>(&QSpinBox::valueChanged), this, [this] { sourceLost(); });
+    connect(LlsAddress, qOverload<int>(&QSpinBox::valueChanged), this,
+            [this] { sourceLost(true); });
 }
 
 void TankCalibrationWindow::open() {
@@ -425,6 +546,7 @@ QString TankCalibrationWindow::statusText() const {
 void TankCalibrationWindow::say(std::function<QString()> text, bool bad) {
     said_ = std::move(text);
     Status->setText(said_());
+    Status->setToolTip(Status->text());
     Status->setStyleSheet(bad ? QStringLiteral("color: rgb(200, 0, 0);") : QString());
 }
 
@@ -452,7 +574,7 @@ void TankCalibrationWindow::llsChunkRead(const QByteArray& bytes) {
 }
 
 void TankCalibrationWindow::levelRead(qint32 level, std::optional<qint32> raw) {
-    lastReadingMs_ = nowMs();
+    lastReadingMs_ = clock_();
     stability_.add(level);
     lastRaw_ = raw;
     if (!isVisible()) return;
@@ -462,10 +584,27 @@ void TankCalibrationWindow::levelRead(qint32 level, std::optional<qint32> raw) {
     }
 }
 
-void TankCalibrationWindow::sourceLost() {
+void TankCalibrationWindow::sourceLost(bool changed) {
     stability_.reset();
     lastRaw_.reset();
+    if (changed) lastReadingMs_.reset();
     showStability();
+}
+
+bool TankCalibrationWindow::readingFresh() const {
+    return lastReadingMs_ && clock_() - *lastReadingMs_ <= kFreshReadingMs;
+}
+
+qint32 TankCalibrationWindow::tableSensorNumber() const {
+    return table_.empty() ? 0 : table_.details().sensorNumber;
+}
+
+qint32 TankCalibrationWindow::otherSensorConnected() const {
+    // The bus monitor's levels come from an address, not from the sensor connected.
+    if (LevelSource->currentIndex() != SensorSource) return 0;
+    const qint32 owner = tableSensorNumber();
+    const qint32 connected = link_.sensorNumber;
+    return owner != 0 && connected != 0 && connected != owner ? connected : 0;
 }
 
 void TankCalibrationWindow::showStability() {
@@ -477,10 +616,17 @@ void TankCalibrationWindow::showStability() {
     const auto setLook = [](QLabel* label, const QString& sheet) {
         if (label->styleSheet() != sheet) label->setStyleSheet(sheet);
     };
+    const bool fresh = readingFresh();
+    const QString grey = QStringLiteral("color: gray;");
     setText(LevelText, level ? tr("Уровень: %1").arg(*level) : tr("Уровень: —"));
-    if (!level) {
+    // The last level stays in sight, greyed: it is what was read, not what the tank holds now.
+    setLook(LevelText, fresh ? QString() : grey);
+    if (!lastReadingMs_) {
         setText(StableText, tr("Нет показаний"));
-        setLook(StableText, QStringLiteral("color: gray;"));
+        setLook(StableText, grey);
+    } else if (!fresh || !level) {
+        setText(StableText, tr("Ждём новое показание уровня…"));
+        setLook(StableText, grey);
     } else if (stability_.stable()) {
         setText(StableText, tr("Уровень стабилен"));
         setLook(StableText,
@@ -492,9 +638,34 @@ void TankCalibrationWindow::showStability() {
         setLook(StableText,
                 QStringLiteral("background: rgb(255, 98, 98); color: black; padding: 2px;"));
     }
-    const qint32 number =
-        table_.details().sensorNumber != 0 ? table_.details().sensorNumber : link_.sensorNumber;
+    const qint32 owner = tableSensorNumber();
+    const qint32 number = owner != 0 ? owner : link_.sensorNumber;
     setText(SensorNumber, number == 0 ? tr("ДУТ № —") : tr("ДУТ № %1").arg(number));
+    const qint32 other = otherSensorConnected();
+    if (other != 0) {
+        setText(OtherSensor, tr("На связи другой датчик, ДУТ № %1: в эту таблицу точки не "
+                                "записываются. «Новая таблица» начинает таблицу для него.")
+                                 .arg(other));
+        OtherSensor->setToolTip(OtherSensor->text());
+    }
+    OtherSensor->setVisible(other != 0);
+}
+
+void TankCalibrationWindow::keepRoomForTexts() {
+    const auto room = [](QLabel* label, const QStringList& texts) {
+        const QFontMetrics metrics(label->font());
+        int widest = 0;
+        for (const QString& text : texts)
+            widest = std::max(widest, metrics.horizontalAdvance(text));
+        // The padding of the coloured backgrounds, and a little for the style's rounding.
+        label->setMinimumWidth(widest + 12);
+    };
+    const int readings = dut::tank::LevelStability::kStableReadings;
+    room(LevelText, {tr("Уровень: %1").arg(dut::tank::kMaxLevel), tr("Уровень: —")});
+    room(StableText,
+         {tr("Нет показаний"), tr("Ждём новое показание уровня…"), tr("Уровень стабилен"),
+          tr("Уровень меняется: %1 из %2 одинаковых подряд").arg(readings - 1).arg(readings)});
+    room(SensorNumber, {tr("ДУТ № —"), tr("ДУТ № %1").arg(std::numeric_limits<qint32>::max())});
 }
 
 std::optional<double> TankCalibrationWindow::typedLitres(QLineEdit* edit) const {
@@ -505,6 +676,30 @@ std::optional<double> TankCalibrationWindow::typedLitres(QLineEdit* edit) const 
 
 void TankCalibrationWindow::recordPoint() {
     if (!mayChange()) return;
+    if (const qint32 other = otherSensorConnected()) {
+        say(
+            [owner = tableSensorNumber(), other] {
+                return tr("Точка не записана: таблица принадлежит ДУТ № %1, а на связи ДУТ № %2. "
+                          "«Новая таблица» начинает таблицу для ДУТ № %2.")
+                    .arg(owner)
+                    .arg(other);
+            },
+            true);
+        return;
+    }
+    // Even while the count of identical readings still holds: the level may have changed
+    // since, unseen (a pulled adapter, a silent line).
+    if (lastReadingMs_ && !readingFresh()) {
+        say(
+            [age = clock_() - *lastReadingMs_] {
+                return tr("Точка не записана: последнее показание уровня получено %1 с назад, "
+                          "а точка берётся только из показания не старше %2 с. Проверьте "
+                          "связь с датчиком.")
+                    .arg(secondsText(age), secondsText(kFreshReadingMs));
+            },
+            true);
+        return;
+    }
     const auto level = stability_.level();
     if (!level) {
         say(
@@ -557,9 +752,10 @@ void TankCalibrationWindow::recordPoint() {
             }
         }
     }
+    // A table with no points yet, or none of a known sensor, becomes the connected sensor's.
     dut::tank::TankDetails details = table_.details();
     if (link_.sensorNumber != 0 && LevelSource->currentIndex() == SensorSource &&
-        details.sensorNumber != link_.sensorNumber) {
+        tableSensorNumber() == 0 && details.sensorNumber != link_.sensorNumber) {
         details.sensorNumber = link_.sensorNumber;
         table_.setDetails(details);
     }
@@ -613,21 +809,32 @@ void TankCalibrationWindow::showTable() {
             const Qt::ItemFlags flags =
                 editable ? Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable
                          : Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+            // A marked row is light red with dark text in any style; any other row has no
+            // colours of its own, so the style's normal ones show.
             const bool marked = !marks[static_cast<std::size_t>(row)].empty();
-            const QBrush background = marked ? QBrush(QColor(255, 200, 200)) : QBrush();
+            const QVariant background = marked ? QVariant(kMarkedBackground) : QVariant();
+            const QVariant foreground = marked ? QVariant(kMarkedText) : QVariant();
             // A cell in the table looks itself up among all the others on every change: a new
             // one is made whole before it goes in, and one in place changes only what differs.
             auto* item = Points->item(row, column);
             if (!item) {
                 item = new QTableWidgetItem(text);
                 item->setFlags(flags);
-                if (marked) item->setBackground(background);
+                if (marked) {
+                    item->setData(Qt::BackgroundRole, background);
+                    item->setData(Qt::ForegroundRole, foreground);
+                }
                 Points->setItem(row, column, item);
                 return;
             }
             if (item->text() != text) item->setText(text);
             if (item->flags() != flags) item->setFlags(flags);
-            if (item->background() != background) item->setBackground(background);
+            if (item->data(Qt::BackgroundRole) != background) {
+                item->setData(Qt::BackgroundRole, background);
+            }
+            if (item->data(Qt::ForegroundRole) != foreground) {
+                item->setData(Qt::ForegroundRole, foreground);
+            }
         };
         cell(RowColumn, QString::number(row + 1), false);
         cell(LitresColumn, fromUtf8(dut::tank::litresText(point.litres)), true);
@@ -673,9 +880,9 @@ void TankCalibrationWindow::showChart() {
     QHash<int, QHash<QXYSeries::PointConfiguration, QVariant>> marked;
     const QHash<QXYSeries::PointConfiguration, QVariant> markedLook{
         {QXYSeries::PointConfiguration::Color, QColor(Qt::red)},
-        {QXYSeries::PointConfiguration::Size, 9.0}};
-    double maxLevel = 100;
-    double maxLitres = 10;
+        {QXYSeries::PointConfiguration::Size, kMarkedSize}};
+    double maxLevel = 0;
+    double maxLitres = 0;
     for (std::size_t i = 0; i < points.size(); ++i) {
         const QPointF at(points[i].level, points[i].litres);
         line.append(at);
@@ -686,8 +893,21 @@ void TankCalibrationWindow::showChart() {
     // The whole series at once: appending point by point redraws the chart for each.
     Line->replace(line);
     if (marked != Line->pointsConfiguration()) Line->setPointsConfiguration(marked);
-    LevelAxis->setRange(0, maxLevel * 1.05);
-    LitresAxis->setRange(0, maxLitres * 1.05);
+    // An empty table draws its own round frame (0..10), not the tail of a run of zeroes.
+    const auto place = [](QValueAxis* axis, double dataMax, int maxSteps) {
+        const dut::tank::AxisScale scale = dut::tank::roundAxis(dataMax, maxSteps);
+        // A chart draws a mark for each step of its range at every change: the wider step
+        // goes first, so that no in-between state asks for a million marks.
+        if (scale.step > axis->tickInterval()) {
+            axis->setTickInterval(scale.step);
+            axis->setRange(0, scale.max);
+        } else {
+            axis->setRange(0, scale.max);
+            axis->setTickInterval(scale.step);
+        }
+    };
+    place(LevelAxis, maxLevel, 8);
+    place(LitresAxis, maxLitres, 10);
 }
 
 void TankCalibrationWindow::litresEdited(int row, int column) {
@@ -772,7 +992,15 @@ void TankCalibrationWindow::newTable() {
     // The old table stays on disk as well: undo lives only as long as the process.
     const QString aside =
         table_.empty() ? QString() : session_.setAside(QStringLiteral("previous"));
-    table_.start(Direction::Filling, 0);
+    // The new table is the connected sensor's, in one step that Ctrl+Z takes back whole.
+    dut::tank::TableState fresh;
+    fresh.details = table_.details();
+    if (LevelSource->currentIndex() == SensorSource && link_.sensorNumber != 0) {
+        fresh.details.sensorNumber = link_.sensorNumber;
+    }
+    table_.replace(fresh);
+    // As at the opening: the next thing typed is a portion, and Enter records.
+    Portion->setFocus();
     say([aside] {
         return aside.isEmpty() ? tr("Новая таблица.")
                                : tr("Новая таблица. Прежняя сохранена в %1; «Отменить» "
@@ -784,13 +1012,15 @@ void TankCalibrationWindow::newTable() {
 
 void TankCalibrationWindow::exportCsv() {
     if (table_.empty()) return;
+    const qint32 sensor = tableSensorNumber();
     const QString suggested =
-        QStringLiteral("tarirovka-%1.csv")
-            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmm")));
-    const QString path = QFileDialog::getSaveFileName(this, tr("Экспорт таблицы тарировки"),
-                                                      suggested, QStringLiteral("CSV (*.csv)"),
-                                                      nullptr, QFileDialog::DontUseNativeDialog);
+        ui::defaultFileName(tr("тарировка"), sensor == 0 ? QString() : QString::number(sensor),
+                            fromUtf8(table_.details().vehicle), QStringLiteral("csv"));
+    const QString path = QFileDialog::getSaveFileName(
+        this, tr("Экспорт таблицы тарировки"), QDir(ui::dialogFolder()).filePath(suggested),
+        QStringLiteral("CSV (*.csv)"), nullptr, QFileDialog::DontUseNativeDialog);
     if (path.isEmpty()) return;
+    ui::rememberDialogFolder(path);
     const std::string text = dut::tank::exportCsv(
         table_.state(),
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString(),
@@ -807,10 +1037,12 @@ void TankCalibrationWindow::exportCsv() {
 
 void TankCalibrationWindow::importCsv() {
     if (!mayChange()) return;
-    const QString path = QFileDialog::getOpenFileName(this, tr("Импорт таблицы тарировки"),
-                                                      QString(), tr("CSV (*.csv);;Все файлы (*)"),
-                                                      nullptr, QFileDialog::DontUseNativeDialog);
-    if (!path.isEmpty()) importFile(path);
+    const QString path = QFileDialog::getOpenFileName(
+        this, tr("Импорт таблицы тарировки"), ui::dialogFolder(), tr("CSV (*.csv);;Все файлы (*)"),
+        nullptr, QFileDialog::DontUseNativeDialog);
+    if (path.isEmpty()) return;
+    ui::rememberDialogFolder(path);
+    importFile(path);
 }
 
 void TankCalibrationWindow::importFile(const QString& path) {
@@ -854,6 +1086,16 @@ void TankCalibrationWindow::importFile(const QString& path) {
         return tr("Загружено %1 точек из %2 (Ctrl+Z возвращает прежнюю таблицу).").arg(n).arg(path);
     });
     changed();
+}
+
+bool TankCalibrationWindow::eventFilter(QObject* watched, QEvent* event) {
+    // Left unclaimed by the box, Ctrl+Z goes on to the window's shortcut.
+    if (event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Undo)) {
+        event->ignore();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TankCalibrationWindow::keyPressEvent(QKeyEvent* event) {
@@ -915,8 +1157,12 @@ void TankCalibrationWindow::retranslateUi() {
     ExportButton->setText(tr("Экспорт CSV... (Ctrl+S)"));
     ImportButton->setText(tr("Импорт CSV... (Ctrl+O)"));
     DecimalComma->setText(tr("десятичная запятая"));
+    keepRoomForTexts();
     // What the window says and shows as state, in the language now chosen.
-    if (said_) Status->setText(said_());
+    if (said_) {
+        Status->setText(said_());
+        Status->setToolTip(Status->text());
+    }
     if (!opened_) return;
     showStability();
     showTable();

@@ -33,16 +33,25 @@ struct LinkState;
 class TankCalibrationWindow : public QWidget {
     Q_OBJECT
   public:
+    // Milliseconds on a clock that never goes back; the age of a reading is measured on it.
+    using Clock = std::function<qint64()>;
+
     // The link state gives the sensor number; the session file is the user's unless a path is
-    // given.
+    // given, and the clock a monotonic one unless one is given.
     TankCalibrationWindow(const dut::LinkState& state, QWidget* parent,
-                          const QString& sessionPath = QString());
+                          const QString& sessionPath = QString(), Clock clock = Clock());
     ~TankCalibrationWindow() override;
 
     // Shows the window; the first time in a process it takes up what the last session left.
     void open();
 
     const dut::tank::CalibrationTable& table() const { return table_; }
+    // The sensor whose table this is: the number its points were recorded from (or its file
+    // carried); 0 while the table has no points or came without a number. A table is never
+    // shown or printed under another sensor's number.
+    qint32 tableSensorNumber() const;
+    // A reading older than this is no current level: no point is recorded from it.
+    static constexpr qint64 kFreshReadingMs = 1500;
     const dut::tank::LevelStability& stability() const { return stability_; }
     QString statusText() const;
     bool lastSaveOk() const { return lastSaveOk_; }
@@ -66,6 +75,7 @@ class TankCalibrationWindow : public QWidget {
     void importFile(const QString& path);
 
   protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -88,7 +98,15 @@ class TankCalibrationWindow : public QWidget {
     void sayHeldElsewhere();
     void letSessionGo();
     void levelRead(qint32 level, std::optional<qint32> raw);
-    void sourceLost();
+    // The count of identical readings starts again; a source changed also forgets when the
+    // last reading came, as that reading was another source's.
+    void sourceLost(bool changed = false);
+    bool readingFresh() const;
+    // Another sensor answers on the line than the one whose table this is.
+    qint32 otherSensorConnected() const;
+    // The widest each changing text of the window can get, kept as the room of its label, so
+    // that no new text widens the window.
+    void keepRoomForTexts();
     void changed();
     void showTable();
     void showChart();
@@ -103,10 +121,11 @@ class TankCalibrationWindow : public QWidget {
 
     const dut::LinkState& link_;
     ui::TankSessionFile session_;
+    Clock clock_;
     dut::tank::CalibrationTable table_;
     dut::tank::LevelStability stability_;
     std::optional<qint32> lastRaw_;
-    qint64 lastReadingMs_ = 0;
+    std::optional<qint64> lastReadingMs_;  // on clock_; none since the source was chosen
     bool opened_ = false;
     bool lastSaveOk_ = true;
     bool showingTable_ = false;
@@ -118,6 +137,7 @@ class TankCalibrationWindow : public QWidget {
     QLineEdit* TankName = nullptr;
     QLineEdit* Vehicle = nullptr;
     QLabel* SensorNumber = nullptr;
+    QLabel* OtherSensor = nullptr;  // beside the heading while another sensor is connected
     QComboBox* LevelSource = nullptr;
     QSpinBox* LlsAddress = nullptr;
     QLabel* LevelText = nullptr;

@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QSpinBox>
@@ -41,7 +43,8 @@ class TankWindow : public ::testing::Test {
 
     void SetUp() override {
         state.sensorNumber = 4321;
-        window = std::make_unique<TankCalibrationWindow>(state, nullptr, sessionPath());
+        window = std::make_unique<TankCalibrationWindow>(state, nullptr, sessionPath(),
+                                                         [this] { return now; });
         window->open();
     }
 
@@ -68,6 +71,7 @@ class TankWindow : public ::testing::Test {
     static QTemporaryDir* home_;
     QTemporaryDir dir;
     dut::LinkState state;
+    qint64 now = 1'000'000;  // the window's clock, in ms; it moves only when a test moves it
     std::unique_ptr<TankCalibrationWindow> window;
 };
 
@@ -346,6 +350,195 @@ TEST_F(TankWindow, LitresPastAMillionAreNeitherRecordedNorTyped) {
     EXPECT_EQ(saved().points[0].litres, 0.0);
     QCoreApplication::processEvents();
     EXPECT_EQ(points->item(0, 1)->text(), QStringLiteral("0")) << "the cell shows what is kept";
+}
+
+TEST_F(TankWindow, NoPointIsTakenFromAReadingOlderThanTheFreshLimit) {
+    constexpr qint64 limit = TankCalibrationWindow::kFreshReadingMs;
+    auto* stable = control<QLabel>("StableText");
+    auto* level = control<QLabel>("LevelText");
+    control<QLineEdit>("Portion")->setText(QStringLiteral("10"));
+    // The age of the settled reading when Enter is pressed; whether the window's own watch
+    // has looked at it since (it shows an old reading as such, and past 2.5 s starts the
+    // count again); and what the refusal says, empty for a point taken.
+    const struct {
+        qint64 age;
+        bool watched;
+        const char* refusal;
+    } cases[] = {
+        {0, false, ""},
+        {limit, false, ""},
+        {limit + 1, false, "получено 1,6 с назад"},
+        {2600, false, "получено 2,6 с назад"},  // still "stable": the fault this guards
+        {limit + 1, true, "получено 1,6 с назад"},
+        {60'000, true, "получено 60,0 с назад"},
+    };
+    std::size_t taken = 0;
+    int reading = 100;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.age);
+        reading += 10;
+        poll(reading, 5);
+        ASSERT_TRUE(window->stability().stable());
+        now += c.age;
+        if (c.watched) {
+            QTest::qWait(700);  // the watch ticks every 500 ms
+            EXPECT_EQ(stable->text(), QStringLiteral("Ждём новое показание уровня…"));
+            EXPECT_TRUE(level->styleSheet().contains(QStringLiteral("gray")));
+        }
+        window->recordPoint();
+        if (*c.refusal == 0) ++taken;
+        ASSERT_EQ(window->table().points().size(), taken);
+        if (*c.refusal != 0) {
+            EXPECT_TRUE(window->statusText().contains(QString::fromUtf8(c.refusal)) &&
+                        window->statusText().contains(QStringLiteral("не старше 1,5 с")))
+                << window->statusText().toStdString();
+        }
+    }
+    // The next good reading is live again, and counts from one.
+    poll(reading, 1);
+    EXPECT_TRUE(level->styleSheet().isEmpty());
+    EXPECT_TRUE(stable->text().contains(QStringLiteral("1 из 5"))) << stable->text().toStdString();
+    EXPECT_EQ(saved().points.size(), 2u) << "nothing refused reached the session file";
+}
+
+TEST_F(TankWindow, ATableTakesPointsOnlyFromTheSensorItBelongsTo) {
+    auto* heading = control<QLabel>("SensorNumber");
+    auto* note = control<QLabel>("OtherSensor");
+    control<QLineEdit>("Portion")->setText(QStringLiteral("10"));
+    EXPECT_EQ(window->tableSensorNumber(), 0) << "an empty table is nobody's yet";
+    EXPECT_EQ(heading->text(), QStringLiteral("ДУТ № 4321")) << "it names the connected sensor";
+    poll(100, 5);
+    window->recordPoint();
+    poll(200, 5);
+    window->recordPoint();
+    ASSERT_EQ(window->tableSensorNumber(), 4321);
+
+    // Another sensor answers now: neither Enter nor the automatic mode takes its levels.
+    state.sensorNumber = 5678;
+    control<QCheckBox>("AutoRecord")->setChecked(true);
+    poll(300, 6);
+    window->recordPoint();
+    EXPECT_EQ(window->table().points().size(), 2u);
+    EXPECT_EQ(saved().points.size(), 2u);
+    EXPECT_EQ(saved().details.sensorNumber, 4321);
+    EXPECT_EQ(window->tableSensorNumber(), 4321);
+    EXPECT_EQ(heading->text(), QStringLiteral("ДУТ № 4321"));
+    EXPECT_TRUE(note->isVisible() && note->text().contains(QStringLiteral("ДУТ № 5678")))
+        << note->text().toStdString();
+    EXPECT_TRUE(window->statusText().contains(
+        QStringLiteral("таблица принадлежит ДУТ № 4321, а на связи ДУТ № 5678")))
+        << window->statusText().toStdString();
+
+    // "Новая таблица" starts the connected sensor's table and keeps the old one aside.
+    window->newTable();
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("session.previous-*")}).size(), 1);
+    EXPECT_EQ(heading->text(), QStringLiteral("ДУТ № 5678"));
+    EXPECT_FALSE(note->isVisible());
+    poll(300, 1);  // settled: the automatic mode takes it
+    ASSERT_EQ(window->table().points().size(), 1u);
+    EXPECT_EQ(saved().details.sensorNumber, 5678);
+    EXPECT_EQ(window->tableSensorNumber(), 5678);
+
+    // Ctrl+Z: the point, then the new table; the old table is back with its own sensor.
+    window->undo();
+    window->undo();
+    ASSERT_EQ(window->table().points().size(), 2u);
+    EXPECT_EQ(window->tableSensorNumber(), 4321);
+    EXPECT_EQ(heading->text(), QStringLiteral("ДУТ № 4321"));
+    EXPECT_TRUE(note->isVisible());
+    // Its own sensor back on the line: the table goes on.
+    state.sensorNumber = 4321;
+    poll(400, 5);
+    EXPECT_FALSE(note->isVisible());
+    EXPECT_EQ(window->table().points().size(), 3u);
+
+    // The bus monitor's levels are an address's, not the connected sensor's: they go in.
+    state.sensorNumber = 5678;
+    auto* source = control<QComboBox>("LevelSource");
+    source->setCurrentIndex(1);
+    emit source->activated(1);
+    EXPECT_FALSE(note->isVisible());
+    for (int i = 0; i < 5; ++i) {
+        const auto answer = dut::test::llsAnswer(1, 500);
+        window->llsChunkRead(QByteArray(reinterpret_cast<const char*>(answer.data()),
+                                        static_cast<int>(answer.size())));
+    }
+    EXPECT_EQ(window->table().points().size(), 4u);
+    EXPECT_EQ(window->tableSensorNumber(), 4321);
+}
+
+namespace {
+
+// The colour the table paints in a row beside its number (which stands at the left of its
+// cell), selection cleared.
+QColor rowColour(QTableWidget* table, int row) {
+    table->clearSelection();
+    const QImage shot = table->viewport()->grab().toImage();
+    const QRect cell = table->visualItemRect(table->item(row, 0));
+    return shot.pixelColor(cell.right() - 4, cell.center().y());
+}
+
+}  // namespace
+
+TEST_F(TankWindow, KeysActOnTheTableWhereverTheFocusIsAndTheWindowKeepsItsPlace) {
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    auto* portion = control<QLineEdit>("Portion");
+    auto* points = control<QTableWidget>("Points");
+    portion->setText(QStringLiteral("10"));
+    // The second point's level is below the first: it is marked.
+    for (const int level : {100, 50, 300}) {
+        poll(level, 5);
+        window->recordPoint();
+    }
+    ASSERT_EQ(window->table().points().size(), 3u);
+    const QColor base = points->palette().color(QPalette::Base);
+    EXPECT_EQ(rowColour(points, 0), base);
+    EXPECT_EQ(rowColour(points, 1), QColor(255, 200, 200));
+    EXPECT_EQ(rowColour(points, 2), base);
+    const QRect place = window->geometry();
+
+    // In the portion box, Delete edits the text and Ctrl+Z takes back the table's last change.
+    portion->setFocus();
+    portion->setText(QStringLiteral("15"));
+    portion->setCursorPosition(0);
+    QTest::keyClick(portion, Qt::Key_Delete);
+    EXPECT_EQ(portion->text(), QStringLiteral("5"));
+    EXPECT_EQ(window->table().points().size(), 3u);
+    QTest::keyClick(portion, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(window->table().points().size(), 2u);
+    EXPECT_EQ(portion->text(), QStringLiteral("5")) << "the box's own typing stays";
+
+    // In the table, Delete removes the chosen row; the marked row that moves up is marked no
+    // more, and is painted as any other. Ctrl+Z brings the row back.
+    poll(300, 5);
+    window->recordPoint();
+    points->setFocus();
+    points->setCurrentCell(0, 0);
+    QTest::keyClick(points, Qt::Key_Delete);
+    ASSERT_EQ(window->table().points().size(), 2u);
+    EXPECT_EQ(window->table().points()[0].level, 50);
+    EXPECT_EQ(rowColour(points, 1), base);
+    QTest::keyClick(points, Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(window->table().points().size(), 3u);
+    EXPECT_EQ(window->table().points()[0].level, 100);
+
+    // Long texts, an old reading and another sensor's note leave the window as it was.
+    std::vector<QString> boxes;
+    testsupport::BoxHook hook([&](QMessageBox& box) {
+        boxes.push_back(box.text());
+        return int(QMessageBox::Ok);
+    });
+    window->importFile(dir.filePath(QStringLiteral("a-folder-with-a-long-name/").repeated(12) +
+                                    QStringLiteral("table.csv")));
+    EXPECT_EQ(boxes.size(), 1u);
+    state.sensorNumber = 2147483647;
+    poll(300, 2);
+    now += 2000;
+    QTest::qWait(700);
+    window->recordPoint();
+    EXPECT_TRUE(control<QLabel>("OtherSensor")->isVisible());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->geometry(), place);
 }
 
 TEST(TankSessionLock, AHolderMarksItsLockAndOneTakenOverWritesNothing) {

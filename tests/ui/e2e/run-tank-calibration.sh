@@ -2,14 +2,18 @@
 # The tank calibration window through the real program on a private X server, driven with
 # xdotool and judged by the files it writes: the session file kept across kill -9, a damaged
 # session file set aside, and a whole calibration of the simulator's lying cylinder exported
-# to CSV; two programs on one data folder, the offer of the last table closed unanswered, and
-# imports at and past the bounds of a table. The table left by kill -9 is offered also from the
-# folders an earlier version used, which the program carries over to its own at the start. HOME and the XDG folders are private, so nothing
-# of the user's is touched.
+# to CSV; two programs on one data folder, the offer of the last table closed unanswered,
+# imports at and past the bounds of a table; no point from a reading the silent line left old,
+# and a table that takes no point from another sensor. The table left by kill -9 is offered
+# also from the folders an earlier version used, which the program carries over to its own at
+# the start. HOME and the XDG folders are private, so nothing of the user's is touched. The
+# last part reads the window's words through the accessibility bus (run under
+# dbus-run-session).
 # Usage: run-tank-calibration.sh <program> <dut-sensor-sim>
 set -euo pipefail
 program="$1"
 simulator="$2"
+here="$(dirname "$0")"
 
 # shellcheck source=x-session.sh
 source "$(dirname "$0")/x-session.sh"
@@ -26,12 +30,18 @@ old_data="$XDG_DATA_HOME/brindolex-dut-configurator"
 old_settings="$XDG_CONFIG_HOME/Unknown Organization/brindolex-dut-configurator.conf"
 
 log="$workdir/program.log"
+stopped_sim=""
 fail() {
+    [ -z "$stopped_sim" ] || kill -CONT "$stopped_sim" 2>/dev/null || true
     echo "FAILED: $*" >&2
     echo "--- program log" >&2
     tail -n 20 "$log" >&2 || true
     echo "--- session file" >&2
     cat "$session" >&2 || true
+    if [ -n "$on_bus" ]; then
+        echo "--- the tank window says" >&2
+        tank_says >&2 || true
+    fi
     exit 1
 }
 
@@ -40,8 +50,11 @@ start_xvfb || fail "Xvfb reported no display"
 program_pid=""
 # Windows are looked for among those of one program (the one last started unless set).
 only_pid=""
+on_bus=""
+# Set, the program is started on the accessibility bus (tank_says reads it there).
 start_program() {
-    QT_QPA_PLATFORM=xcb XDG_SESSION_TYPE=x11 "$program" "$@" >"$log" 2>&1 &
+    env QT_QPA_PLATFORM=xcb XDG_SESSION_TYPE=x11 ${on_bus:+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1} \
+        "$program" "$@" >"$log" 2>&1 &
     program_pid=$!
     pids+=("$program_pid")
     only_pid="$program_pid"
@@ -227,7 +240,8 @@ end_program
 # table the second is told which program has it and records nothing; once the first ends, the
 # second takes the table up whole and records into it.
 rm -f "$session"
-"$simulator" --link "$workdir/other" --raw 2600 --number 5678 >/dev/null 2>"$workdir/sim4.log" &
+# The same sensor's number on the second line: a table takes no point from another sensor.
+"$simulator" --link "$workdir/other" --raw 2600 --number 1234 >/dev/null 2>"$workdir/sim4.log" &
 pids+=($!)
 wait_for 50 test -e "$workdir/other" || fail "the second simulator made no device"
 start_program "$workdir/steady"
@@ -356,4 +370,73 @@ wait_for 100 find_window 'Тарировка бака' || fail "no tank window a
 [ "$(points)" -eq 2000 ] && ! grep -q 'не читается' "$log" ||
     fail "the session of the largest table was not read back"
 echo "imports past the bounds were refused; the largest table was taken and offered again"
+end_program
+
+# --- 7. A silent line leaves the last level old: however settled it looked, Enter takes no
+# point from it, and the window says why. Then another sensor on the line: the table stays
+# its own sensor's, under its heading, and takes none of the other's levels until "Новая
+# таблица" starts the other's table, the old one set aside.
+rm -f "$session"
+on_bus=1
+# What the tank window says now, one label a line, as a screen reader reads it.
+tank_says() {
+    /usr/bin/python3 "$here/fault_matrix/window_labels.py" "$program_pid" 'Тарировка бака' \
+        2>"$workdir/labels.err"
+}
+tank_said() { tank_says | grep -qF -- "$1"; }
+tank_heading() { tank_says | grep -qx -- "$1"; }
+"$simulator" --link "$workdir/swap" --raw 1834 --number 1234 >/dev/null 2>"$workdir/sim7.log" &
+sim_pid=$!
+pids+=("$sim_pid")
+wait_for 50 test -e "$workdir/swap" || fail "the simulator made no device"
+start_program "$workdir/swap"
+open_tank_window
+record_until 1
+focus_tank_window
+xdotool key ctrl+a
+xdotool type --delay 5 "7"
+stopped_sim="$sim_pid"  # fail() lets it go on, or it could not end
+kill -STOP "$sim_pid"
+sleep 2
+focus_tank_window
+xdotool key Return
+sleep 2
+[ "$(points)" -eq 1 ] || fail "a point was recorded from an old reading"
+# Read once the line answers again: a program waiting on a silent line answers the bus late.
+kill -CONT "$sim_pid"
+stopped_sim=""
+wait_for 150 tank_said "Точка не записана: последнее показание уровня получено" ||
+    fail "Enter on a silent line was not refused for the old reading: $(tank_says)"
+tank_said "не старше 1,5 с" || fail "the refusal did not name the limit: $(tank_says)"
+record_until 2
+grep -q $'^point\t7\t' "$session" || fail "the point after the line came back is not the 7 l typed"
+echo "a silent line: no point from the old reading, the refusal said why; the next reading recorded"
+
+kill "$sim_pid"
+wait "$sim_pid" 2>/dev/null || true
+"$simulator" --link "$workdir/swap" --raw 2600 --number 5678 >/dev/null 2>"$workdir/sim8.log" &
+pids+=($!)
+wait_for 300 tank_said "На связи другой датчик, ДУТ № 5678" ||
+    fail "the window did not say that another sensor is connected: $(tank_says)"
+tank_heading "ДУТ № 1234" || fail "the heading no longer names the table's sensor: $(tank_says)"
+cp "$session" "$workdir/first-sensor"
+for _ in $(seq 1 8); do
+    focus_tank_window
+    xdotool key Return
+    sleep 0.5
+done
+cmp -s "$session" "$workdir/first-sensor" || fail "the other sensor's level went into the table"
+tank_said "Точка не записана: таблица принадлежит ДУТ № 1234, а на связи ДУТ № 5678" ||
+    fail "the refusal did not name both sensors: $(tank_says)"
+centre=$(/usr/bin/python3 "$here/fault_matrix/button_centre.py" "$program_pid" 'Тарировка бака' \
+    'Новая таблица' 2>"$workdir/labels.err") || fail "no button «Новая таблица»: $(cat "$workdir/labels.err")"
+read -r x y <<<"$centre"
+xdotool mousemove --sync "$x" "$y" click 1
+wait_for 100 tank_heading "ДУТ № 5678" || fail "the new table does not name the connected sensor: $(tank_says)"
+aside=$(ls "$session".previous-* 2>/dev/null | head -n1)
+[ -n "$aside" ] && cmp -s "$aside" "$workdir/first-sensor" || fail "the first sensor's table was not set aside whole"
+record_until 1
+grep -q $'^sensor\t5678$' "$session" || fail "the new table is not the connected sensor's"
+echo "another sensor: its levels stayed out of the first one's table; «Новая таблица» started its own"
+end_program
 echo "1 passed, 0 failed"
