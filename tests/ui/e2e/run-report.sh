@@ -275,7 +275,7 @@ stop_program
             $((1765000000 + i * 100))
     done
     printf 'end\t9\n'
-} >"$XDG_DATA_HOME/brindolex-dut-configurator/tank-calibration.session"
+} >"$XDG_DATA_HOME/Brindolex/dut-configurator/tank-calibration.session"
 "$simulator" --link "$workdir/english" --verbose >/dev/null 2>"$workdir/sim5.log" &
 pids+=($!)
 wait_for 50 test -e "$workdir/english" || fail "the fifth simulator made no device"

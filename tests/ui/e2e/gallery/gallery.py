@@ -192,15 +192,14 @@ def private_home(workdir):
     env.update(HOME=home, XDG_DATA_HOME=os.path.join(home, ".local", "share"),
                XDG_CONFIG_HOME=os.path.join(home, ".config"),
                XDG_RUNTIME_DIR=os.path.join(workdir, "runtime"))
-    data = os.path.join(env["XDG_DATA_HOME"], "brindolex-dut-configurator")
-    # The program names no organisation yet; a later start carries these over itself.
-    config = os.path.join(env["XDG_CONFIG_HOME"], "Unknown Organization")
+    data = os.path.join(env["XDG_DATA_HOME"], "Brindolex", "dut-configurator")
+    config = os.path.join(env["XDG_CONFIG_HOME"], "Brindolex")
     for folder in (data, config, env["XDG_RUNTIME_DIR"], os.path.join(workdir, "bin")):
         os.makedirs(folder, exist_ok=True)
     os.chmod(env["XDG_RUNTIME_DIR"], 0o700)
     with open(os.path.join(data, "tank-calibration.session"), "w", encoding="utf-8") as f:
         f.write(SESSION)
-    with open(os.path.join(config, "brindolex-dut-configurator.conf"), "w",
+    with open(os.path.join(config, "dut-configurator.conf"), "w",
               encoding="utf-8") as f:
         f.write(REPORT_DETAILS)
     settings = os.path.join(workdir, "settings.json")
