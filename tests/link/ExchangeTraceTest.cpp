@@ -240,8 +240,8 @@ TEST(ExchangeTraceNotes, PortEventsStandBetweenTheFramesInOrder) {
     const std::vector<std::string> lines = trace.takePending();
     ASSERT_GE(lines.size(), 4u);
     const auto ends = [](const std::string& line, const std::string& tail) {
-        return line.size() >= tail.size() && line.compare(line.size() - tail.size(), tail.size(),
-                                                          tail) == 0;
+        return line.size() >= tail.size() &&
+               line.compare(line.size() - tail.size(), tail.size(), tail) == 0;
     };
     EXPECT_TRUE(ends(lines.front(), "  --  Порт открыт: /dev/ttyUSB0")) << lines.front();
     EXPECT_TRUE(ends(lines.back(), "  --  Порт закрыт: /dev/ttyUSB0")) << lines.back();
