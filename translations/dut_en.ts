@@ -166,7 +166,7 @@
         <translation>only one port can be given</translation>
     </message>
     <message>
-        <source>Usage: %1 [--trace FILE] [PORT]
+        <source>Usage: %1 [--trace FILE] [--lang ru|en] [PORT]
        %1 --help | --version
 
 Sets up a capacitive fuel level sensor behind a USB-RS485 adapter.
@@ -183,7 +183,7 @@ Sets up a capacitive fuel level sensor behind a USB-RS485 adapter.
 In the main window, Ctrl+Shift+L opens the LLS monitor and Ctrl+Shift+J the
 exchange log.
 </source>
-        <translation>Usage: %1 [--trace FILE] [PORT]
+        <translation>Usage: %1 [--trace FILE] [--lang ru|en] [PORT]
        %1 --help | --version
 
 Sets up a capacitive fuel level sensor behind a USB-RS485 adapter.
@@ -241,6 +241,18 @@ Version:</translation>
         <translation>No
 connection!
 to the sensor</translation>
+    </message>
+    <message>
+        <source>Порт открыт: </source>
+        <translation>Port opened: </translation>
+    </message>
+    <message>
+        <source>Порт закрыт: </source>
+        <translation>Port closed: </translation>
+    </message>
+    <message>
+        <source>Нет связи с датчиком, порт закрыт: </source>
+        <translation>No link to the sensor, port closed: </translation>
     </message>
 </context>
 <context>
@@ -558,6 +570,21 @@ to the sensor</translation>
     </message>
 </context>
 <context>
+    <name>LevelOrder</name>
+    <message>
+        <source>ВНИМАНИЕ!<byte value="xd"/>Полный уровень </source>
+        <translation>ATTENTION!<byte value="xd"/>The full level </translation>
+    </message>
+    <message>
+        <source> не выше пустого уровня </source>
+        <translation> is not above the empty level </translation>
+    </message>
+    <message>
+        <source>.<byte value="xd"/>С такими уровнями у датчика не будет рабочего выхода.<byte value="xd"/>Записать ?</source>
+        <translation>.<byte value="xd"/>With these levels the sensor has no usable output.<byte value="xd"/>Write it?</translation>
+    </message>
+</context>
+<context>
     <name>LlsMonitor</name>
     <message>
         <source>Адрес LLS</source>
@@ -578,6 +605,17 @@ to the sensor</translation>
     <message>
         <source>Уровень стабилен</source>
         <translation>Level stable</translation>
+    </message>
+</context>
+<context>
+    <name>MessageBox</name>
+    <message>
+        <source>Да</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>Нет</source>
+        <translation>No</translation>
     </message>
 </context>
 <context>
@@ -1979,6 +2017,20 @@ Tick what to write to the sensor. Read-only parameters are never written.</trans
     <message>
         <source>Отмена</source>
         <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>
+В файле полный уровень не выше пустого: с ними у датчика не будет рабочего выхода. Уровни выделены и не отмечены.</source>
+        <translation>
+In the file the full level is not above the empty level: with them the sensor has no usable output. The levels are marked and not ticked.</translation>
+    </message>
+    <message>
+        <source>Полный уровень не выше пустого</source>
+        <translation>The full level is not above the empty level</translation>
+    </message>
+    <message>
+        <source>Запись в датчик и проверка записанного (%1 знач.)… Ждём ответа датчика.</source>
+        <translation>Writing to the sensor and checking what was written (%1 values)… Waiting for the sensor to answer.</translation>
     </message>
 </context>
 </TS>

@@ -32,7 +32,7 @@
         <translation>можно указать только один порт</translation>
     </message>
     <message>
-        <source>Usage: %1 [--trace FILE] [PORT]
+        <source>Usage: %1 [--trace FILE] [--lang ru|en] [PORT]
        %1 --help | --version
 
 Sets up a capacitive fuel level sensor behind a USB-RS485 adapter.
@@ -49,7 +49,7 @@ Sets up a capacitive fuel level sensor behind a USB-RS485 adapter.
 In the main window, Ctrl+Shift+L opens the LLS monitor and Ctrl+Shift+J the
 exchange log.
 </source>
-        <translation>Запуск: %1 [--trace ФАЙЛ] [ПОРТ]
+        <translation>Запуск: %1 [--trace ФАЙЛ] [--lang ru|en] [ПОРТ]
         %1 --help | --version
 
 Настройка ёмкостного датчика уровня топлива через адаптер USB-RS485.

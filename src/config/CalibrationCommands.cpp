@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "LevelOrder.h"
 #include "SensorParams.h"
 #include "TextInput.h"
 #include "Translatable.h"
@@ -52,17 +53,40 @@ CalibrationCommands::CalibrationCommands(ConfigLink& link, MainValues& values, M
 
 void CalibrationCommands::Button2Click() {
     const std::int32_t value = currentValue();
-    // The level box shows the new value even when the sensor then refuses it.
-    values_.setLevelMax(intToText(value));
-    const bool ok = writeVerified(link_, param::kFullLevel, value);
-    notifier_.showMessage(ok ? kFullOk : kFullFailed);
+    if (levelsInverted(value, levelNumber(values_.levelMin())) &&
+        !notifier_.ask(levelOrderQuestion(value, *levelNumber(values_.levelMin())))) {
+        return;
+    }
+    writeLevel(param::kFullLevel, value, &MainValues::levelMax, &MainValues::setLevelMax, kFullOk,
+               kFullFailed);
 }
 
 void CalibrationCommands::Button3Click() {
     const std::int32_t value = currentValue();
-    values_.setLevelMin(intToText(value));
-    const bool ok = writeVerified(link_, param::kEmptyLevel, value);
-    notifier_.showMessage(ok ? kEmptyOk : kEmptyFailed);
+    if (levelsInverted(levelNumber(values_.levelMax()), value) &&
+        !notifier_.ask(levelOrderQuestion(*levelNumber(values_.levelMax()), value))) {
+        return;
+    }
+    writeLevel(param::kEmptyLevel, value, &MainValues::levelMin, &MainValues::setLevelMin, kEmptyOk,
+               kEmptyFailed);
+}
+
+void CalibrationCommands::writeLevel(std::uint8_t parameter, std::int32_t value,
+                                     const std::string& (MainValues::*shown)() const,
+                                     void (MainValues::*show)(const std::string&), const char* ok,
+                                     const char* failed) {
+    const std::string before = (values_.*shown)();
+    // The level box shows the new value while it is written, even if the sensor then refuses
+    // it; a refusal puts back what the sensor is known to hold, so the window never claims a
+    // level the sensor lacks.
+    (values_.*show)(intToText(value));
+    const std::optional<std::int32_t> held = writeConfirmed(link_, parameter, value);
+    if (held == value) {
+        notifier_.showMessage(ok);
+        return;
+    }
+    (values_.*show)(held ? intToText(*held) : before);
+    notifier_.showMessage(failed);
 }
 
 void CalibrationCommands::Button5Click() {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "ConfigLink.h"
@@ -29,8 +31,10 @@ class CalibrationCommands {
     CalibrationCommands(ConfigLink& link, MainValues& values, MainView& view, Notifier& notifier,
                         std::function<void()> raiseApplication);
 
-    void Button2Click();  // full tank: current value -> LEVELMAX -> parameter 4
-    void Button3Click();  // empty tank: current value -> LEVELMIN -> parameter 5
+    // Full tank: current value -> LEVELMAX -> parameter 4; empty tank: the same into LEVELMIN
+    // and parameter 5. A pair with full <= empty is asked about first ("Нет" writes nothing).
+    void Button2Click();
+    void Button3Click();
     void Button5Click();  // network address: LLS_ADRESS -> parameter 3
 
     // A hot key by its registration identifier (HotKeyId). Returns whether a command ran:
@@ -41,6 +45,10 @@ class CalibrationCommands {
     // The current value the full and empty commands take; ConversionError while there is none.
     std::int32_t currentValue() const;
     void writeAddress(std::int32_t address);
+    void writeLevel(std::uint8_t parameter, std::int32_t value,
+                    const std::string& (MainValues::*shown)() const,
+                    void (MainValues::*show)(const std::string&), const char* ok,
+                    const char* failed);
 
     ConfigLink& link_;
     MainValues& values_;

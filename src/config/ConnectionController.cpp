@@ -21,13 +21,18 @@ const char* const kConnected =
 const char* const kVersionLine = DUT_TR_NOOP("ConnectionController", "\r\nВесия:");
 const char* const kLinkLost =
     DUT_TR_NOOP("ConnectionController", "Нет\r\nсоединения!\r\nс датчиком");
+const char* const kPortOpened = DUT_TR_NOOP("ConnectionController", "Порт открыт: ");
+const char* const kPortClosed = DUT_TR_NOOP("ConnectionController", "Порт закрыт: ");
+const char* const kPortLost =
+    DUT_TR_NOOP("ConnectionController", "Нет связи с датчиком, порт закрыт: ");
 const char* const kPortPrefix = "COM";
 
 }  // namespace
 
 const std::vector<const char*>& ConnectionController::statusTexts() {
     static const std::vector<const char*> texts{kPortOpenFailed, kNoSensorNumber, kConnected,
-                                                kVersionLine, kLinkLost};
+                                                kVersionLine,    kLinkLost,       kPortOpened,
+                                                kPortClosed,     kPortLost};
     return texts;
 }
 
@@ -72,7 +77,7 @@ void ConnectionController::Button1Click() {
     std::string name = view_.portText();
     if (name.empty()) return;
 
-    port_.close();
+    closePort(kPortClosed);
     if (!port_.open(name)) {
         const std::string moved = followStableName(name);
         if (moved.empty() || !port_.open(moved)) {
@@ -84,6 +89,8 @@ void ConnectionController::Button1Click() {
         view_.setPortText(name);
         followedDevice_ = name;
     }
+    openPort_ = name;
+    if (say_) say_(kPortOpened + name);
     if (name != followedDevice_ || stableName_.empty()) rememberStableName(name);
     view_.setStatusReason({});
     state_.linkFlag = true;
@@ -119,12 +126,13 @@ void ConnectionController::Timer2Timer() {
     view_.setCommandButtonsEnabled(state_.sensorNumber != 0);
 
     if (!state_.linkFlag) {
+        markLive(false);
         if (state_.sensorNumber > 0) {
             values_.setStatus(kLinkLost, StatusColour::Red);
         } else {
             view_.setStatusColour(StatusColour::Red);
         }
-        port_.close();
+        closePort(kPortLost);
         if (++reconnectCounter_ > kReconnectTicks) {
             reconnectCounter_ = 0;
             Button1Click();
@@ -145,6 +153,7 @@ void ConnectionController::Timer2Timer() {
 void ConnectionController::pollRawValue() {
     const auto raw = link_.read(param::kRawValue);
     if (!raw) return;
+    markLive(true);
     values_.setCurrentValue(*raw);
     plot(*raw);
 }
@@ -152,8 +161,23 @@ void ConnectionController::pollRawValue() {
 void ConnectionController::pollOutputLevel() {
     const auto level = link_.read(param::kOutputLevel);
     if (!level) return;
+    markLive(true);
     view_.setProgress(*level);
     view_.setOutputLevelText(intToText(*level));
+}
+
+void ConnectionController::closePort(const char* why) {
+    // Closed at every tick while the link is down; only the first close is an event.
+    port_.close();
+    if (openPort_.empty()) return;
+    if (say_) say_(why + openPort_);
+    openPort_.clear();
+}
+
+void ConnectionController::markLive(bool live) {
+    if (live == live_) return;
+    live_ = live;
+    view_.setMeasurementsLive(live);
 }
 
 void ConnectionController::plot(std::int32_t raw) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ConfigLink.h"
@@ -36,6 +38,10 @@ class ConnectionController {
     // One tick of Timer2.
     void Timer2Timer();
 
+    // Told, as a text made of the status pieces and the port's name, when this controller
+    // opens or closes the port, and when it closes it because the link was lost.
+    void setPortEvents(std::function<void(const std::string&)> say) { say_ = std::move(say); }
+
     // The texts the main window shows, as this controller and the commands set them.
     MainValues& values() { return values_; }
     const MainValues& values() const { return values_; }
@@ -44,6 +50,8 @@ class ConnectionController {
     void pollRawValue();
     void pollOutputLevel();
     void plot(std::int32_t raw);
+    void markLive(bool live);
+    void closePort(const char* why);
     void rememberStableName(const std::string& device);
     std::string followStableName(const std::string& device);
 
@@ -55,9 +63,13 @@ class ConnectionController {
 
     // The device last chosen or connected and the name that keeps pointing at its adapter:
     // a replug that brings the adapter back under a new device is followed through it.
+    std::function<void(const std::string&)> say_;
+    std::string openPort_;  // empty while this controller has no port open
     std::string followedDevice_;
     std::string stableName_;
 
+    // What the window was last told; nothing is marked before the first read.
+    bool live_ = true;
     int chartPoints_ = 0;
     std::uint8_t pollPhase_ = 0;
     std::int32_t reconnectCounter_ = 0;

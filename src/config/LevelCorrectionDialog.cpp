@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "LevelOrder.h"
 #include "SensorParams.h"
 #include "TextInput.h"
 #include "Translatable.h"
@@ -97,6 +98,8 @@ void LevelCorrectionDialog::Button2Click() {
     // A mistyped level must not silently become a calibration point of 1.
     const std::string text = view_.levelMaxText();
     const std::int32_t value = toInt(text);
+    const std::optional<std::int32_t> empty = levelNumber(mainValues_.levelMin());
+    if (levelsInverted(value, empty) && !notifier_.ask(levelOrderQuestion(value, *empty))) return;
     if (writeVerified(link_, param::kFullLevel, value)) {
         mainValues_.setLevelMax(text);
         notifier_.showMessage(kFullOk);
@@ -108,6 +111,8 @@ void LevelCorrectionDialog::Button2Click() {
 void LevelCorrectionDialog::Button3Click() {
     const std::string text = view_.levelMinText();
     const std::int32_t value = toInt(text);
+    const std::optional<std::int32_t> full = levelNumber(mainValues_.levelMax());
+    if (levelsInverted(full, value) && !notifier_.ask(levelOrderQuestion(*full, value))) return;
     if (writeVerified(link_, param::kEmptyLevel, value)) {
         mainValues_.setLevelMin(text);
         notifier_.showMessage(kEmptyOk);

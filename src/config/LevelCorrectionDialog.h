@@ -41,6 +41,8 @@ class LevelCorrectionDialog {
 
     void Button2Click();  // set full: LEVELMAX -> parameter 4
     void Button3Click();  // set empty: LEVELMIN -> parameter 5
+    // Both ask first when the level typed and the other level as the sensor holds it (the
+    // main window's) would make full <= empty.
     void Button1Click();  // widen both levels by 5 % of their distance
 
   private:

@@ -56,6 +56,10 @@ class MainView {
     virtual void setProgress(std::int32_t value) = 0;
     virtual void setOutputLevelText(const std::string& text) = 0;
 
+    // Edit1, ProgressBar1 with Label11, and the chart: false marks them as no longer live (the
+    // link is lost and they show the last values read), true as live again. Their texts stay.
+    virtual void setMeasurementsLive(bool live) = 0;
+
     // Button2, Button3, Button5 and Button6 together.
     virtual void setCommandButtonsEnabled(bool enabled) = 0;
 };

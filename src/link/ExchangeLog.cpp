@@ -47,6 +47,14 @@ std::string systemError(const char* what, int code) {
 
 }  // namespace
 
+std::string ExchangeLog::eventLine(std::chrono::steady_clock::time_point at,
+                                   const std::string& text) const {
+    char stamp[24];
+    const double seconds = std::chrono::duration<double>(at - origin_).count();
+    std::snprintf(stamp, sizeof stamp, "%10.3f  --  ", seconds);
+    return stamp + text;
+}
+
 std::string ExchangeLog::line(const FrameTrace& trace) {
     char stamp[24];
     const double seconds = std::chrono::duration<double>(trace.at - origin_).count();

@@ -18,6 +18,9 @@ class ExchangeLog {
     explicit ExchangeLog(std::chrono::steady_clock::time_point origin) : origin_(origin) {}
 
     std::string line(const FrameTrace& trace);
+    // An event of the line itself between the frames, on the same time scale:
+    //   "   12.400  --  port /dev/ttyUSB0 opened"
+    std::string eventLine(std::chrono::steady_clock::time_point at, const std::string& text) const;
 
   private:
     std::chrono::steady_clock::time_point origin_;

@@ -270,7 +270,22 @@ void ExchangeTrace::onFrame(const FrameTrace& trace) {
     const bool toOutput = false;
 #endif
     if (!toFile && !toOutput && !listening_) return;
-    std::string line = log_.line(trace);
+    emitLine(log_.line(trace), toFile, toOutput);
+}
+
+void ExchangeTrace::note(const std::string& text) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const bool toFile = file_ != nullptr && !fileFailed_;
+#ifndef _WIN32
+    const bool toOutput = output_ && !output_->ended();
+#else
+    const bool toOutput = false;
+#endif
+    if (!toFile && !toOutput && !listening_) return;
+    emitLine(log_.eventLine(std::chrono::steady_clock::now(), text), toFile, toOutput);
+}
+
+void ExchangeTrace::emitLine(std::string line, bool toFile, bool toOutput) {
     if (toFile && (std::fprintf(file_, "%s\n", line.c_str()) < 0 || std::fflush(file_) != 0)) {
         // A full disk ends the file, never the exchange: said once, and the program goes on.
         fileFailed_ = true;

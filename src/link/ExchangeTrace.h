@@ -96,8 +96,13 @@ class ExchangeTrace {
     void setListening(bool listening);
     std::vector<std::string> takePending();
 
+    // A line of its own for an event of the port (opened, closed, lost), as the user reads it.
+    void note(const std::string& text);
+
   private:
     void onFrame(const FrameTrace& trace);
+    // With mutex_ held: the line to every consumer.
+    void emitLine(std::string line, bool toFile, bool toOutput);
     void updateHook();
 
     ConfigLink& link_;

@@ -22,7 +22,7 @@ const char* const kOnePort = QT_TRANSLATE_NOOP("CommandLine", "only one port can
 
 const char* const kUsage = QT_TRANSLATE_NOOP(
     "CommandLine",
-    "Usage: %1 [--trace FILE] [PORT]\n"
+    "Usage: %1 [--trace FILE] [--lang ru|en] [PORT]\n"
     "       %1 --help | --version\n"
     "\n"
     "Sets up a capacitive fuel level sensor behind a USB-RS485 adapter.\n"

@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QPalette>
+#include <QPen>
 #include <algorithm>
+#include <initializer_list>
 #include <iostream>
 
 #include "TForm1.h"
@@ -152,6 +154,16 @@ void MainWindowView::setProgress(std::int32_t value) {
 
 void MainWindowView::setOutputLevelText(const std::string& text) {
     setShownText(form_.Label11, text);
+}
+
+void MainWindowView::setMeasurementsLive(bool live) {
+    // Disabled, they draw in the greys TForm1 gave their disabled palettes, and the
+    // accessibility bus reports them as not sensitive.
+    for (QWidget* widget : std::initializer_list<QWidget*>{form_.Edit1, form_.Label11,
+                                                           form_.ProgressBar1, form_.Chart1}) {
+        widget->setEnabled(live);
+    }
+    form_.Series1->setPen(QPen(live ? kRed : kStaleGrey, 1));
 }
 
 void MainWindowView::setCommandButtonsEnabled(bool enabled) {

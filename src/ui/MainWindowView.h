@@ -35,6 +35,7 @@ class MainWindowView : public dut::config::MainView {
     void setChartAxisMax(std::int32_t y) override;
     void setProgress(std::int32_t value) override;
     void setOutputLevelText(const std::string& text) override;
+    void setMeasurementsLive(bool live) override;
     void setCommandButtonsEnabled(bool enabled) override;
 
     // Shows the last status again in the current language, or `initial` while the connection

@@ -1,5 +1,6 @@
 #include "MessageBox.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -69,6 +70,17 @@ bool confirmWarning(QWidget* parent, const QString& text) {
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.button(QMessageBox::Cancel)->setText(QStringLiteral("Cancel"));
     return execMessageBox(box) == QMessageBox::Ok;
+}
+
+bool askYesNo(QWidget* parent, const QString& text) {
+    ScreenCentredBox box(QMessageBox::Warning, applicationTitle(), displayText(text),
+                         QMessageBox::Yes | QMessageBox::No, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    box.button(QMessageBox::Yes)->setText(QCoreApplication::translate("MessageBox", "Да"));
+    box.button(QMessageBox::No)->setText(QCoreApplication::translate("MessageBox", "Нет"));
+    return execMessageBox(box) == QMessageBox::Yes;
 }
 
 }  // namespace ui

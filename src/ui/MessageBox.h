@@ -16,6 +16,10 @@ void showMessage(QWidget* parent, const QString& text);
 // (Escape), centred on the screen. True when the user chose OK.
 bool confirmWarning(QWidget* parent, const QString& text);
 
+// The question box: application title, warning icon, "Да" and "Нет"; "Нет" is the default and
+// what Escape or closing the box answers. True only for "Да".
+bool askYesNo(QWidget* parent, const QString& text);
+
 // Runs a built box modally and returns the button pressed (QMessageBox::StandardButton).
 // Every box of the application goes through here.
 int execMessageBox(QMessageBox& box);

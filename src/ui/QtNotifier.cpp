@@ -15,4 +15,8 @@ bool QtNotifier::confirm(const std::string& text) {
     return ui::confirmWarning(parent_, translatedCore(text));
 }
 
+bool QtNotifier::ask(const std::string& text) {
+    return ui::askYesNo(parent_, translatedCore(text));
+}
+
 }  // namespace ui

@@ -12,6 +12,7 @@ class QtNotifier : public dut::config::Notifier {
     explicit QtNotifier(QWidget* parent) : parent_(parent) {}
     void showMessage(const std::string& text) override;
     bool confirm(const std::string& text) override;
+    bool ask(const std::string& text) override;
 
   private:
     QWidget* parent_;

@@ -6,13 +6,31 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <optional>
+#include <utility>
 
+#include "LevelOrder.h"
 #include "SensorParams.h"
 #include "Translated.h"
+#include "UiStyle.h"
 
 namespace ui {
 
 namespace {
+
+// The file's full and empty levels, when both are there and full <= empty.
+bool fileLevelsInverted(const std::vector<dut::settings::CompareRow>& rows) {
+    std::optional<std::int32_t> full, empty;
+    for (const dut::settings::CompareRow& row : rows) {
+        if (row.parameter == dut::param::kFullLevel) full = row.inFile;
+        if (row.parameter == dut::param::kEmptyLevel) empty = row.inFile;
+    }
+    return full && dut::config::levelsInverted(*full, empty);
+}
+
+bool isLevel(std::uint8_t parameter) {
+    return parameter == dut::param::kFullLevel || parameter == dut::param::kEmptyLevel;
+}
 
 QString shown(std::uint8_t parameter, const std::optional<std::int32_t>& value) {
     if (!value) return SettingsApplyDialog::tr("нет ответа");
@@ -39,6 +57,12 @@ SettingsApplyDialog::SettingsApplyDialog(const QString& fileName,
             tr("\nПодключён другой датчик: уровни не отмечены, они принадлежат одному баку и одной "
                "длине датчика.");
     }
+    const bool inverted = fileLevelsInverted(rows_);
+    if (inverted) {
+        heading +=
+            tr("\nВ файле полный уровень не выше пустого: с ними у датчика не будет "
+               "рабочего выхода. Уровни выделены и не отмечены.");
+    }
     heading +=
         tr("\nОтметьте, что записать в датчик. Параметры только для чтения "
            "не записываются никогда.");
@@ -60,9 +84,10 @@ SettingsApplyDialog::SettingsApplyDialog(const QString& fileName,
         if (!row.writable) name += tr(" (только чтение)");
         auto* nameItem = new QTableWidgetItem(name);
         Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+        const bool marked = inverted && isLevel(row.parameter);
         if (row.writable) {
             flags |= Qt::ItemIsUserCheckable;
-            nameItem->setCheckState(row.tickedByDefault ? Qt::Checked : Qt::Unchecked);
+            nameItem->setCheckState(row.tickedByDefault && !marked ? Qt::Checked : Qt::Unchecked);
         }
         nameItem->setFlags(flags);
         Table->setItem(i, 0, nameItem);
@@ -76,6 +101,13 @@ SettingsApplyDialog::SettingsApplyDialog(const QString& fileName,
             }
             Table->setItem(i, column, item);
         }
+        if (marked) {
+            for (int column = 0; column < 3; ++column) {
+                Table->item(i, column)->setBackground(kMarkedRow);
+                Table->item(i, column)->setForeground(QColor(Qt::black));
+                Table->item(i, column)->setToolTip(tr("Полный уровень не выше пустого"));
+            }
+        }
     }
     Table->resizeColumnsToContents();
     Table->horizontalHeader()->setStretchLastSection(true);
@@ -84,16 +116,41 @@ SettingsApplyDialog::SettingsApplyDialog(const QString& fileName,
                             Table->horizontalHeader()->height() + 4);
     layout->addWidget(Table);
 
+    Status = new QLabel(this);
+    Status->setObjectName(QStringLiteral("Status"));
+    Status->setWordWrap(true);
+    layout->addWidget(Status);
+
     auto* buttons = new QDialogButtonBox(this);
     WriteButton = buttons->addButton(tr("Записать отмеченное"), QDialogButtonBox::AcceptRole);
     WriteButton->setObjectName(QStringLiteral("WriteButton"));
     QPushButton* cancel = buttons->addButton(tr("Отмена"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("CancelButton"));
     WriteButton->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::accepted, this, &SettingsApplyDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+    Buttons = buttons;
     WriteButton->setFocus();
+}
+
+void SettingsApplyDialog::setWriter(std::function<void(const std::vector<std::uint8_t>&)> writer) {
+    writer_ = std::move(writer);
+}
+
+void SettingsApplyDialog::accept() {
+    if (writer_ && !written_) {
+        written_ = true;
+        const std::vector<std::uint8_t> chosen = ticked();
+        // The wait paints, so the line below and the greyed buttons show while it lasts.
+        Status->setText(tr("Запись в датчик и проверка записанного (%1 знач.)… Ждём ответа "
+                           "датчика.")
+                            .arg(chosen.size()));
+        Table->setEnabled(false);
+        Buttons->setEnabled(false);
+        writer_(chosen);
+    }
+    QDialog::accept();
 }
 
 std::vector<std::uint8_t> SettingsApplyDialog::ticked() const {

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <cstdio>
+#include <exception>
 
 #include "FileIo.h"
 #include "MainValues.h"
@@ -116,9 +117,20 @@ void SettingsFileActions::apply() {
         return;
     }
     SettingsApplyDialog dialog(QFileInfo(path).fileName(), *parsed.document, reading, parent_);
-    if (dialog.exec() != QDialog::Accepted) return;
+    // Written while the dialog is still up, so that its status line tells of the wait.
+    std::vector<dut::settings::WriteOutcome> outcomes;
+    std::exception_ptr failure;
+    dialog.setWriter([&](const std::vector<std::uint8_t>& chosen) {
+        try {
+            outcomes = dut::settings::apply(link_, *parsed.document, chosen);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    });
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    if (failure) std::rethrow_exception(failure);
+    if (!accepted) return;
 
-    const auto outcomes = dut::settings::apply(link_, *parsed.document, dialog.ticked());
     // The main window shows what the sensor now holds, as after its own commands.
     for (const dut::settings::WriteOutcome& outcome : outcomes) {
         if (!outcome.taken()) continue;

@@ -30,6 +30,7 @@
 #include "TForm5.h"
 #include "TForm6.h"
 #include "TankCalibrationWindow.h"
+#include "Translated.h"
 
 using ui::kMenuBlue;
 using ui::kMoneyGreen;
@@ -166,6 +167,10 @@ TForm1::TForm1(ui::AppContext& context, QWidget* parent) : QWidget(parent), cont
     notifier_ = std::make_unique<ui::QtNotifier>(this);
     controller_ = std::make_unique<dut::config::ConnectionController>(context.portControl,
                                                                       context.link, *view_);
+    // The exchange log marks the port's events between the frames, in the window's language.
+    controller_->setPortEvents([this](const std::string& text) {
+        context_.trace.note(ui::translatedCore(text).toStdString());
+    });
     commands_ = std::make_unique<dut::config::CalibrationCommands>(
         context.link, controller_->values(), *view_, *notifier_, [this] { restoreAndRaise(); });
     settingsFile_ = std::make_unique<ui::SettingsFileActions>(context.link, controller_->values(),
@@ -420,6 +425,17 @@ void TForm1::buildStep4() {
     ProgressBar1->setGeometry(ui::mainWindowPlace("ProgressBar1"));
     Label11 = makeStaticText(Content, QString(), ui::mainWindowPlace("Label11"), kPaleBlue,
                              palette().color(QPalette::WindowText), kBold11());
+
+    // While the link is lost the last values stay in place, disabled: these are the colours
+    // that tell they are old. The style's own disabled bar can look nearly as live as before.
+    for (QLabel* value : {Edit1, Label11}) {
+        QPalette pal = value->palette();
+        pal.setColor(QPalette::Disabled, QPalette::WindowText, ui::kStaleGrey);
+        value->setPalette(pal);
+    }
+    QPalette bar = ProgressBar1->palette();
+    bar.setColor(QPalette::Disabled, QPalette::Highlight, ui::kStaleGrey.lighter(125));
+    ProgressBar1->setPalette(bar);
 }
 
 void TForm1::changeEvent(QEvent* event) {

@@ -10,6 +10,7 @@
 #include "FlatJson.h"
 #include "InstallationReport.h"
 #include "LevelCorrectionDialog.h"
+#include "LevelOrder.h"
 #include "PortOpenAdvice.h"
 #include "SensorParams.h"
 #include "SettingsFile.h"
@@ -47,6 +48,7 @@ const std::vector<Piece>& pieces() {
             {"ConnectionController", dut::config::ConnectionController::statusTexts()},
             {"CalibrationCommands", dut::config::CalibrationCommands::messageTexts()},
             {"LevelCorrectionDialog", dut::config::LevelCorrectionDialog::messageTexts()},
+            {"LevelOrder", dut::config::levelOrderTexts()},
             {"CalibrationTable", dut::tank::CalibrationTable::texts()},
             {"TableCsv", dut::tank::csvImportTexts()},
             {"TableSession", dut::tank::sessionReadTexts()},

@@ -23,6 +23,10 @@ inline const QColor kMenuBlue{193, 218, 244};
 inline const QColor kMoneyGreen{192, 220, 192};
 inline const QColor kPaleBlue{240, 251, 255};
 inline const QColor kRed{255, 0, 0};
+// Values that are no longer live: plainly grey against both kPaleBlue and white.
+inline const QColor kStaleGrey{150, 150, 150};
+// A row that needs a look before it is used.
+inline const QColor kMarkedRow{255, 200, 200};
 
 // The face the layouts were drawn with, or, where it is missing, a sans-serif face that
 // has Cyrillic glyphs. Heights are always given in pixels so the screen density cannot

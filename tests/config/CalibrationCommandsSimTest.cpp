@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
+
 #include "CalibrationCommands.h"
 #include "SimLine.h"
 #include "TextInput.h"
@@ -102,14 +105,120 @@ TEST_F(CommandsSimTest, FailureWhenBothExchangesFail) {
     commands.Button2Click();
     EXPECT_TRUE(requests().empty());
     EXPECT_EQ(messages(), std::vector<std::string>{kFullFailed});
-    EXPECT_EQ(view.levelMax, "1834");  // the box keeps the new text anyway
 }
 
-TEST_F(CommandsSimTest, FailureWhenTheReadBackDisagrees) {
-    values.setCurrentValue(250);
-    port.alterAnswer(kRead, 5, 251);
-    commands.Button3Click();
-    EXPECT_EQ(messages(), std::vector<std::string>{kEmptyFailed});
+// The box shows the value being written while the line is busy; a failure puts back what the
+// sensor is known to hold before the failure is told, a success keeps the new value.
+TEST_F(CommandsSimTest, LevelBoxesEndShowingWhatTheSensorHolds) {
+    struct Case {
+        const char* name;
+        bool full;
+        std::function<void(FaultPort&)> fault;
+        std::string shown;  // at the end
+    };
+    const std::vector<Case> cases = {
+        {"full, nothing answers", true,
+         [](FaultPort& p) {
+             p.drop(kWrite, 4);
+             p.drop(kRead, 4);
+         },
+         "3000"},
+        {"empty, nothing answers", false,
+         [](FaultPort& p) {
+             p.drop(kWrite, 5);
+             p.drop(kRead, 5);
+         },
+         "200"},
+        // The read-back names another value: that is what the sensor now holds.
+        {"empty, read-back disagrees", false, [](FaultPort& p) { p.alterAnswer(kRead, 5, 251); },
+         "251"},
+        {"full, only the read-back lost", true, [](FaultPort& p) { p.drop(kRead, 4); }, "1834"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        port.clearRules();
+        values.setLevelMax("3000");
+        values.setLevelMin("200");
+        values.setCurrentValue(1834);
+        notifier.messages.clear();
+        log.clear();
+        c.fault(port);
+        if (c.full) {
+            commands.Button2Click();
+        } else {
+            commands.Button3Click();
+        }
+        const std::string setter = c.full ? "setLevelMaxText(" : "setLevelMinText(";
+        std::vector<std::string> expected = {setter + "1834)"};
+        const bool ok = c.shown == "1834";
+        if (!ok) expected.push_back(setter + c.shown + ")");
+        expected.push_back("message:" + (ok ? (c.full ? kFullOk : kEmptyOk)
+                                            : (c.full ? kFullFailed : kEmptyFailed)));
+        EXPECT_EQ(log, expected);
+        EXPECT_EQ(c.full ? values.levelMax() : values.levelMin(), c.shown);
+        EXPECT_EQ(c.full ? values.levelMin() : values.levelMax(), c.full ? "200" : "3000");
+    }
+}
+
+// A write that would leave full <= empty asks first, naming both; "Нет" writes nothing and
+// leaves the boxes alone. One unit apart is an ordinary pair and asks nothing.
+TEST_F(CommandsSimTest, FullNotAboveEmptyIsAskedAboutFirst) {
+    struct Case {
+        const char* name;
+        int hotKey;  // the command, through its hot key
+        std::int32_t current;
+        std::string otherLevel;      // the level the command leaves alone
+        std::optional<bool> answer;  // nothing: no question expected
+        std::string question;
+    };
+    const std::string q1 =
+        "ВНИМАНИЕ!\rПолный уровень 200 не выше пустого уровня 200.\rС такими уровнями у "
+        "датчика не будет рабочего выхода.\rЗаписать ?";
+    const std::string q2 =
+        "ВНИМАНИЕ!\rПолный уровень 150 не выше пустого уровня 199.\rС такими уровнями у "
+        "датчика не будет рабочего выхода.\rЗаписать ?";
+    const std::string q3 =
+        "ВНИМАНИЕ!\rПолный уровень 3000 не выше пустого уровня 3000.\rС такими уровнями у "
+        "датчика не будет рабочего выхода.\rЗаписать ?";
+    const std::vector<Case> cases = {
+        {"F4 with the tank empty, no", kHotKeyFull, 200, "200", false, q1},
+        {"F4 below empty, yes", kHotKeyFull, 150, "199", true, q2},
+        {"F4 one above empty", kHotKeyFull, 201, "200", std::nullopt, ""},
+        {"F4 with no empty level known", kHotKeyFull, 200, "", std::nullopt, ""},
+        {"F1 with the tank full, no", kHotKeyEmpty, 3000, "3000", false, q3},
+        {"F1 one below full", kHotKeyEmpty, 2999, "3000", std::nullopt, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bool full = c.hotKey == kHotKeyFull;
+        const int parameter = full ? 4 : 5;
+        sensor.setParam(4, 3000);
+        sensor.setParam(5, 200);
+        sensor.clearRequests();
+        notifier.asked.clear();
+        notifier.messages.clear();
+        notifier.askAnswers.clear();
+        if (c.answer) notifier.askAnswers.push_back(*c.answer);
+        values.setLevelMax(full ? "3000" : c.otherLevel);
+        values.setLevelMin(full ? c.otherLevel : "200");
+        values.setCurrentValue(c.current);
+        const std::string boxBefore = full ? values.levelMax() : values.levelMin();
+
+        EXPECT_TRUE(commands.hotKey(c.hotKey));
+
+        EXPECT_EQ(notifier.asked,
+                  c.answer ? std::vector<std::string>{c.question} : std::vector<std::string>{});
+        if (c.answer == false) {
+            EXPECT_TRUE(requests().empty());
+            EXPECT_TRUE(messages().empty());
+            EXPECT_EQ(full ? values.levelMax() : values.levelMin(), boxBefore);
+        } else {
+            const std::vector<Request> written = {{kWrite, parameter, c.current},
+                                                  {kRead, parameter, 0}};
+            EXPECT_EQ(requests(), written);
+            EXPECT_EQ(sensor.param(parameter), c.current);
+        }
+    }
 }
 
 TEST_F(CommandsSimTest, ClosedPortFailsAtOnceWithTheFailureMessages) {

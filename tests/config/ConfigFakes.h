@@ -126,6 +126,13 @@ class RecordingMainView : public dut::config::MainView {
         log_.push_back("setOutputLevelText(" + text + ")");
         outputLevel = text;
     }
+    // Kept out of the log like the reason: the sequences compared predate it.
+    std::optional<bool> live;
+    int liveChanges = 0;
+    void setMeasurementsLive(bool on) override {
+        live = on;
+        ++liveChanges;
+    }
     void setCommandButtonsEnabled(bool enabled) override {
         log_.push_back(enabled ? "buttons(on)" : "buttons(off)");
         buttonsEnabled = enabled;
@@ -142,6 +149,8 @@ class FakeNotifier : public dut::config::Notifier {
     std::vector<std::string> messages;
     std::vector<std::string> questions;
     std::deque<bool> answers;  // scripted confirm answers; an unscripted question is Cancel
+    std::vector<std::string> asked;
+    std::deque<bool> askAnswers;  // scripted yes/no answers; an unscripted one is "Нет"
 
     void showMessage(const std::string& text) override {
         log_.push_back("message:" + text);
@@ -153,6 +162,14 @@ class FakeNotifier : public dut::config::Notifier {
         if (answers.empty()) return false;
         const bool answer = answers.front();
         answers.pop_front();
+        return answer;
+    }
+    bool ask(const std::string& text) override {
+        log_.push_back("ask");
+        asked.push_back(text);
+        if (askAnswers.empty()) return false;
+        const bool answer = askAnswers.front();
+        askAnswers.pop_front();
         return answer;
     }
 

@@ -101,6 +101,49 @@ TEST_F(ConnectionSimTest, BadPortWhileConnectedShowsLossOnlyAfterTheNextRead) {
     EXPECT_EQ(view.colour, StatusColour::Red);
 }
 
+// A lost link greys the last values without changing them, and says so once in the exchange
+// log; the first good read after the reconnect makes them live again.
+TEST_F(ConnectionSimTest, LostLinkMarksTheValuesStaleUntilTheNextGoodRead) {
+    std::vector<std::string> events;
+    controller.setPortEvents([&](const std::string& text) { events.push_back(text); });
+    const std::string device = sensor.devicePath();
+    controller.COMSelectSelect();
+    controller.Timer2Timer();
+    controller.Timer2Timer();
+    ASSERT_EQ(view.currentValue, "1000");
+    EXPECT_EQ(view.liveChanges, 0);  // live from the start: nothing to mark
+
+    port.drop(kRead, 0);
+    controller.Timer2Timer();  // an idle tick
+    controller.Timer2Timer();  // the raw value's read fails
+    ASSERT_FALSE(state.linkFlag);
+    controller.Timer2Timer();
+    EXPECT_EQ(view.live, std::optional<bool>(false));
+    EXPECT_EQ(view.currentValue, "1000");
+    EXPECT_EQ(view.outputLevel, std::to_string(sensor.param(6)));
+    EXPECT_EQ(view.chart.size(), 1u);
+
+    // Still lost on every tick up to the reconnect: marked once, told once.
+    port.clearRules();
+    int ticks = 0;
+    while (!state.linkFlag && ticks < 20) {
+        controller.Timer2Timer();
+        ++ticks;
+    }
+    ASSERT_TRUE(state.linkFlag);
+    EXPECT_EQ(view.live, std::optional<bool>(false));  // the connect reads are no poll
+    EXPECT_EQ(view.liveChanges, 1);
+    controller.Timer2Timer();
+    EXPECT_EQ(view.live, std::optional<bool>(true));
+    EXPECT_EQ(view.liveChanges, 2);
+
+    controller.COMSelectSelect();  // picked again: closed and opened
+    const std::vector<std::string> expected = {
+        "Порт открыт: " + device, "Нет связи с датчиком, порт закрыт: " + device,
+        "Порт открыт: " + device, "Порт закрыт: " + device, "Порт открыт: " + device};
+    EXPECT_EQ(events, expected);
+}
+
 TEST_F(ConnectionSimTest, SensorWithoutNumberIsRefused) {
     auto faults = sensor.faults();
     faults.sensorNumberZero = true;

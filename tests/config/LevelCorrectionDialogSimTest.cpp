@@ -148,6 +148,39 @@ TEST_F(LevelDialogSimTest, WideningEqualLevelsWritesThemAgain) {
     EXPECT_EQ(requests(), expected);
     EXPECT_EQ(dialogView.levelMin, "50");
     EXPECT_EQ(view.levelMin, "50");
+    // Its own question is the only one.
+    EXPECT_TRUE(notifier.asked.empty());
+}
+
+// "Установить" of either level compares what is typed with the other level as the sensor
+// holds it (the main window's, not the other box of the dialog).
+TEST_F(LevelDialogSimTest, SettingFullNotAboveEmptyAsksFirst) {
+    const std::string question =
+        "ВНИМАНИЕ!\rПолный уровень 100 не выше пустого уровня 200.\rС такими уровнями у "
+        "датчика не будет рабочего выхода.\rЗаписать ?";
+    openWith("100", "50");
+    dialog.Button2Click();
+    EXPECT_EQ(notifier.asked, std::vector<std::string>{question});
+    EXPECT_TRUE(requests().empty());
+    EXPECT_TRUE(notifier.messages.empty());
+    EXPECT_EQ(view.levelMax, "3000");
+
+    notifier.askAnswers = {true};
+    dialog.Button2Click();
+    EXPECT_EQ(requests(), (std::vector<Request>{{kWrite, 4, 100}, {kRead, 4, 0}}));
+    EXPECT_EQ(view.levelMax, "100");
+
+    // Empty set to the full level itself: asked as well; an ordinary empty level is not.
+    sensor.clearRequests();
+    notifier.asked.clear();
+    openWith("100", "100");
+    dialog.Button3Click();
+    EXPECT_EQ(notifier.asked.size(), 1u);
+    EXPECT_TRUE(requests().empty());
+    openWith("100", "99");
+    dialog.Button3Click();
+    EXPECT_EQ(notifier.asked.size(), 1u);
+    EXPECT_EQ(requests(), (std::vector<Request>{{kWrite, 5, 99}, {kRead, 5, 0}}));
 }
 
 TEST_F(LevelDialogSimTest, CancelledWideningChangesNothing) {

@@ -224,4 +224,31 @@ TEST_F(FifoTest, AFifoNobodyOpenedDoesNotHoldUpTheStartAndIsWrittenOnceOpened) {
     EXPECT_NE(text.find("  rx  "), std::string::npos) << text;
 }
 
+// A port's events stand between the frames in the order they happened, on the frames' time
+// scale; with nobody wanting lines they cost nothing and are not kept for later.
+TEST(ExchangeTraceNotes, PortEventsStandBetweenTheFramesInOrder) {
+    dut::LinkState state;
+    testsupport::ScriptedPort port;
+    port.responder = [](const testsupport::ScriptedPort::Bytes& request) { return request; };
+    dut::ConfigLink link(port, state);
+    dut::ExchangeTrace trace(link);
+    trace.note("unheard");
+    trace.setListening(true);
+    trace.note("Порт открыт: /dev/ttyUSB0");
+    link.read(dut::param::kFullLevel);
+    trace.note("Порт закрыт: /dev/ttyUSB0");
+    const std::vector<std::string> lines = trace.takePending();
+    ASSERT_GE(lines.size(), 4u);
+    const auto ends = [](const std::string& line, const std::string& tail) {
+        return line.size() >= tail.size() &&
+               line.compare(line.size() - tail.size(), tail.size(), tail) == 0;
+    };
+    EXPECT_TRUE(ends(lines.front(), "  --  Порт открыт: /dev/ttyUSB0")) << lines.front();
+    EXPECT_TRUE(ends(lines.back(), "  --  Порт закрыт: /dev/ttyUSB0")) << lines.back();
+    EXPECT_NE(lines[1].find("  tx  "), std::string::npos) << lines[1];
+    for (const std::string& line : lines) EXPECT_EQ(line.find("unheard"), std::string::npos);
+    // The time stamp is as wide as a frame's, so the columns stay aligned.
+    EXPECT_EQ(lines.front().find("  --  "), lines[1].find("  tx  "));
+}
+
 }  // namespace

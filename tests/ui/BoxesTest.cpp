@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QTest>
 
+#include "Application.h"
 #include "BoxHook.h"
 #include "MessageBox.h"
 #include "TestSupport.h"
@@ -61,9 +62,12 @@ struct KeyRun {
     QString closedBy;
     QPoint centre;
     bool closed = false;
+    bool answeredYes = false;
 };
 
-KeyRun pressInRealBox(Qt::Key key, bool warning) {
+enum class Kind { Message, Warning, Question };
+
+KeyRun pressInRealBox(Qt::Key key, Kind kind) {
     KeyRun run;
     testsupport::BoxHook hook([&](QMessageBox& box) {
         bool seen = false;
@@ -84,24 +88,29 @@ KeyRun pressInRealBox(Qt::Key key, bool warning) {
         run.closedBy = clicked ? clicked->text() : QString();
         return clicked ? int(box.standardButton(clicked)) : int(QMessageBox::NoButton);
     });
-    if (warning) {
-        ui::confirmWarning(nullptr, QStringLiteral("Продолжаем ?"));
-    } else {
-        ui::showMessage(nullptr, QStringLiteral("Максимальный уровень установлен!"));
+    switch (kind) {
+        case Kind::Warning:
+            ui::confirmWarning(nullptr, QStringLiteral("Продолжаем ?"));
+            break;
+        case Kind::Question:
+            run.answeredYes = ui::askYesNo(nullptr, QStringLiteral("Записать ?"));
+            break;
+        case Kind::Message:
+            ui::showMessage(nullptr, QStringLiteral("Максимальный уровень установлен!"));
     }
     return run;
 }
 
 TEST(MessageBox, EnterSpaceAndEscapeAllPressOk) {
     for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space, Qt::Key_Escape}) {
-        const KeyRun run = pressInRealBox(key, false);
+        const KeyRun run = pressInRealBox(key, Kind::Message);
         EXPECT_TRUE(run.closed) << "key " << key;
         EXPECT_EQ(run.closedBy, QStringLiteral("OK")) << "key " << key;
     }
 }
 
 TEST(MessageBox, BoxStandsInTheScreenCentre) {
-    const KeyRun run = pressInRealBox(Qt::Key_Return, false);
+    const KeyRun run = pressInRealBox(Qt::Key_Return, Kind::Message);
     const QPoint screen = QGuiApplication::primaryScreen()->availableGeometry().center();
     EXPECT_LE((run.centre - screen).manhattanLength(), 2);
 }
@@ -130,8 +139,27 @@ TEST(MessageBox, LongTextIsWrappedWithinTheScreen) {
 }
 
 TEST(MessageBox, WarningBoxEscapeCancelsEnterConfirms) {
-    EXPECT_EQ(pressInRealBox(Qt::Key_Escape, true).closedBy, QStringLiteral("Cancel"));
-    EXPECT_EQ(pressInRealBox(Qt::Key_Return, true).closedBy, QStringLiteral("OK"));
+    EXPECT_EQ(pressInRealBox(Qt::Key_Escape, Kind::Warning).closedBy, QStringLiteral("Cancel"));
+    EXPECT_EQ(pressInRealBox(Qt::Key_Return, Kind::Warning).closedBy, QStringLiteral("OK"));
+}
+
+// The question about a step rarely meant: a key pressed out of habit answers "Нет"; only a
+// deliberate "Да" (its shortcut or a click) goes on.
+TEST(MessageBox, QuestionBoxEnterAndEscapeBothAnswerNo) {
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        const KeyRun run = pressInRealBox(key, Kind::Question);
+        EXPECT_TRUE(run.closed) << "key " << key;
+        EXPECT_EQ(run.closedBy, QStringLiteral("Нет")) << "key " << key;
+        EXPECT_FALSE(run.answeredYes) << "key " << key;
+    }
+    testsupport::BoxHook hook([](QMessageBox& box) {
+        EXPECT_EQ(box.windowTitle(), ui::applicationTitle());
+        EXPECT_EQ(box.icon(), QMessageBox::Warning);
+        EXPECT_EQ(box.defaultButton(), box.button(QMessageBox::No));
+        EXPECT_EQ(box.text(), QStringLiteral("Полный 200\nПустой 200"));
+        return int(QMessageBox::Yes);
+    });
+    EXPECT_TRUE(ui::askYesNo(nullptr, QStringLiteral("Полный 200\rПустой 200")));
 }
 
 }  // namespace

@@ -113,7 +113,9 @@ TEST(CommandLine, HelpAndVersionPrintOnStandardOutputAndSucceed) {
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out, ui::usageText());
     EXPECT_EQ(help.err, "");
-    EXPECT_EQ(help.out.rfind("Usage: brindolex-dut-configurator [--trace FILE] [PORT]\n", 0), 0u);
+    EXPECT_EQ(help.out.rfind(
+                  "Usage: brindolex-dut-configurator [--trace FILE] [--lang ru|en] [PORT]\n", 0),
+              0u);
 
     const Answer version = answer({"--version"});
     EXPECT_EQ(version.status, 0);
@@ -147,6 +149,12 @@ TEST(CommandLine, UsageNamesEveryOptionItAccepts) {
     for (const char* option :
          {"PORT", "--help", "-h", "--version", "--trace FILE", "Ctrl+Shift+L", "Ctrl+Shift+J"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
+    }
+    // The usage line itself, which is all many readers look at, names every option that
+    // takes a value or a choice.
+    const std::string first = usage.substr(0, usage.find('\n'));
+    for (const char* option : {"[--trace FILE]", "[--lang ru|en]", "[PORT]"}) {
+        EXPECT_NE(first.find(option), std::string::npos) << option << " in " << first;
     }
     // Every line fits a terminal of 80 columns.
     std::istringstream lines(usage);

@@ -132,12 +132,13 @@ TEST(Language, TextsWrittenInEnglishFollowTheLanguageToo) {
         {ui::Language::English,
          QStringLiteral("Cannot open /dev/ttyUSB0: Permission denied. Add your user to the "
                         "dialout group (uucp on Arch) and log in again."),
-         "unknown option '--x'", "Usage: brindolex-dut-configurator [--trace FILE] [PORT]\n"},
+         "unknown option '--x'",
+         "Usage: brindolex-dut-configurator [--trace FILE] [--lang ru|en] [PORT]\n"},
         {ui::Language::Russian,
          QStringLiteral("Не удаётся открыть /dev/ttyUSB0: Permission denied. Добавьте своего "
                         "пользователя в группу dialout (uucp в Arch) и войдите в систему заново."),
          "неизвестный параметр '--x'",
-         "Запуск: brindolex-dut-configurator [--trace ФАЙЛ] [ПОРТ]\n"},
+         "Запуск: brindolex-dut-configurator [--trace ФАЙЛ] [--lang ru|en] [ПОРТ]\n"},
     };
     for (const auto& row : rows) {
         InLanguage in(row.language);

@@ -2,7 +2,9 @@
 // that leads to it.
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QTableWidget>
 
 #include "MainControls.h"
@@ -94,6 +96,70 @@ TEST(SettingsApplyDialog, WhatTheInstallerTicksIsWhatIsWritten) {
     // A read-only row cannot be ticked into a write, even by force.
     table->item(0, 0)->setCheckState(Qt::Checked);
     EXPECT_EQ(dialog.ticked(), (std::vector<std::uint8_t>{4, 8, 9}));
+}
+
+// A file whose full level is at or below its empty level has its two level rows marked and
+// unticked, even for the sensor it was saved from; one unit apart is an ordinary pair.
+TEST(SettingsApplyDialog, FileLevelsInTheWrongOrderAreMarkedAndUnticked) {
+    const struct {
+        std::int32_t full, empty;
+        bool marked;
+    } cases[] = {{300, 300, true}, {100, 300, true}, {301, 300, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.full);
+        SettingsDocument file = fileOf(1234);
+        file.values[4] = c.full;
+        file.values[5] = c.empty;
+        ui::SettingsApplyDialog dialog(QStringLiteral("a.json"), file, sensorNumbered(1234),
+                                       nullptr);
+        const auto* table = dialog.findChild<QTableWidget*>(QStringLiteral("Table"));
+        ASSERT_NE(table, nullptr);
+        for (int row : {3, 4}) {
+            EXPECT_EQ(table->item(row, 0)->checkState(), c.marked ? Qt::Unchecked : Qt::Checked);
+            for (int column = 0; column < 3; ++column) {
+                const QBrush background = table->item(row, column)->background();
+                EXPECT_EQ(background.style() != Qt::NoBrush, c.marked) << row << "," << column;
+                // Marked or not, the text stands out from its background.
+                if (c.marked) {
+                    EXPECT_NE(background.color(), table->item(row, column)->foreground().color());
+                }
+            }
+        }
+        EXPECT_EQ(table->item(2, 0)->background().style(), Qt::NoBrush);  // the address row
+        const std::vector<std::uint8_t> wanted = c.marked
+                                                     ? std::vector<std::uint8_t>{3, 8, 9}
+                                                     : std::vector<std::uint8_t>{3, 4, 5, 8, 9};
+        EXPECT_EQ(dialog.ticked(), wanted);
+    }
+}
+
+// The dialog stays up while its choice is written: the line below the table says so, and
+// nothing in it can be pressed until the writing is over.
+TEST(SettingsApplyDialog, WritingHappensBeforeItClosesAndIsToldInItsStatusLine) {
+    ui::SettingsApplyDialog dialog(QStringLiteral("a.json"), fileOf(1234), sensorNumbered(1234),
+                                   nullptr);
+    auto* status = dialog.findChild<QLabel*>(QStringLiteral("Status"));
+    auto* write = dialog.findChild<QPushButton*>(QStringLiteral("WriteButton"));
+    ASSERT_NE(status, nullptr);
+    ASSERT_NE(write, nullptr);
+    EXPECT_TRUE(status->text().isEmpty());
+    std::vector<std::vector<std::uint8_t>> writes;
+    QString shownMeanwhile;
+    bool writeEnabledMeanwhile = true;
+    dialog.setWriter([&](const std::vector<std::uint8_t>& chosen) {
+        writes.push_back(chosen);
+        shownMeanwhile = status->text();
+        writeEnabledMeanwhile = write->isEnabled();
+        EXPECT_TRUE(dialog.isVisible());
+    });
+    dialog.show();
+    write->click();
+    dialog.accept();  // a second accept does not write again
+    EXPECT_EQ(writes, (std::vector<std::vector<std::uint8_t>>{{3, 4, 5, 8, 9}}));
+    EXPECT_TRUE(shownMeanwhile.contains(QStringLiteral("Ждём ответа датчика")))
+        << shownMeanwhile.toStdString();
+    EXPECT_FALSE(writeEnabledMeanwhile);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
 TEST(SettingsApplyDialog, SettingsButtonSitsOverTheHiddenMonitorButtonOutsideTheTabRound) {

@@ -21,7 +21,7 @@ fail() {
 "$program" --version >"$workdir/out" || fail "--version failed"
 grep -qx 'brindolex-dut-configurator [0-9][0-9.]*' "$workdir/out" || fail "--version printed: $(cat "$workdir/out")"
 "$program" --lang en --help >"$workdir/out" || fail "--help failed"
-grep -qx 'Usage: brindolex-dut-configurator \[--trace FILE\] \[PORT\]' "$workdir/out" || fail "--help printed no usage"
+grep -qx 'Usage: brindolex-dut-configurator \[--trace FILE\] \[--lang ru|en\] \[PORT\]' "$workdir/out" || fail "--help printed no usage"
 status=0
 "$program" --lang en --no-such-option >"$workdir/out" 2>"$workdir/err" || status=$?
 [ "$status" -eq 2 ] && [ ! -s "$workdir/out" ] && grep -q '^Usage:' "$workdir/err" ||

@@ -22,6 +22,15 @@ def number(text, default=1):
         return default
 
 
+def past_level_question(s, box):
+    """F1 after F4 on one raw value leaves full == empty: the program asks first, and the
+    matrix means to write. The box that follows, if the question was one."""
+    if box is None or not alert_text(box).startswith(texts.LEVEL_ORDER_QUESTION):
+        return box
+    s.press(box, "Да")
+    return s.wait_alert(BOX_WAIT_S)
+
+
 def hot_key(s, key, expected, fault):
     field, param = HOT_KEYS[key]
     success, failure = texts.MESSAGES[key]
@@ -41,7 +50,7 @@ def hot_key(s, key, expected, fault):
             problems.append(f"{field} changed from {before!r} to {s.field(field)!r}")
         return problems
 
-    box = s.wait_alert(BOX_WAIT_S)
+    box = past_level_question(s, s.wait_alert(BOX_WAIT_S))
     if box is None:
         return [f"no box within {BOX_WAIT_S} s"]
     text = alert_text(box)

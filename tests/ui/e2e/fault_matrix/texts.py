@@ -28,6 +28,8 @@ MESSAGES = {
 }
 
 CONFIRM_TITLE = "Warning"
+# The question before a write that leaves the full level at or below the empty one.
+LEVEL_ORDER_QUESTION = "ВНИМАНИЕ!\nПолный уровень "
 
 
 def widen_confirmation(new_max, new_min):

@@ -73,7 +73,7 @@ def command(key):
         success, failure = texts.MESSAGES[key]
         mark = s.sim.mark()
         s.x.key(key)
-        box = s.wait_alert(commands.BOX_WAIT_S)
+        box = commands.past_level_question(s, s.wait_alert(commands.BOX_WAIT_S))
         if box is None:
             return [f"no box within {commands.BOX_WAIT_S} s"]
         text = alert_text(box)
