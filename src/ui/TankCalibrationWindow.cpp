@@ -906,7 +906,9 @@ void TankCalibrationWindow::showChart() {
             axis->setTickInterval(scale.step);
         }
     };
-    place(LevelAxis, maxLevel, 8);
+    // Levels run to four digits: more than five marks across the chart no longer fit their
+    // labels and the chart cuts them to "10…".
+    place(LevelAxis, maxLevel, 5);
     place(LitresAxis, maxLitres, 10);
 }
 
