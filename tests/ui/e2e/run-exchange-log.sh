@@ -49,9 +49,12 @@ start_program --trace "$workdir/trace.txt" "$workdir/sensor"
 version_answered() { grep -A3 'read 10$' "$workdir/trace.txt" 2>/dev/null | grep -q '  answer$'; }
 wait_for 300 version_answered || fail "the trace never showed the version read answered"
 grep -q '  echo skipped$' "$workdir/trace.txt" || fail "no echo in the trace"
-bad=$(grep -cvE '^ +[0-9]+\.[0-9]{3}  (tx|rx)  ([0-9A-F]{2}( [0-9A-F]{2})*  )?[a-z]' \
+# The port's own events stand between the frames as "--" lines; the port opened comes first.
+bad=$(grep -cvE '^ +[0-9]+\.[0-9]{3}  ((tx|rx)  ([0-9A-F]{2}( [0-9A-F]{2})*  )?[a-z]|--  .)' \
     "$workdir/trace.txt" || true)
 [ "$bad" -eq 0 ] || fail "$bad lines of the trace are not time, direction, hex and verdict"
+head -n1 "$workdir/trace.txt" | grep -q '  --  Порт открыт: ' ||
+    fail "the trace does not begin with the port opened"
 # Each request of the connect: sent, its echo passed over, then the answer.
 awk '{ l2 = l1; l1 = cur; cur = $0 }
      l2 ~ /  tx  / && l1 ~ /echo skipped$/ && cur ~ /  answer$/ { n++ }
