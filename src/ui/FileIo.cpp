@@ -77,8 +77,10 @@ QString nameSafe(const QString& text) {
 QString dialogFolder() {
     const QString last = QSettings().value(QLatin1String(kDialogFolderKey)).toString();
     if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
+    // A documents folder that was never made is no place to open in: the dialog would fall
+    // back to wherever the program was started from.
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return documents.isEmpty() ? QDir::homePath() : documents;
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
 void rememberDialogFolder(const QString& pickedFile) {

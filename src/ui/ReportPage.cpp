@@ -264,8 +264,10 @@ void ReportWriter::chart(const dut::tank::TableState& table,
     setFont(9);
     painter.drawText(QRectF(plot.left(), plot.bottom() + px(5), plot.width(), px(5)),
                      Qt::AlignCenter, QCoreApplication::translate("ReportPage", "Уровень"));
-    // Upright above the axis: a turned name reads badly on paper and in the PDF's text.
-    painter.drawText(QRectF(0, px(y_), px(40), px(kAxisTitle)), Qt::AlignLeft | Qt::AlignVCenter,
+    // Upright above the axis: a turned name reads badly on paper and in the PDF's text. It
+    // starts where the plot does, clear of the marks' numbers that end left of the axis.
+    painter.drawText(QRectF(plot.left() + px(1), px(y_), px(40), px(kAxisTitle)),
+                     Qt::AlignLeft | Qt::AlignVCenter,
                      QCoreApplication::translate("ReportPage", "Литры"));
 
     painter.setRenderHint(QPainter::Antialiasing);

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <cstdio>
 #include <exception>
 
@@ -35,14 +34,16 @@ SettingsFileActions::SettingsFileActions(dut::ConfigLink& link, dut::config::Mai
 QString SettingsFileActions::pickFile(QWidget* parent, bool forSaving, const QString& suggested) {
     const QString given = qEnvironmentVariable("DUT_SETTINGS_FILE");
     if (!given.isEmpty()) return given;
-    if (forSaving) {
-        return QFileDialog::getSaveFileName(
-            parent, QCoreApplication::translate("SettingsFileActions", "Сохранить настройки"),
-            suggested, fileFilter(), nullptr, QFileDialog::DontUseNativeDialog);
-    }
-    return QFileDialog::getOpenFileName(
-        parent, QCoreApplication::translate("SettingsFileActions", "Применить настройки"),
-        QString(), fileFilter(), nullptr, QFileDialog::DontUseNativeDialog);
+    const QString path =
+        forSaving
+            ? QFileDialog::getSaveFileName(
+                  parent, QCoreApplication::translate("SettingsFileActions", "Сохранить настройки"),
+                  suggested, fileFilter(), nullptr, QFileDialog::DontUseNativeDialog)
+            : QFileDialog::getOpenFileName(
+                  parent, QCoreApplication::translate("SettingsFileActions", "Применить настройки"),
+                  dialogFolder(), fileFilter(), nullptr, QFileDialog::DontUseNativeDialog);
+    rememberDialogFolder(path);
+    return path;
 }
 
 void SettingsFileActions::tell(const QString& text) {
@@ -62,11 +63,11 @@ void SettingsFileActions::save() {
              QCoreApplication::translate("SettingsFileActions", " Файл не записан."));
         return;
     }
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString suggested =
-        QDir(folder).filePath(QCoreApplication::translate("SettingsFileActions", "ДУТ-%1-%2.json")
-                                  .arg(outcome.document->sensorNumber)
-                                  .arg(now.toString(QStringLiteral("yyyy-MM-dd"))));
+        QDir(dialogFolder())
+            .filePath(QCoreApplication::translate("SettingsFileActions", "ДУТ-%1-%2.json")
+                          .arg(outcome.document->sensorNumber)
+                          .arg(now.toString(QStringLiteral("yyyy-MM-dd"))));
     const QString path = pickFile(parent_, true, suggested);
     if (path.isEmpty()) return;
 

@@ -105,23 +105,8 @@ class OuterFrameKeeper : public QObject {
             window->move(ownKnown ? fitted.topLeft()
                                   : fitted.topLeft() + QPoint(frame.left(), frame.top()));
         }
-        if (ownKnown) {
-            keepFrameOnScreen(window);
-            // Once the window's own frame has been used, the user's moves and sizes are theirs.
-            pending_ = false;
-        }
-    }
-
-    // Wherever the window manager or Qt's own placement (a dialog centred on its parent) put
-    // the window, its frame, title bar included, starts on the screen, or it could not be
-    // taken and moved.
-    static void keepFrameOnScreen(QWidget* window) {
-        const QRect outer = window->frameGeometry();
-        const QScreen* screen = QGuiApplication::screenAt(outer.center());
-        if (!screen) screen = window->screen();
-        if (!screen) return;
-        const QRect fitted = fitOuterRect(outer, screen->availableGeometry());
-        if (fitted.topLeft() != outer.topLeft()) window->move(fitted.topLeft());
+        // Once the window's own frame has been used, the user's moves and sizes are theirs.
+        if (ownKnown) pending_ = false;
     }
 
     QSize outer_;

@@ -16,8 +16,7 @@ QRect fitOuterRect(const QRect& outer, const QRect& available);
 // on the screen (the same window manager draws them all) stands in for it, and the client
 // size is corrected again once the window's own frame is known. A window with a parent is
 // kept transient for the parent's window, so the pair shares one taskbar entry and a modal
-// one cannot fall behind. Once the window manager has framed it, a window whose frame runs
-// past the screen's available area is moved inside it.
+// one cannot fall behind.
 void setOuterSize(QWidget* window, int w, int h);
 
 // As setOuterSize, and the window opens at its designed place (x, y of the frame's top left

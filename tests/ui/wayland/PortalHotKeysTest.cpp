@@ -241,14 +241,18 @@ TEST_F(PortalHotKeys, EachActivationRunsItsKeysCommand) {
         QString box;
         int parameter;
         int value;
+        int raw;  // the tank as the key is pressed: empty below full, or the levels' question
     } cases[] = {
-        {"full-tank", QStringLiteral("Максимальный уровень установлен!"), 4, 1834},
-        {"empty-tank", QStringLiteral("Минимальный уровень установлен!"), 5, 1834},
-        {"address-1", QStringLiteral("Сетевой адрес установлен!"), 3, 1},
-        {"address-2", QStringLiteral("Сетевой адрес установлен!"), 3, 2},
+        {"full-tank", QStringLiteral("Максимальный уровень установлен!"), 4, 1834, 1834},
+        {"empty-tank", QStringLiteral("Минимальный уровень установлен!"), 5, 200, 200},
+        {"address-1", QStringLiteral("Сетевой адрес установлен!"), 3, 1, 200},
+        {"address-2", QStringLiteral("Сетевой адрес установлен!"), 3, 2, 200},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.id);
+        sensor->setParam(0, c.raw);
+        const QString raw = QString::number(c.raw);
+        ASSERT_TRUE(waitFor([&] { return this->c().Edit1->text() == raw; }, 3000));
         sensor->clearRequests();
         const QString box =
             boxAfter([&] { EXPECT_TRUE(portal->activate(QString::fromLatin1(c.id))); });

@@ -203,16 +203,18 @@ def secondary_windows_are_transient_for_the_main_window(run):
 
 def return_presses_the_focused_button(run):
     mark = run.sim.mark()
-    button = run.button("Бак полный (F4)")
+    # The empty tank's button: the held measurement stays below the full level, so the write
+    # goes without the question that a full level at the empty one would bring.
+    button = run.button("Бак пустой (F1)")
     run.desk.focus(run.main_id)
     button.node.get_component_iface().grab_focus()
     time.sleep(0.3)
     run.desk.key("Return")
     problems = []
-    if not run.wait_box(FULL_OK):
+    if not run.wait_box(EMPTY_OK):
         problems.append("Return on the focused button showed no box")
-    if not run.sim.writes(mark, FULL_LEVEL):
-        problems.append("Return on the focused button wrote no full level")
+    if not run.sim.writes(mark, EMPTY_LEVEL):
+        problems.append("Return on the focused button wrote no empty level")
     run.answer_box()
     return problems
 
@@ -277,7 +279,8 @@ def main():
     failed = []
     try:
         desk = Desktop(SCREEN)
-        sim = Simulator(simulator, workdir, [])
+        # A held measurement: F1 writes it as the empty level, which must stay below full.
+        sim = Simulator(simulator, workdir, ["--raw", "1834"])
         run = Run(desk, program, sim)
         if not wait_for(run.connected, 20):
             raise RuntimeError("the program never connected to the port on its command line")
