@@ -1,5 +1,6 @@
 #include "ExchangeLogWindow.h"
 
+#include <QDir>
 #include <QEvent>
 #include <QFileDialog>
 #include <QFontDatabase>
@@ -101,10 +102,11 @@ void ExchangeLogWindow::takeLines() {
 }
 
 void ExchangeLogWindow::saveClicked() {
-    const QString path =
-        QFileDialog::getSaveFileName(this, tr("Сохранить журнал обмена"),
-                                     QStringLiteral("exchange-log.txt"), tr("Текст (*.txt)"));
+    const QString path = QFileDialog::getSaveFileName(
+        this, tr("Сохранить журнал обмена"),
+        QDir(dialogFolder()).filePath(QStringLiteral("exchange-log.txt")), tr("Текст (*.txt)"));
     if (path.isEmpty()) return;
+    rememberDialogFolder(path);
     QString error;
     if (!saveTo(path, error)) {
         showMessage(this, tr("Журнал не сохранён: %1\n%2").arg(path, error));
