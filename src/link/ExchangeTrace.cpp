@@ -1,5 +1,7 @@
 #include "ExchangeTrace.h"
 
+#include <functional>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -262,18 +264,14 @@ std::vector<std::string> ExchangeTrace::takePending() {
 }
 
 void ExchangeTrace::onFrame(const FrameTrace& trace) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    const bool toFile = file_ != nullptr && !fileFailed_;
-#ifndef _WIN32
-    const bool toOutput = output_ && !output_->ended();
-#else
-    const bool toOutput = false;
-#endif
-    if (!toFile && !toOutput && !listening_) return;
-    emitLine(log_.line(trace), toFile, toOutput);
+    emitWith([&] { return log_.line(trace); });
 }
 
 void ExchangeTrace::note(const std::string& text) {
+    emitWith([&] { return log_.eventLine(std::chrono::steady_clock::now(), text); });
+}
+
+void ExchangeTrace::emitWith(const std::function<std::string()>& makeLine) {
     std::lock_guard<std::mutex> lock(mutex_);
     const bool toFile = file_ != nullptr && !fileFailed_;
 #ifndef _WIN32
@@ -281,8 +279,9 @@ void ExchangeTrace::note(const std::string& text) {
 #else
     const bool toOutput = false;
 #endif
+    // No one reads the trace: the line is not even composed.
     if (!toFile && !toOutput && !listening_) return;
-    emitLine(log_.eventLine(std::chrono::steady_clock::now(), text), toFile, toOutput);
+    emitLine(makeLine(), toFile, toOutput);
 }
 
 void ExchangeTrace::emitLine(std::string line, bool toFile, bool toOutput) {

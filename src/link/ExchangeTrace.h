@@ -101,6 +101,8 @@ class ExchangeTrace {
 
   private:
     void onFrame(const FrameTrace& trace);
+    // Takes the lock, and composes the line only when someone reads it.
+    void emitWith(const std::function<std::string()>& makeLine);
     // With mutex_ held: the line to every consumer.
     void emitLine(std::string line, bool toFile, bool toOutput);
     void updateHook();
